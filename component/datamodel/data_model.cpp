@@ -1,0 +1,132 @@
+#include "component/datamodel/data_model.h"
+
+#include "component/common/lang_supp.h"
+#include "component/common/registry_settings.h"
+#include "component/dtm/identity.h"
+#include "platform/com/error.h"
+#include "platform/runtime/context.h"
+
+namespace dtm {
+
+clsDataModel::clsDataModel(const runtime::Services& services) {
+  // A missing or unreadable setting leaves the default window.
+  std::int16_t seconds = 0;
+  try {
+    const std::string text = Registry::GetRegString(services.registry, Registry::kRegistryPath, "",
+                                                    "BusyWait", "10", win::kHkeyLocalMachine);
+    seconds = com::Variant(text).ToInteger();
+  } catch (const com::ComError&) {
+    seconds = 0;
+  }
+  if (seconds == 0 || seconds >= 60) seconds = 10;
+  // A negative number makes no valid time: no silent retries at all.
+  m_BusyWait = std::chrono::seconds(seconds < 0 ? 0 : seconds);
+}
+
+std::string clsDataModel::IPrivateDataModel_DTMName() { return kApplicationTitle; }
+std::string clsDataModel::IPrivateDataModel_DTMVendor() { return kCompanyName; }
+std::string clsDataModel::IPrivateDataModel_DTMVersion() {
+  return std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor) + "." +
+         std::to_string(kVersionRevision);
+}
+com::DateValue clsDataModel::IPrivateDataModel_DTMDate() {
+  try {
+    return com::Variant(kVersionComments).ToDate();
+  } catch (const com::ComError&) {
+    return com::DateValue{};
+  }
+}
+std::string clsDataModel::IPrivateDataModel_DTMDescriptor() { return kFileDescription; }
+
+void clsDataModel::IPrivateDataModel_CreateModel(runtime::DTMContext& context) {
+  runtime::DTMDictionary& dictionary = context.Dictionary();
+  if (!dictionary.Root()) dictionary.Load(context, "DTMDictionary");
+  m_HartUnits = std::make_shared<runtime::HartUnits>();
+  context.Parameters().SetDataSetState(0);
+  context.CommMan().SetSettingA(1);
+  context.CommMan().SetSettingB(2);
+}
+
+void clsDataModel::IPrivateDataModel_SetLanguage(runtime::DTMContext& context,
+                                                 std::int32_t language_id) {
+  const std::int32_t language = LangSupp::MakeLcid(LangSupp::PrimaryLangId(language_id), 0, 0);
+  if (m_LanguageId != 0 && m_LanguageId == language) return;
+  try {
+    runtime::DTMDictionary& dictionary = context.Dictionary();
+    if (!dictionary.SelectLanguage(language, false)) {
+      if (dictionary.Load(context, "DTMDictionary")) dictionary.SelectLanguage(language, false);
+    }
+    LoadUnitTexts(context);
+    m_LanguageId = language;
+  } catch (const com::ComError&) {
+    context.ShowError("Error setting LanguageId " + std::to_string(language));
+  }
+}
+
+void clsDataModel::LoadUnitTexts(runtime::DTMContext& context) {
+  if (!m_HartUnits) return;
+  runtime::DTMDictionary& dictionary = context.Dictionary();
+  const xml::Node units = dictionary.GetNode("units");
+  for (std::int32_t code = 1; code <= 255; ++code) {
+    const std::string key = m_HartUnits->KeyOf(code);
+    if (key.empty()) continue;
+    const xml::Node node = dictionary.GetChildNode(units, key);
+    if (!node) continue;
+    const std::optional<std::string> text = node.Attribute("text");
+    if (!text) {
+      throw com::ComError(com::kEFail, "Unit text missing for " + key, "clsDataModel");
+    }
+    m_HartUnits->SetText(code, *text);
+  }
+}
+
+void clsDataModel::EvaluateDataSetState(runtime::Parameters& parameters) {
+  parameters.SetDataSetState(1);
+  for (const DataElementPtr& element : parameters.Elements()) {
+    const std::int32_t flags = element->IPrivateDataElement_StatusFlags();
+    if ((flags & 0xF008) != 0 && (flags & 0x3) == 0) {
+      parameters.SetDataSetState(2);
+      return;
+    }
+  }
+}
+
+void clsDataModel::MarkDataChanged(runtime::DTMContext& context) {
+  runtime::Parameters& parameters = context.Parameters();
+  if (parameters.Changed() == 0) return;
+  const DataElementPtr status = parameters.Item("DataStatus");
+  const com::Variant value = status->IPrivateDataElement_TransientValue();
+  if (value.IsNumeric() && !value.IsEmpty() && value.ToDouble() == 2) return;
+  status->IPrivateDataElement_TransientValue(com::Variant(std::int16_t{2}));
+  context.GUIMan().NotifyParameterChanged(status, "");
+}
+
+void clsDataModel::IPrivateDataModel_DataChanged(const DataElementPtr& element,
+                                                 runtime::DTMContext& context) {
+  // The nesting level counts the change notices under way, so that only the
+  // outermost one evaluates the data set; the rules that change further
+  // elements run inside it.
+  ++m_NestLevel;
+  --m_NestLevel;
+  if (m_NestLevel == 0) EvaluateDataSetState(context.Parameters());
+  if (element->IPrivateDataElement_Name() != "DataStatus") MarkDataChanged(context);
+}
+
+void clsDataModel::IPrivateDataModel_DataSetChanged(runtime::DTMContext& context) {
+  EvaluateDataSetState(context.Parameters());
+  MarkDataChanged(context);
+}
+
+bool clsDataModel::IPrivateDataModel_BuildTransactionRequest(runtime::DTMContext&,
+                                                             runtime::HartTransaction&, bool,
+                                                             const DataElementPtr&) {
+  return false;
+}
+
+bool clsDataModel::IPrivateDataModel_ReadTransactionResponse(runtime::DTMContext&,
+                                                             runtime::HartTransaction&, bool,
+                                                             const DataElementPtr&) {
+  return false;
+}
+
+}  // namespace dtm

@@ -1,0 +1,67 @@
+#pragma once
+// The device-specific side of the runtime's data model: the DTM's identity,
+// the creation of the model, its language, the data-set state and the
+// change notices. The HART coding of transactions builds on this class.
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+
+#include "component/interfaces/private.h"
+#include "platform/com/object.h"
+#include "platform/runtime/hart_units.h"
+#include "platform/runtime/services.h"
+
+namespace dtm::runtime {
+class Parameters;
+}
+
+namespace dtm {
+
+class clsDataModel : public com::Object, public IPrivateDataModel {
+ public:
+  explicit clsDataModel(const runtime::Services& services);
+
+  // ---- _clsDataModel ----
+  // 1 when no element outside the dynamic and information values holds an
+  // input error or a "needed" mark, 2 otherwise.
+  void EvaluateDataSetState(runtime::Parameters& parameters);
+  const std::shared_ptr<runtime::HartUnits>& HartUnits() const { return m_HartUnits; }
+
+  // The silent busy-retry window read from "BusyWait".
+  std::chrono::seconds BusyWait() const { return m_BusyWait; }
+  std::int32_t LanguageId() const { return m_LanguageId; }
+
+  // ---- IPrivateDataModel ----
+  std::string IPrivateDataModel_DTMName() override;
+  std::string IPrivateDataModel_DTMVendor() override;
+  std::string IPrivateDataModel_DTMVersion() override;
+  com::DateValue IPrivateDataModel_DTMDate() override;
+  std::string IPrivateDataModel_DTMDescriptor() override;
+  void IPrivateDataModel_CreateModel(runtime::DTMContext& context) override;
+  void IPrivateDataModel_SetLanguage(runtime::DTMContext& context,
+                                     std::int32_t language_id) override;
+  void IPrivateDataModel_DataChanged(const DataElementPtr& element,
+                                     runtime::DTMContext& context) override;
+  void IPrivateDataModel_DataSetChanged(runtime::DTMContext& context) override;
+  bool IPrivateDataModel_BuildTransactionRequest(runtime::DTMContext& context,
+                                                 runtime::HartTransaction& transaction,
+                                                 bool write,
+                                                 const DataElementPtr& element) override;
+  bool IPrivateDataModel_ReadTransactionResponse(runtime::DTMContext& context,
+                                                 runtime::HartTransaction& transaction,
+                                                 bool write,
+                                                 const DataElementPtr& element) override;
+
+ private:
+  void LoadUnitTexts(runtime::DTMContext& context);
+  // Marks "DataStatus" as changed (2) once the collection reports changes.
+  void MarkDataChanged(runtime::DTMContext& context);
+
+  std::int32_t m_NestLevel = 0;
+  std::int32_t m_LanguageId = 0;
+  std::shared_ptr<runtime::HartUnits> m_HartUnits;
+  std::chrono::seconds m_BusyWait{0};
+};
+
+}  // namespace dtm

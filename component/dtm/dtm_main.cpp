@@ -1,0 +1,352 @@
+#include "component/dtm/dtm_main.h"
+
+#include "component/common/api_helpers.h"
+#include "component/common/lang_supp.h"
+#include "component/common/language_helpers.h"
+#include "component/datamodel/data_model.h"
+#include "component/dtm/dtm_state.h"
+#include "component/dtm/function_man.h"
+#include "component/dtm/identity.h"
+#include "platform/com/error.h"
+
+namespace dtm {
+
+DTMMain::DTMMain(const runtime::Services& services) : services_(services) {}
+
+DTMMain::~DTMMain() = default;
+
+void DTMMain::Class_Initialize() {
+  m_DataModel = std::make_shared<clsDataModel>(services_);
+
+  m_CommObj = std::make_shared<runtime::CommObject>();
+  std::weak_ptr<DTMMain> weak_self =
+      std::static_pointer_cast<DTMMain>(shared_from_this());
+  m_CommObj->ConnectionIsValidated = [weak_self](bool& accept) {
+    if (auto self = weak_self.lock()) self->m_CommObj_ConnectionIsValidated(accept);
+  };
+
+  m_FunctionMan = std::make_shared<clsFunctionMan>();
+
+  m_Context = std::make_shared<runtime::DTMContext>(services_);
+  m_Context->Init(shared_from_this(), m_DataModel, m_CommObj, m_FunctionMan);
+  m_Context->CommMan().SetSupportedIdentity(kSupportedManufacturerCode, kSupportedDeviceTypeCode);
+
+  // The runtime reads its dictionary files from the installation's XMLData folder.
+  m_Context->XMLMan().SetDataFolder((services_.install_folder / "XMLData" / "").string());
+
+  m_Context->SetDTMState(std::make_shared<DTMState>());
+  const com::ObjectPtr state = m_Context->DTMState();
+  const com::Variant context_arg{com::ObjectPtr(m_Context)};
+  state->Invoke("Init", std::span<const com::Variant>(&context_arg, 1));
+
+  m_CommObj->SetEnabled(true);
+}
+
+// ---- _DTMMain by name ------------------------------------------------------
+
+com::Variant DTMMain::GetProperty(std::string_view name) {
+  if (name == "MonitorInvokeID") return monitor_invoke_id_;
+  if (name == "UpDownloadAll") return up_download_all_;
+  if (name == "ParamBusyCounter") return param_busy_counter_;
+  if (name == "DTMContext") return com::Variant(DTMContext());
+  return Object::GetProperty(name);
+}
+
+void DTMMain::SetProperty(std::string_view name, const com::Variant& value) {
+  if (name == "MonitorInvokeID") {
+    monitor_invoke_id_ = value.ToString();
+  } else if (name == "UpDownloadAll") {
+    up_download_all_ = value.ToBoolean();
+  } else if (name == "ParamBusyCounter") {
+    param_busy_counter_ = value.ToInteger();
+  } else {
+    Object::SetProperty(name, value);
+  }
+}
+
+// ---- Set-up ------------------------------------------------------------------
+
+bool DTMMain::IDtm_InitNew(const std::string& device_type) {
+  auto type = std::make_shared<runtime::DeviceType>();
+  if (!type->Parse(device_type, *m_Context)) return false;
+  m_DataModel->IPrivateDataModel_CreateModel(*m_Context);
+  CheckDeviceType(type);
+  m_Context->InitNew(type);
+  return true;
+}
+
+bool DTMMain::IDtm_Environment(const std::string& system_tag, const com::ObjectPtr& container) {
+  if (system_tag.empty() || !container) return false;
+  auto frame_container = com::QueryInterface<FrameContainer>(container);
+  if (!frame_container) return false;
+  m_Context->SetSystemTag(system_tag);
+  m_Context->SetContainer(frame_container);
+  const std::shared_ptr<runtime::DeviceType>& type = m_Context->DeviceType();
+  if (!type->IdValue(1).empty() && !type->IdValue(2).empty()) CheckDeviceType(type);
+  return true;
+}
+
+void DTMMain::CheckDeviceType(const std::shared_ptr<runtime::DeviceType>& device_type) {
+  const std::shared_ptr<runtime::DeviceType> supported = device_type->FindSupported(*m_Context);
+  if (!supported) {
+    m_Context->ShowError(LanguageHelpers::GetLangText(
+        *m_Context, "devtype_not_supported", com::Variant(device_type->IdValue(1)),
+        com::Variant(device_type->IdValue(2)), com::Variant(device_type->IdValue(3))));
+    return;
+  }
+  device_type->CopyDescriptionFrom(*supported);
+}
+
+void DTMMain::m_CommObj_ConnectionIsValidated(bool& accept) {
+  if (m_CommObj->ManufacturerCode() == kSupportedManufacturerCode &&
+      m_CommObj->DeviceTypeCode() == kSupportedDeviceTypeCode) {
+    return;
+  }
+  const std::string question = LanguageHelpers::GetLangText(
+      *m_Context, "devicetype_not_supported", com::Variant(m_CommObj->ManufacturerCode()),
+      com::Variant(m_CommObj->DeviceTypeCode()));
+  constexpr std::int32_t kNo = 7;
+  if (m_Context->MessageBox(question, 20) != kNo) accept = true;
+}
+
+bool DTMMain::IDtm_SetLanguage(std::int32_t language_id) {
+  m_Context->GUIMan().SetLanguage(language_id);
+  return m_Context->GUIMan().Language() == language_id;
+}
+
+bool DTMMain::IDtm_SetCommunication(const com::ObjectPtr& communication) {
+  runtime::CommMan& comm = m_Context->CommMan();
+  if (!communication || comm.ConnectionOpen()) return false;
+  comm.SetCommunication(communication);
+  m_ShutdownInvokeID.clear();
+  m_CommAttached = comm.Attach();
+  return true;
+}
+
+bool DTMMain::IDtm_Config(const std::string& user_info) {
+  return m_Context->User().Config(user_info, *m_Context);
+}
+
+bool DTMMain::IDtm_PrivateDialogEnabled(bool enabled) {
+  m_Context->SetPrivateDialogEnabled(enabled);
+  return true;
+}
+
+std::string DTMMain::IDtmInformation_GetInformation() {
+  runtime::DTMDictionary& dictionary = m_Context->Dictionary();
+  if (!dictionary.Document()) {
+    dictionary.Load(*m_Context, "DTMDictionary");
+    const std::int32_t language = m_Context->GUIMan().Language();
+    if (!dictionary.SelectLanguage(language, true)) {
+      dictionary.SelectLanguage(
+          LangSupp::MakeLcid(LangSupp::PrimaryLangId(language), 0, 0));
+    }
+  }
+  runtime::InformationBuilder builder;
+  return builder.Build(*m_Context);
+}
+
+// ---- Shut-down -----------------------------------------------------------------
+
+void DTMMain::TellFrameCommunicationReleased() {
+  if (const auto& container = m_Context->Container()) {
+    container->CommunicationReleased(m_Context->SystemTag());
+  }
+}
+
+bool DTMMain::IDtm_PrepareToReleaseCommunication() {
+  runtime::CommMan& comm = m_Context->CommMan();
+  if (comm.ConnectionOpen()) {
+    m_ShutdownInvokeID = APIHelpers::CreateGuidString(services_.guids, false);
+    auto sink = std::dynamic_pointer_cast<IPrivateProcess>(shared_from_this());
+    if (!comm.StartDisconnect(m_ShutdownInvokeID, sink)) {
+      m_ShutdownInvokeID.clear();
+      m_Context->ShowError("Cannot shut down communication.");
+      return false;
+    }
+    return true;
+  }
+  m_ShutdownInvokeID.clear();
+  comm.SetCommunication(nullptr);
+  TellFrameCommunicationReleased();
+  return true;
+}
+
+void DTMMain::FinishShutdown() {
+  runtime::CommMan& comm = m_Context->CommMan();
+  m_ShutdownInvokeID.clear();
+  if (comm.ConnectionOpen()) {
+    m_Context->ShowError("Error shutting down communication");
+    if (!comm.Disconnect()) m_Context->ShowError("Error terminating communication.");
+  }
+  comm.SetCommunication(nullptr);
+  TellFrameCommunicationReleased();
+}
+
+bool DTMMain::IDtm_ReleaseCommunication() {
+  runtime::CommMan& comm = m_Context->CommMan();
+  if (comm.ConnectionOpen()) return false;
+  if (m_CommAttached) {
+    m_CommAttached = false;
+    comm.Detach();
+  }
+  comm.SetCommunication(nullptr);
+  m_ShutdownInvokeID.clear();
+  return true;
+}
+
+bool DTMMain::IDtm_PrepareToRelease() {
+  runtime::GUIMan& gui = m_Context->GUIMan();
+  runtime::CommMan& comm = m_Context->CommMan();
+  if (gui.HasGUIs() && !gui.CloseAllGUIs()) {
+    m_Context->ShowError("Error closing user interaces.");
+    return false;
+  }
+  if (comm.ConnectionOpen() && !comm.Disconnect()) {
+    m_Context->ShowError("Error terminating communication.");
+    return false;
+  }
+  if (!IDtm_ReleaseCommunication()) return false;
+  runtime::Parameters& parameters = m_Context->Parameters();
+  if (parameters.DataChangedState() == 1) {
+    if (auto storage = m_Context->FrameStorage()) storage->SaveRequest(m_Context->SystemTag());
+  }
+  parameters.SetDataSetState(4);
+  if (const auto& container = m_Context->Container()) {
+    container->PreparedToRelease(m_Context->SystemTag());
+  }
+  return true;
+}
+
+bool DTMMain::IDtm_PrepareToDelete() {
+  if (m_Context->CommMan().ConnectionOpen() || m_Context->GUIMan().HasGUIs()) return false;
+  m_Context->Parameters().SetDataSetState(4);
+  return true;
+}
+
+// ---- Functions, pages and documentation ---------------------------------------
+
+std::string DTMMain::IDtm_GetFunctions(const std::string& operation_phase) {
+  runtime::OperationPhase phase;
+  if (!phase.Parse(operation_phase, *m_Context)) return {};
+  return m_FunctionMan->IPrivateFunctions_GetFunctions(*m_Context, phase);
+}
+
+bool DTMMain::IDtm_InvokeFunctionRequest(const std::string& invoke_id,
+                                         const std::string& function_call) {
+  runtime::FunctionCall call;
+  if (!call.Parse(function_call, *m_Context)) return false;
+  return m_FunctionMan->IPrivateFunctions_InvokeFunctionRequest(*m_Context, invoke_id, call);
+}
+
+std::string DTMMain::IDtmActiveXInformation_GetActiveXProgId(const std::string& function_call) {
+  runtime::FunctionCall call;
+  if (!call.Parse(function_call, *m_Context)) return {};
+  return m_FunctionMan->IPrivateFunctions_GetActiveXProgId(*m_Context, call);
+}
+
+std::string DTMMain::IDtmActiveXInformation_GetActiveXGuid(const std::string& function_call) {
+  const std::string prog_id = IDtmActiveXInformation_GetActiveXProgId(function_call);
+  com::Guid clsid;
+  if (prog_id.empty() || !APIHelpers::ProgIdToClsid(services_.registry, prog_id, clsid)) return {};
+  return APIHelpers::GuidToString(clsid);
+}
+
+std::string DTMMain::IDtmDocumentation_GetDocumentation(const std::string& function_call) {
+  m_Context->GUIMan().ValidateGUIs();
+  runtime::FunctionCall call;
+  if (!call.Parse(function_call, *m_Context)) return {};
+  return m_FunctionMan->IPrivateFunctions_GetDocumentation(*m_Context, call);
+}
+
+// ---- Parameters and transfers ---------------------------------------------------
+
+std::string DTMMain::IDtmParameter_GetParameters(const std::string&) {
+  m_Context->GUIMan().ValidateGUIs();
+  return {};
+}
+
+bool DTMMain::IDtmParameter_SetParameters(const std::string&, const std::string&) {
+  return false;
+}
+
+bool DTMMain::IDtmOnlineParameter_UploadRequest(const std::string&, const std::string&) {
+  return false;
+}
+
+bool DTMMain::IDtmOnlineParameter_DownloadRequest(const std::string&, const std::string&) {
+  return false;
+}
+
+bool DTMMain::IDtmOnlineParameter_CancelAction(const std::string& invoke_id) {
+  return m_Context->ProcessMan().CancelProcess(invoke_id);
+}
+
+// ---- Frame events -------------------------------------------------------------
+
+void DTMMain::IFdtCommunicationEvents_OnAbort(const std::string& invoke_id) {
+  m_Context->CommMan().OnAbort(invoke_id);
+}
+
+void DTMMain::IFdtCommunicationEvents_OnConnectResponse(const std::string& invoke_id,
+                                                        const std::string& response) {
+  m_Context->CommMan().OnConnectResponse(invoke_id, response);
+}
+
+void DTMMain::IFdtCommunicationEvents_OnDisconnectResponse(const std::string& invoke_id,
+                                                           const std::string& response) {
+  m_Context->CommMan().OnDisconnectResponse(invoke_id, response);
+}
+
+void DTMMain::IFdtCommunicationEvents_OnTransactionResponse(const std::string& invoke_id,
+                                                            const std::string& response) {
+  m_Context->CommMan().OnTransactionResponse(invoke_id, response);
+}
+
+void DTMMain::IFdtEvents_OnChildParameterChanged(const std::string& system_tag) {
+  m_Context->Parameters().OnChildParameterChanged(system_tag);
+}
+
+void DTMMain::IFdtEvents_OnLockDataSet(const std::string& system_tag,
+                                       const std::string& parameter_path) {
+  m_Context->Parameters().OnLockDataSet(system_tag, parameter_path);
+}
+
+void DTMMain::IFdtEvents_OnParameterChanged(const std::string& system_tag,
+                                            const std::string& parameter_path) {
+  m_Context->Parameters().OnParameterChanged(system_tag, parameter_path);
+}
+
+bool DTMMain::IFdtEvents_OnUnlockDataSet(const std::string& system_tag,
+                                         const std::string& parameter_path) {
+  return m_Context->Parameters().OnUnlockDataSet(system_tag, parameter_path);
+}
+
+// ---- Process ends ---------------------------------------------------------------
+
+void DTMMain::IPrivateProcess_OnProcessProgress(const std::string&, const com::Variant&,
+                                                const com::Variant&) {}
+
+void DTMMain::IPrivateProcess_OnProcessFinished(const std::string& process_id,
+                                                const std::optional<com::Variant>&) {
+  if (APIHelpers::IsSameText(process_id, m_ShutdownInvokeID)) {
+    FinishShutdown();
+    return;
+  }
+}
+
+// ---- Persistence ----------------------------------------------------------------
+
+void DTMMain::Class_InitProperties() {}
+
+void DTMMain::Class_ReadProperties(com::PropertyBag& bag) {
+  m_DataModel->IPrivateDataModel_CreateModel(*m_Context);
+  m_Context->ReadProperties(bag);
+}
+
+void DTMMain::Class_WriteProperties(com::PropertyBag& bag) {
+  m_Context->GUIMan().ValidateGUIs();
+  m_Context->WriteProperties(bag);
+}
+
+}  // namespace dtm

@@ -1,0 +1,100 @@
+#include "component/dtm/library.h"
+
+#include "component/dtm/dtm_main.h"
+#include "component/dtm/identity.h"
+#include "platform/win/registry.h"
+
+namespace dtm {
+namespace {
+
+com::Guid MakeGuid(std::uint32_t d1, std::uint16_t d2, std::uint16_t d3, std::uint16_t d4,
+                   std::uint64_t d5) {
+  com::Guid guid;
+  guid.data1 = d1;
+  guid.data2 = d2;
+  guid.data3 = d3;
+  guid.data4[0] = static_cast<std::uint8_t>(d4 >> 8);
+  guid.data4[1] = static_cast<std::uint8_t>(d4);
+  for (int i = 0; i < 6; ++i) {
+    guid.data4[static_cast<std::size_t>(2 + i)] = static_cast<std::uint8_t>(d5 >> (40 - 8 * i));
+  }
+  return guid;
+}
+
+// The DTM object, kept alive as a library object for as long as it exists.
+class DTMMainFactory final : public com::ClassFactory {
+ public:
+  DTMMainFactory(const runtime::Services& services, std::shared_ptr<int> lock)
+      : services_(services), lock_(std::move(lock)) {}
+  com::ObjectPtr CreateInstance() override {
+    auto dtm = std::shared_ptr<DTMMain>(new DTMMain(services_),
+                                        [lock = lock_](DTMMain* p) { delete p; });
+    dtm->Class_Initialize();
+    return dtm;
+  }
+
+ private:
+  runtime::Services services_;
+  std::shared_ptr<int> lock_;
+};
+
+}  // namespace
+
+Library::Library(const runtime::Services& services) : services_(services) {}
+
+const std::vector<Library::ClassInfo>& Library::Classes() {
+  static const std::vector<ClassInfo> classes = {
+      {"DTMMain", MakeGuid(0x4625A001, 0x7C31, 0x4B0E, 0x9D21, 0x3A5F60C14E01)},
+  };
+  return classes;
+}
+
+std::string Library::ProgIdOf(const std::string& class_name) {
+  return std::string(kLibraryName) + "." + class_name;
+}
+
+com::HResult Library::DllRegisterServer() {
+  for (const ClassInfo& info : Classes()) {
+    const std::string prog_id = ProgIdOf(info.class_name);
+    const std::string clsid = info.clsid.ToString();
+    if (services_.registry.SetValue(win::kHkeyClassesRoot, prog_id + "\\CLSID",
+                                    win::StringValue("", clsid)) != win::kErrorSuccess ||
+        services_.registry.SetValue(win::kHkeyClassesRoot, "CLSID\\" + clsid + "\\ProgID",
+                                    win::StringValue("", prog_id)) != win::kErrorSuccess) {
+      return com::kEFail;
+    }
+  }
+  return com::kSOk;
+}
+
+com::HResult Library::DllUnregisterServer() {
+  for (const ClassInfo& info : Classes()) {
+    services_.registry.DeleteKey(win::kHkeyClassesRoot, ProgIdOf(info.class_name));
+    services_.registry.DeleteKey(win::kHkeyClassesRoot, "CLSID\\" + info.clsid.ToString());
+  }
+  return com::kSOk;
+}
+
+com::HResult Library::DllGetClassObject(const com::Guid& clsid,
+                                        std::shared_ptr<com::ClassFactory>& factory) {
+  factory.reset();
+  if (clsid == Classes()[0].clsid) {
+    factory = std::make_shared<DTMMainFactory>(services_, lock_);
+    return com::kSOk;
+  }
+  return com::kClassENotAvailable;
+}
+
+com::HResult Library::DllCanUnloadNow() const {
+  return lock_.use_count() == 1 ? com::kSOk : com::kSFalse;
+}
+
+void Library::AddTo(com::ClassRegistry& registry) {
+  registry.AddServer(kLibraryName, [this](const com::Guid& clsid) {
+    std::shared_ptr<com::ClassFactory> factory;
+    DllGetClassObject(clsid, factory);
+    return factory;
+  });
+}
+
+}  // namespace dtm

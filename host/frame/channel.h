@@ -1,0 +1,98 @@
+#pragma once
+// The frame's communication channel to one HART device. Every answer comes
+// later, posted to the event loop, never inside the request that asked for
+// it. The channel holds one connection at a time. What stands behind it
+// decides the answers: the identity the connect answer reports, and a
+// transaction handler (a simulated device) for HART transactions.
+//
+// Answers, as the runtime's communication manager reads them:
+//   <FDT><ConnectResponse result="ok" manufacturerCode="165" deviceTypeCode="70"/></FDT>
+//   <FDT><ConnectResponse result="error"/></FDT>
+//   <FDT><DisconnectResponse result="ok"/></FDT>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "component/interfaces/fdt.h"
+#include "platform/com/object.h"
+#include "platform/loop/event_loop.h"
+
+namespace dtm::frame {
+
+class ChannelStandIn final : public com::Object, public IFdtCommunication {
+ public:
+  // The device's answer to one transaction request; nullopt when the device
+  // stays silent (the frame then sends no answer).
+  using TransactionHandler = std::function<std::optional<std::string>(const std::string& request)>;
+
+  struct Request {
+    std::string kind;  // "ConnectRequest", "DisconnectRequest", "TransactionRequest", "Abort"
+    std::string invoke_id;
+    std::string document;
+  };
+
+  explicit ChannelStandIn(loop::EventLoop& loop) : loop_(loop) {}
+  ~ChannelStandIn() override;
+
+  // False when refused, when a connection stands or is being opened, or
+  // without a callback.
+  bool ConnectRequest(const std::shared_ptr<IFdtCommunicationEvents>& callback,
+                      const std::string& invoke_id, const std::string& request) override;
+  // Ends the connection (or the attempt) at once and answers later. False
+  // when refused or when there is no connection.
+  bool DisconnectRequest(const std::string& invoke_id, const std::string& request) override;
+  // Passed to the transaction handler while connected; false without one.
+  bool TransactionRequest(const std::string& invoke_id, const std::string& request) override;
+  // Withdraws the answer still due for `invoke_id`; true.
+  bool Abort(const std::string& invoke_id) override;
+
+  // The line to the device breaks: the connection ends and the DTM hears
+  // OnAbort with the connection's invoke id (posted). False when no
+  // connection stood.
+  bool DropConnection();
+
+  bool Connected() const { return state_ == State::kOpen; }
+  const std::vector<Request>& Requests() const { return requests_; }
+
+  // What the connect answer reports as the device's identity.
+  void SetDeviceIdentity(std::int32_t manufacturer_code, std::int32_t device_type_code);
+  // The device does not answer: connects end with result="error".
+  void SetConnectFails(bool fails) { connect_fails_ = fails; }
+  void SetRefuseConnect(bool refuse) { refuse_connect_ = refuse; }
+  void SetRefuseDisconnect(bool refuse) { refuse_disconnect_ = refuse; }
+  // Requests are accepted and never answered (a frame that hangs).
+  void SetSilent(bool silent) { silent_ = silent; }
+  void SetTransactionHandler(TransactionHandler handler) {
+    transaction_handler_ = std::move(handler);
+  }
+
+ private:
+  enum class State { kClosed, kConnecting, kOpen };
+
+  // Posts an answer for `invoke_id`; it reaches the callback only if the
+  // channel and the callback still exist then.
+  void PostAnswer(const std::string& invoke_id,
+                  std::function<void(ChannelStandIn&, IFdtCommunicationEvents&)> deliver);
+  void WithdrawAnswers(const std::string& invoke_id);
+
+  loop::EventLoop& loop_;
+  State state_ = State::kClosed;
+  std::string connect_id_;
+  std::weak_ptr<IFdtCommunicationEvents> callback_;  // the DTM holds us: no cycle
+  std::vector<std::pair<std::string, loop::EventLoop::TaskId>> pending_;  // answers due
+  std::vector<Request> requests_;
+
+  std::int32_t manufacturer_code_ = 165;
+  std::int32_t device_type_code_ = 70;
+  bool connect_fails_ = false;
+  bool refuse_connect_ = false;
+  bool refuse_disconnect_ = false;
+  bool silent_ = false;
+  TransactionHandler transaction_handler_;
+};
+
+}  // namespace dtm::frame

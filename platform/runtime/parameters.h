@@ -1,0 +1,81 @@
+#pragma once
+// The parameter collection: every data element of the instance in dictionary
+// order, keyed by its path; the data-set state and the change bookkeeping.
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "component/interfaces/private.h"
+
+namespace dtm::runtime {
+
+class DTMContext;
+
+class Parameters {
+ public:
+  explicit Parameters(DTMContext& context) : context_(context) {}
+
+  // The element of a path; raises ComError (9, subscript out of range,
+  // naming the path) for an unknown one.
+  DataElementPtr Item(const std::string& path) const;
+  DataElementPtr Find(const std::string& path) const;  // nullptr when unknown
+  // Members of a group element "XXnnn.../": the elements whose path starts
+  // with the group's path and goes on, in collection order.
+  std::vector<DataElementPtr> GetGroupMembers(const std::string& group_path) const;
+  // Appends (or inserts before the element `before`); the key defaults to
+  // the element's name. Raises ComError for a duplicate key.
+  void Add(const DataElementPtr& element, const std::optional<std::string>& key = std::nullopt,
+           const std::optional<std::string>& before = std::nullopt);
+  void Clear();
+  std::size_t Count() const { return elements_.size(); }
+  const std::vector<DataElementPtr>& Elements() const { return elements_; }
+
+  std::shared_ptr<IPrivateDataModel> DataModel() const;
+
+  // An element changed: the data model runs its rules (DataChanged), the
+  // change is counted, and the open pages hear of it.
+  void NotifyChanged(const DataElementPtr& element, const std::string& sender);
+  // Number of changes since the data set was last loaded, saved or
+  // transferred (0 = none).
+  std::int32_t Changed() const { return changed_; }
+  void ResetChanged();
+
+  // 0 new, 1 consistent, 2 inconsistent, 4 released.
+  std::int32_t DataSetState() const { return data_set_state_; }
+  void SetDataSetState(std::int32_t state) { data_set_state_ = state; }
+  // 1 while changes are unsaved.
+  std::int32_t DataChangedState() const { return data_changed_state_; }
+  void SetDataChangedState(std::int32_t state) { data_changed_state_ = state; }
+  std::int32_t StateFlag() const { return state_flag_; }
+  void SetStateFlag(std::int32_t flag) { state_flag_ = flag; }
+
+  // Brackets a series of changes; the pages hear one set change at the end.
+  void BeginChange();
+  void EndChange();
+  bool InChange() const { return change_depth_ > 0; }
+
+  // The frame's data-set events.
+  void OnChildParameterChanged(const std::string& system_tag);
+  void OnLockDataSet(const std::string& system_tag, const std::string& parameter_path);
+  void OnParameterChanged(const std::string& system_tag, const std::string& parameter_path);
+  bool OnUnlockDataSet(const std::string& system_tag, const std::string& parameter_path);
+  bool Locked() const { return locked_by_frame_; }
+
+ private:
+  DTMContext& context_;
+  std::vector<DataElementPtr> elements_;
+  std::map<std::string, std::size_t> index_;
+  std::int32_t changed_ = 0;
+  std::int32_t data_set_state_ = 0;
+  std::int32_t data_changed_state_ = 0;
+  std::int32_t state_flag_ = 0;
+  int change_depth_ = 0;
+  bool set_changed_pending_ = false;
+  bool locked_by_frame_ = false;
+};
+
+}  // namespace dtm::runtime

@@ -1,0 +1,37 @@
+#pragma once
+// Helpers shared by the COM layer's tests.
+
+#include <cstdint>
+#include <limits>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "platform/com/error.h"
+
+namespace dtm::com::test {
+
+constexpr std::int32_t kNoError = 0;
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr double kInf = std::numeric_limits<double>::infinity();
+
+// The error number `f` raises, or kNoError.
+template <class F>
+std::int32_t ErrorOf(F&& f) {
+  try {
+    f();
+  } catch (const ComError& error) {
+    return error.Number();
+  }
+  return kNoError;
+}
+
+// Names a table's test after its row.
+struct RowName {
+  template <class Row>
+  std::string operator()(const ::testing::TestParamInfo<Row>& row) const {
+    return row.param.name;
+  }
+};
+
+}  // namespace dtm::com::test
