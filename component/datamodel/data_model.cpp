@@ -2,13 +2,15 @@
 
 #include "component/common/lang_supp.h"
 #include "component/common/registry_settings.h"
+#include "component/datamodel/data_model_helpers.h"
 #include "component/dtm/identity.h"
 #include "platform/com/error.h"
 #include "platform/runtime/context.h"
 
 namespace dtm {
 
-clsDataModel::clsDataModel(const runtime::Services& services) {
+clsDataModel::clsDataModel(const runtime::Services& services)
+    : clock_(services.loop.GetClock()) {
   // A missing or unreadable setting leaves the default window.
   std::int16_t seconds = 0;
   try {
@@ -42,6 +44,7 @@ void clsDataModel::IPrivateDataModel_CreateModel(runtime::DTMContext& context) {
   runtime::DTMDictionary& dictionary = context.Dictionary();
   if (!dictionary.Root()) dictionary.Load(context, "DTMDictionary");
   m_HartUnits = std::make_shared<runtime::HartUnits>();
+  DataModelHelpers::CreateDictionary(context.Parameters(), clock_);
   context.Parameters().SetDataSetState(0);
   context.CommMan().SetSettingA(1);
   context.CommMan().SetSettingB(2);
@@ -57,6 +60,7 @@ void clsDataModel::IPrivateDataModel_SetLanguage(runtime::DTMContext& context,
       if (dictionary.Load(context, "DTMDictionary")) dictionary.SelectLanguage(language, false);
     }
     LoadUnitTexts(context);
+    DataModelHelpers::ApplyLanguageTexts(context);
     m_LanguageId = language;
   } catch (const com::ComError&) {
     context.ShowError("Error setting LanguageId " + std::to_string(language));
@@ -115,18 +119,6 @@ void clsDataModel::IPrivateDataModel_DataChanged(const DataElementPtr& element,
 void clsDataModel::IPrivateDataModel_DataSetChanged(runtime::DTMContext& context) {
   EvaluateDataSetState(context.Parameters());
   MarkDataChanged(context);
-}
-
-bool clsDataModel::IPrivateDataModel_BuildTransactionRequest(runtime::DTMContext&,
-                                                             runtime::HartTransaction&, bool,
-                                                             const DataElementPtr&) {
-  return false;
-}
-
-bool clsDataModel::IPrivateDataModel_ReadTransactionResponse(runtime::DTMContext&,
-                                                             runtime::HartTransaction&, bool,
-                                                             const DataElementPtr&) {
-  return false;
 }
 
 }  // namespace dtm

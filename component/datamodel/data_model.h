@@ -9,14 +9,19 @@
 
 #include "component/interfaces/private.h"
 #include "platform/com/object.h"
+#include "platform/loop/clock.h"
 #include "platform/runtime/hart_units.h"
 #include "platform/runtime/services.h"
 
 namespace dtm::runtime {
+class ByteBuffer;
 class Parameters;
 }
 
 namespace dtm {
+
+class clsDataElement;
+class ctlMonitor;
 
 class clsDataModel : public com::Object, public IPrivateDataModel {
  public:
@@ -54,6 +59,24 @@ class clsDataModel : public com::Object, public IPrivateDataModel {
                                                  const DataElementPtr& element) override;
 
  private:
+  // Where a decoded value went: nowhere (not this element's command, or
+  // the element takes no value), a failure, the transient and device value,
+  // or the device value only (the user edits it online).
+  enum class Received { kNothing, kFailed, kTransient, kDeviceOnly };
+
+  void BuildRequestData(runtime::DTMContext& context, runtime::HartTransaction& transaction,
+                        clsDataElement& element, bool write);
+  bool EncodeRequestValue(runtime::ByteBuffer& buffer, const runtime::HartTransaction& transaction,
+                          clsDataElement& element, bool write, std::string& prompts,
+                          runtime::DTMContext& context);
+  void EvaluateResponse(runtime::DTMContext& context, runtime::HartTransaction& transaction,
+                        clsDataElement& element, bool write, bool& retry);
+  Received DecodeResponseValue(runtime::DTMContext& context, runtime::ByteBuffer& buffer,
+                               const runtime::HartTransaction& transaction,
+                               clsDataElement& element, bool write);
+  // Rounds a received float and writes the value line of a read.
+  void ApplyReceived(runtime::DTMContext& context, clsDataElement& element, Received received,
+                     bool write, ctlMonitor* monitor);
   void LoadUnitTexts(runtime::DTMContext& context);
   // Marks "DataStatus" as changed (2) once the collection reports changes.
   void MarkDataChanged(runtime::DTMContext& context);
@@ -62,6 +85,12 @@ class clsDataModel : public com::Object, public IPrivateDataModel {
   std::int32_t m_LanguageId = 0;
   std::shared_ptr<runtime::HartUnits> m_HartUnits;
   std::chrono::seconds m_BusyWait{0};
+  // The busy series: replies counted since the last other reply, and when
+  // the first of them came (measured on the clock, so midnight is no edge).
+  std::int16_t m_BusyCount = 0;
+  loop::Clock::TimePoint m_FirstBusyTime{};
+  // Gives the build day of the dictionary's date element.
+  const loop::Clock& clock_;
 };
 
 }  // namespace dtm

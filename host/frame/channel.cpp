@@ -64,12 +64,18 @@ bool ChannelStandIn::TransactionRequest(const std::string& invoke_id, const std:
   requests_.push_back({"TransactionRequest", invoke_id, request});
   if (!transaction_handler_ || state_ != State::kOpen) return false;
   if (silent_) return true;
-  // The device works on the request when the loop gets to it.
-  PostAnswer(invoke_id,
-             [invoke_id, request](ChannelStandIn& self, IFdtCommunicationEvents& events) {
-               const std::optional<std::string> answer = self.transaction_handler_(request);
-               if (answer) events.IFdtCommunicationEvents_OnTransactionResponse(invoke_id, *answer);
-             });
+  const loop::Clock::TimePoint due = std::max(loop_.GetClock().Now(), line_free_at_) + latency_;
+  line_free_at_ = due;
+  // The device works on the request when its answer is due, and only if
+  // the connection still stands then.
+  PostAnswer(
+      invoke_id,
+      [invoke_id, request](ChannelStandIn& self, IFdtCommunicationEvents& events) {
+        if (self.state_ != State::kOpen) return;
+        const std::optional<std::string> answer = self.transaction_handler_(request);
+        if (answer) events.IFdtCommunicationEvents_OnTransactionResponse(invoke_id, *answer);
+      },
+      due);
   return true;
 }
 
@@ -93,9 +99,11 @@ bool ChannelStandIn::DropConnection() {
 
 void ChannelStandIn::PostAnswer(
     const std::string& invoke_id,
-    std::function<void(ChannelStandIn&, IFdtCommunicationEvents&)> deliver) {
+    std::function<void(ChannelStandIn&, IFdtCommunicationEvents&)> deliver,
+    std::optional<loop::Clock::TimePoint> due) {
   auto task = std::make_shared<loop::EventLoop::TaskId>(0);
-  *task = loop_.Post([this, task, deliver = std::move(deliver)] {
+  const loop::Clock::TimePoint when = due.value_or(loop_.GetClock().Now());
+  *task = loop_.PostAt(when, [this, task, deliver = std::move(deliver)] {
     std::erase_if(pending_, [&](const auto& entry) { return entry.second == *task; });
     // The DTM may be gone; its answer then has nowhere to go.
     if (const auto events = callback_.lock()) deliver(*this, *events);

@@ -5,6 +5,12 @@
 // decides the answers: the identity the connect answer reports, and a
 // transaction handler (a simulated device) for HART transactions.
 //
+// The line carries one transaction at a time: with a latency set, each
+// transaction's answer is due that long after the line has become free
+// (after the request, or after the answer before it). The device works on
+// the request when its answer is due; a connection that has ended by then
+// gets no answer.
+//
 // Answers, as the runtime's communication manager reads them:
 //   <FDT><ConnectResponse result="ok" manufacturerCode="165" deviceTypeCode="70"/></FDT>
 //   <FDT><ConnectResponse result="error"/></FDT>
@@ -69,14 +75,17 @@ class ChannelStandIn final : public com::Object, public IFdtCommunication {
   void SetTransactionHandler(TransactionHandler handler) {
     transaction_handler_ = std::move(handler);
   }
+  // Clock time each transaction takes on the line; zero by default.
+  void SetTransactionLatency(loop::Clock::Duration latency) { latency_ = latency; }
 
  private:
   enum class State { kClosed, kConnecting, kOpen };
 
-  // Posts an answer for `invoke_id`; it reaches the callback only if the
-  // channel and the callback still exist then.
+  // Posts an answer for `invoke_id`, due at `due` (now when omitted); it
+  // reaches the callback only if the channel and the callback still exist then.
   void PostAnswer(const std::string& invoke_id,
-                  std::function<void(ChannelStandIn&, IFdtCommunicationEvents&)> deliver);
+                  std::function<void(ChannelStandIn&, IFdtCommunicationEvents&)> deliver,
+                  std::optional<loop::Clock::TimePoint> due = std::nullopt);
   void WithdrawAnswers(const std::string& invoke_id);
 
   loop::EventLoop& loop_;
@@ -93,6 +102,8 @@ class ChannelStandIn final : public com::Object, public IFdtCommunication {
   bool refuse_disconnect_ = false;
   bool silent_ = false;
   TransactionHandler transaction_handler_;
+  loop::Clock::Duration latency_{};
+  loop::Clock::TimePoint line_free_at_{};  // when the last transaction's answer is due
 };
 
 }  // namespace dtm::frame

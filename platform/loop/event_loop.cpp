@@ -6,6 +6,8 @@ namespace dtm::loop {
 
 Clock::TimePoint SystemClock::Now() const { return std::chrono::steady_clock::now(); }
 
+Clock::WallTime SystemClock::WallNow() const { return std::chrono::system_clock::now(); }
+
 void SystemClock::WaitUntil(TimePoint deadline) { std::this_thread::sleep_until(deadline); }
 
 EventLoop::TaskId EventLoop::PostAt(Clock::TimePoint when, Task task) {

@@ -1,8 +1,10 @@
 #include "platform/runtime/comm.h"
 
+#include <algorithm>
 #include <charconv>
 
 #include "platform/runtime/context.h"
+#include "platform/runtime/hart_frame.h"
 #include "platform/xml/dom.h"
 
 namespace dtm::runtime {
@@ -62,6 +64,39 @@ std::string NewInvokeId(const Services& services) {
   return guid.ToString();
 }
 
+// The elements' flags that say their last transaction found no line.
+constexpr std::int32_t kCommunicationErrorBits = 0xF0000;
+
+// The request the data model filled; nullopt when it holds no command of
+// 0..255 (the model then has nothing to send). RequestData that is neither
+// Empty nor a byte array raises Type mismatch.
+std::optional<HartRequest> RequestOf(const HartTransaction& transaction) {
+  if (transaction.Command.IsEmpty()) return std::nullopt;
+  const std::int32_t command = transaction.Command.ToLong();
+  if (command < 0 || command > 255) return std::nullopt;
+  HartRequest request;
+  request.command = static_cast<std::uint8_t>(command);
+  if (!transaction.RequestData.IsEmpty()) request.data = transaction.RequestData.Bytes();
+  return request;
+}
+
+// The frame's answer into the transaction; a document that cannot be read
+// counts as an answer without response code (the device said nothing).
+void ReadResponseInto(const std::string& document, HartTransaction& transaction) {
+  transaction.ResponseCode = com::Variant();
+  transaction.DeviceStatus = com::Variant();
+  transaction.CommStatus = com::Variant(std::uint8_t{0});
+  transaction.ResponseData = com::Variant();
+  HartResponse response;
+  if (!ParseTransactionResponseXml(document, response)) return;
+  transaction.CommStatus = com::Variant(response.comm_status);
+  if (response.response_code) {
+    transaction.ResponseCode = com::Variant(*response.response_code);
+    transaction.DeviceStatus = com::Variant(response.device_status);
+  }
+  if (!response.data.empty()) transaction.ResponseData = com::Variant(response.data);
+}
+
 }  // namespace
 
 void CommObject::SetIdentity(std::int32_t manufacturer_code, std::int32_t device_type_code) {
@@ -73,6 +108,13 @@ bool CommObject::RaiseConnectionIsValidated() {
   bool accept = false;
   if (ConnectionIsValidated) ConnectionIsValidated(accept);
   return accept;
+}
+
+CommMan::~CommMan() {
+  // The posted tasks hold this manager.
+  CancelTask(pump_task_);
+  CancelTask(timeout_task_);
+  CancelTask(connect_timeout_task_);
 }
 
 void CommMan::SetCommunication(const com::ObjectPtr& communication) {
@@ -124,6 +166,7 @@ bool CommMan::Disconnect() {
     state_ = State::kClosed;
     PostDisconnectEnd(context_.GetServices().loop, disconnect_id_, std::move(disconnect_sink_));
     disconnect_id_.clear();
+    ConnectionEnded();
     return true;
   }
   const auto channel = ChannelOf(communication_, attached_);
@@ -133,6 +176,7 @@ bool CommMan::Disconnect() {
   }
   state_ = State::kClosed;
   connect_id_.clear();  // a late connect answer finds nothing to complete
+  ConnectionEnded();
   return true;
 }
 
@@ -153,6 +197,16 @@ bool CommMan::StartDisconnect(const std::string& invoke_id, std::shared_ptr<IPri
 
 void CommMan::OnConnectResponse(const std::string& invoke_id, const std::string& response) {
   if (state_ != State::kConnecting || invoke_id != connect_id_) return;
+  if (invoke_id == demand_connect_id_) {
+    CancelTask(connect_timeout_task_);
+    demand_connect_id_.clear();
+  }
+  ApplyConnectResponse(response);
+  // A transfer may be waiting for this connection.
+  if (!transfers_.empty()) SchedulePump();
+}
+
+void CommMan::ApplyConnectResponse(const std::string& response) {
   const ConnectAnswer answer = ParseConnectResponse(response);
   if (!answer.ok) {
     state_ = State::kClosed;
@@ -190,6 +244,7 @@ void CommMan::OnDisconnectResponse(const std::string& invoke_id, const std::stri
   connect_id_.clear();
   disconnect_id_.clear();
   PostDisconnectEnd(context_.GetServices().loop, invoke_id, std::move(disconnect_sink_));
+  ConnectionEnded();
 }
 
 void CommMan::OnAbort(const std::string&) {
@@ -203,8 +258,239 @@ void CommMan::OnAbort(const std::string&) {
   disconnect_id_.clear();
   disconnect_sink_.reset();
   PostDisconnectEnd(context_.GetServices().loop, pending_id, std::move(pending_sink));
+  ConnectionEnded();
 }
 
-void CommMan::OnTransactionResponse(const std::string&, const std::string&) {}
+void CommMan::OnTransactionResponse(const std::string& invoke_id, const std::string& response) {
+  if (in_flight_id_.empty() || invoke_id != in_flight_id_ || transfers_.empty() || !prepared_) {
+    return;
+  }
+  CancelTask(timeout_task_);
+  in_flight_id_.clear();
+  Transfer& transfer = transfers_.front();
+  const TransferItem item = transfer.items[transfer.next];
+  const std::shared_ptr<HartTransaction> transaction = prepared_->transaction;
+  ReadResponseInto(response, *transaction);
+  // The line worked: whatever a page marked as a communication failure is over.
+  if (item.element) {
+    item.element->IPrivateDataElement_StatusFlags(item.element->IPrivateDataElement_StatusFlags() &
+                                                  ~kCommunicationErrorBits);
+  }
+  SchedulePump();
+
+  repeat_requested_ = false;
+  reading_ = true;
+  try {
+    if (const auto model = context_.DataModel()) {
+      model->IPrivateDataModel_ReadTransactionResponse(context_, *transaction, item.write,
+                                                       item.element);
+    }
+  } catch (...) {
+    // The error travels on; the transfer goes on with the next element.
+    reading_ = false;
+    prepared_.reset();
+    EndElement(transfer, 0);
+    throw;
+  }
+  reading_ = false;
+  // A repeat keeps the prepared request: the pump sends it again.
+  if (repeat_requested_ && !transfer.cancelled) return;
+  prepared_.reset();
+  EndElement(transfer, 0);
+}
+
+CommMan::TransferId CommMan::StartTransfer(const std::string& process_id,
+                                           std::vector<TransferItem> items,
+                                           std::function<void(bool success)> done) {
+  Transfer transfer;
+  transfer.id = next_transfer_id_++;
+  transfer.process_id = process_id;
+  transfer.items = std::move(items);
+  transfer.results = std::make_shared<std::vector<ProcessResult>>();
+  transfer.done = std::move(done);
+  results_[process_id] = transfer.results;
+  transfers_.push_back(std::move(transfer));
+  SchedulePump();
+  return transfers_.back().id;
+}
+
+bool CommMan::CancelTransfer(TransferId transfer) {
+  const auto it = std::find_if(transfers_.begin(), transfers_.end(),
+                               [&](const Transfer& t) { return t.id == transfer; });
+  if (it == transfers_.end() || it->cancelled) return false;
+  if (it != transfers_.begin()) {
+    transfers_.erase(it);
+    return true;
+  }
+  // The one sending: a transaction in flight ends first, the pump drops it then.
+  it->cancelled = true;
+  if (in_flight_id_.empty()) SchedulePump();
+  return true;
+}
+
+std::vector<ProcessResult> CommMan::GetResults(const std::string& process_id) const {
+  const auto it = results_.find(process_id);
+  return it == results_.end() ? std::vector<ProcessResult>{} : *it->second;
+}
+
+void CommMan::ClearResults(const std::string& process_id) { results_.erase(process_id); }
+
+void CommMan::RepeatTransaction() {
+  if (reading_) repeat_requested_ = true;
+}
+
+void CommMan::OnWriteProtected() { write_protected_ = true; }
+
+void CommMan::SchedulePump() {
+  if (pump_task_ != 0) return;
+  pump_task_ = context_.GetServices().loop.Post([this] {
+    pump_task_ = 0;
+    Pump();
+  });
+}
+
+void CommMan::Pump() {
+  while (!transfers_.empty() && in_flight_id_.empty()) {
+    Transfer& transfer = transfers_.front();
+    if (transfer.cancelled) {
+      prepared_.reset();
+      transfers_.pop_front();
+      continue;
+    }
+    if (transfer.next >= transfer.items.size()) {
+      Finish();  // one end a task; the next transfer gets its own
+      return;
+    }
+    if (!IsConnected()) {
+      if (state_ == State::kConnecting && !transfer.began) {
+        transfer.connect_tried = true;  // its answer pumps again
+        return;
+      }
+      if (transfer.began || transfer.connect_tried || state_ != State::kClosed) {
+        FailRemaining(transfer);
+        continue;
+      }
+      transfer.connect_tried = true;
+      const std::string invoke_id = NewInvokeId(context_.GetServices());
+      if (!Connect(invoke_id)) {
+        FailRemaining(transfer);
+        continue;
+      }
+      demand_connect_id_ = invoke_id;
+      connect_timeout_task_ = context_.GetServices().loop.PostAfter(timeout_, [this] {
+        connect_timeout_task_ = 0;
+        OnConnectTimeout();
+      });
+      return;
+    }
+    if (!transfer.began) {
+      transfer.began = true;
+      write_protected_ = false;
+    }
+    Send(transfer);
+  }
+}
+
+void CommMan::Send(Transfer& transfer) {
+  const TransferItem& item = transfer.items[transfer.next];
+  if (!prepared_) {
+    auto transaction = std::make_shared<HartTransaction>();
+    std::optional<HartRequest> request;
+    try {
+      const auto model = context_.DataModel();
+      if (model && item.element &&
+          model->IPrivateDataModel_BuildTransactionRequest(context_, *transaction, item.write,
+                                                           item.element)) {
+        request = RequestOf(*transaction);
+      }
+    } catch (...) {
+      // The error travels on; the element is passed over, the rest still goes.
+      ++transfer.next;
+      SchedulePump();
+      throw;
+    }
+    if (!request) {
+      ++transfer.next;  // nothing to send: no transaction, no result
+      return;
+    }
+    prepared_ = Prepared{std::move(transaction), BuildTransactionRequestXml(*request)};
+  }
+
+  const auto channel = Online();
+  const std::string invoke_id = NewInvokeId(context_.GetServices());
+  // Set before the request: a frame may answer inside it.
+  in_flight_id_ = invoke_id;
+  const bool accepted = channel && channel->TransactionRequest(invoke_id, prepared_->request);
+  if (in_flight_id_ != invoke_id) return;  // answered already
+  if (!accepted) {
+    in_flight_id_.clear();
+    prepared_.reset();
+    EndElement(transfer, kCommunicationFailure);
+    return;
+  }
+  timeout_task_ = context_.GetServices().loop.PostAfter(timeout_, [this] {
+    timeout_task_ = 0;
+    OnTransactionTimeout();
+  });
+}
+
+void CommMan::EndElement(Transfer& transfer, std::int32_t status) {
+  transfer.results->push_back(ProcessResult{transfer.items[transfer.next].element, status});
+  ++transfer.next;
+}
+
+void CommMan::FailRemaining(Transfer& transfer) {
+  prepared_.reset();
+  while (transfer.next < transfer.items.size()) EndElement(transfer, kCommunicationFailure);
+}
+
+void CommMan::Finish() {
+  Transfer finished = std::move(transfers_.front());
+  transfers_.pop_front();
+  prepared_.reset();
+  const bool success = std::all_of(finished.results->begin(), finished.results->end(),
+                                   [](const ProcessResult& r) { return r.Status == 0; });
+  if (!transfers_.empty()) SchedulePump();
+  if (finished.done) finished.done(success);
+}
+
+void CommMan::OnTransactionTimeout() {
+  if (in_flight_id_.empty() || transfers_.empty()) return;
+  // The frame must not deliver the answer later.
+  if (const auto channel = ChannelOf(communication_, attached_)) channel->Abort(in_flight_id_);
+  in_flight_id_.clear();
+  prepared_.reset();
+  EndElement(transfers_.front(), kCommunicationFailure);
+  SchedulePump();
+}
+
+void CommMan::OnConnectTimeout() {
+  if (state_ != State::kConnecting || connect_id_ != demand_connect_id_) return;
+  if (const auto channel = ChannelOf(communication_, attached_)) channel->Abort(connect_id_);
+  state_ = State::kClosed;
+  connect_id_.clear();
+  connect_ok_ = false;
+  demand_connect_id_.clear();
+  SchedulePump();
+}
+
+void CommMan::ConnectionEnded() {
+  CancelTask(connect_timeout_task_);
+  demand_connect_id_.clear();
+  if (!in_flight_id_.empty() && !transfers_.empty()) {
+    CancelTask(timeout_task_);
+    if (const auto channel = ChannelOf(communication_, attached_)) channel->Abort(in_flight_id_);
+    in_flight_id_.clear();
+    prepared_.reset();
+    EndElement(transfers_.front(), kCommunicationFailure);
+  }
+  if (!transfers_.empty()) SchedulePump();
+}
+
+void CommMan::CancelTask(std::uint64_t& task) {
+  if (task == 0) return;
+  context_.GetServices().loop.Cancel(task);
+  task = 0;
+}
 
 }  // namespace dtm::runtime

@@ -3,15 +3,21 @@
 // checks the connected device, and the communication manager that holds
 // the frame's communication channel and the connection over it.
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
+#include <list>
+#include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "component/interfaces/fdt.h"
 #include "component/interfaces/private.h"
 #include "platform/com/object.h"
+#include "platform/loop/clock.h"
+#include "platform/runtime/hart_transaction.h"
 
 namespace dtm::runtime {
 
@@ -46,9 +52,26 @@ struct ProcessResult {
   std::int32_t Status = 0;  // 0 done; -5 communication failure
 };
 
+// One element of a transfer: read it (write false) or write it.
+struct TransferItem {
+  DataElementPtr element;
+  bool write = false;
+};
+
+// The communication manager also runs the transfers of the processes: each
+// element is one HART transaction that the data model builds and reads
+// (IPrivateDataModel_BuildTransactionRequest / _ReadTransactionResponse).
+// Transfers queue; one transaction at a time crosses the channel, and a
+// transfer runs to its end before the next one sends.
 class CommMan {
  public:
+  using TransferId = std::uint64_t;
+  static constexpr std::int32_t kCommunicationFailure = -5;
+
   explicit CommMan(DTMContext& context) : context_(context) {}
+  ~CommMan();  // withdraws what it posted
+  CommMan(const CommMan&) = delete;
+  CommMan& operator=(const CommMan&) = delete;
 
   // The frame's communication object (IFdtCommunication); nullptr = Nothing.
   const com::ObjectPtr& Communication() const { return communication_; }
@@ -97,8 +120,79 @@ class CommMan {
   void OnAbort(const std::string& invoke_id);
   void OnTransactionResponse(const std::string& invoke_id, const std::string& response);
 
+  // Transfers. Queues `items` under `process_id` and returns the transfer's
+  // id (never 0). Sending starts from the loop, never inside this call;
+  // without a standing connection the transfer first connects (under a new
+  // invoke id) and every element ends with -5 when that fails. Per element:
+  // - the data model builds the request; one it does not build (false, or
+  //   a command outside 0..255) is not sent and leaves no result;
+  // - an answer of the frame (any response document; one that cannot be
+  //   read counts as an answer without response code) gives status 0: the
+  //   element's communication-error bits 0xF0000 are cleared, then the data
+  //   model reads the response, and it may ask for RepeatTransaction;
+  // - a request the frame refuses, no answer within the transaction
+  //   timeout, or a lost connection gives -5; once the connection is lost
+  //   every remaining element gets -5 at once.
+  // `done(success)` runs once, from a task of the loop, after the last
+  // element; success is true when every result has status 0.
+  TransferId StartTransfer(const std::string& process_id, std::vector<TransferItem> items,
+                           std::function<void(bool success)> done);
+  // Stops the transfer after the transaction in flight (whose answer the
+  // data model still reads); `done` never runs. False when it is unknown,
+  // ended or cancelled already.
+  bool CancelTransfer(TransferId transfer);
+  // The results of the last transfer started under `process_id`, in
+  // transaction order (so far, while it runs); empty when there is none.
+  std::vector<ProcessResult> GetResults(const std::string& process_id) const;
+  void ClearResults(const std::string& process_id);
+
+  // Called by the data model inside ReadTransactionResponse: the same
+  // request goes again once the call has returned. Ignored elsewhere.
+  void RepeatTransaction();
+  // Called by the data model when the device reported write protection.
+  // The remaining writes are still sent.
+  void OnWriteProtected();
+  // Whether the device reported write protection during the transfer that
+  // runs (or ran last); cleared when a transfer starts sending.
+  bool WriteProtected() const { return write_protected_; }
+
+  // How long a transaction (and a connect a transfer opened) may wait for
+  // the frame's answer; clock time of the loop. 5 s unless set.
+  void SetTransactionTimeout(loop::Clock::Duration timeout) { timeout_ = timeout; }
+  loop::Clock::Duration TransactionTimeout() const { return timeout_; }
+
  private:
   enum class State { kClosed, kConnecting, kOpen, kDisconnecting };
+
+  struct Transfer {
+    TransferId id = 0;
+    std::string process_id;
+    std::vector<TransferItem> items;
+    std::size_t next = 0;  // the element being worked on
+    std::shared_ptr<std::vector<ProcessResult>> results;
+    std::function<void(bool)> done;
+    bool cancelled = false;
+    bool began = false;          // it found the connection standing
+    bool connect_tried = false;  // it waited for a connect attempt
+  };
+  // The transaction of the current element, built once; a repeat sends it again.
+  struct Prepared {
+    std::shared_ptr<HartTransaction> transaction;
+    std::string request;
+  };
+
+  void ApplyConnectResponse(const std::string& response);
+  void SchedulePump();
+  void Pump();
+  void Send(Transfer& transfer);
+  void EndElement(Transfer& transfer, std::int32_t status);
+  void FailRemaining(Transfer& transfer);
+  void Finish();
+  void OnTransactionTimeout();
+  void OnConnectTimeout();
+  // The connection stopped standing: the transaction in flight fails.
+  void ConnectionEnded();
+  void CancelTask(std::uint64_t& task);
 
   DTMContext& context_;
   com::ObjectPtr communication_;
@@ -112,6 +206,20 @@ class CommMan {
   std::int32_t supported_device_type_ = -1;
   std::int32_t setting_a_ = 0;
   std::int32_t setting_b_ = 0;
+
+  std::list<Transfer> transfers_;  // front is the one sending
+  TransferId next_transfer_id_ = 1;
+  std::optional<Prepared> prepared_;
+  std::string in_flight_id_;  // the transaction the frame has; empty: none
+  std::map<std::string, std::shared_ptr<std::vector<ProcessResult>>> results_;
+  bool reading_ = false;  // inside ReadTransactionResponse
+  bool repeat_requested_ = false;
+  bool write_protected_ = false;
+  std::string demand_connect_id_;  // a connect a transfer opened
+  loop::Clock::Duration timeout_ = std::chrono::seconds(5);
+  std::uint64_t pump_task_ = 0;  // loop task ids; 0: none
+  std::uint64_t timeout_task_ = 0;
+  std::uint64_t connect_timeout_task_ = 0;
 };
 
 }  // namespace dtm::runtime

@@ -4,27 +4,65 @@
 
 namespace dtm::runtime {
 
+std::string NewProcessID(const Services& services) {
+  com::Guid guid;
+  services.guids.CreateGuid(guid);
+  const std::string text = guid.ToString();
+  return text.substr(1, text.size() - 2);
+}
+
 ProcessMan::~ProcessMan() {
-  // A posted end holds this manager; it must not run after the instance is gone.
+  // A transfer's end holds this manager; it must not run after the instance is gone.
   for (const auto& [id, process] : running_) {
-    if (!process.finishing) context_.GetServices().loop.Cancel(process.end_task);
+    if (!process.finishing) context_.CommMan().CancelTransfer(process.transfer);
   }
 }
 
 bool ProcessMan::StartProcess(const std::string& invoke_id, const std::string&, bool download,
                               std::int32_t, bool, bool, std::shared_ptr<IPrivateProcess> sink) {
   if (!context_.CommMan().Communication() || running_.count(invoke_id) != 0) return false;
-  // Parameters do not move yet: the process ends as soon as the loop runs.
-  const auto end_task = context_.GetServices().loop.Post([this, invoke_id, sink] {
-    const auto it = running_.find(invoke_id);
-    if (it == running_.end()) return;
-    it->second.finishing = true;
-    // State() still shows this process while its sink hears the end.
-    if (sink) sink->IPrivateProcess_OnProcessFinished(invoke_id, com::Variant(true));
-    running_.erase(invoke_id);
-    UpdateState();
-  });
-  running_[invoke_id] = Running{download, end_task, false};
+  std::vector<TransferItem> items;
+  // A snapshot: the elements' answers may not reshape the collection under us.
+  const std::vector<DataElementPtr> elements = context_.Parameters().Elements();
+  for (const DataElementPtr& element : elements) {
+    const bool take = download ? element->IPrivateDataElement_IsDownloadParam(context_)
+                               : element->IPrivateDataElement_IsUploadParam(com::Variant());
+    if (take) items.push_back(TransferItem{element, download});
+  }
+  return Start(invoke_id, download ? Kind::kDownload : Kind::kUpload, std::move(items),
+               std::move(sink));
+}
+
+bool ProcessMan::StartCommand(const DataElementPtr& element, std::shared_ptr<IPrivateProcess> sink,
+                              std::string& process_id) {
+  if (!element || !context_.CommMan().Communication()) return false;
+  const std::string id = NewProcessID(context_.GetServices());
+  if (!Start(id, Kind::kCommand, {TransferItem{element, true}}, std::move(sink))) return false;
+  process_id = id;
+  return true;
+}
+
+bool ProcessMan::Start(const std::string& process_id, Kind kind, std::vector<TransferItem> items,
+                       std::shared_ptr<IPrivateProcess> sink) {
+  // The transfer's end comes from a task of the loop, never inside this call.
+  const CommMan::TransferId transfer = context_.CommMan().StartTransfer(
+      process_id, std::move(items), [this, process_id, sink](bool success) {
+        const auto it = running_.find(process_id);
+        if (it == running_.end()) return;
+        it->second.finishing = true;
+        // State() still shows this process while its sink hears the end; it
+        // is gone afterwards even when the sink raises.
+        struct Forget {
+          ProcessMan& self;
+          const std::string& id;
+          ~Forget() {
+            self.running_.erase(id);
+            self.UpdateState();
+          }
+        } forget{*this, process_id};
+        if (sink) sink->IPrivateProcess_OnProcessFinished(process_id, com::Variant(success));
+      });
+  running_[process_id] = Running{kind, transfer, false};
   UpdateState();
   return true;
 }
@@ -32,15 +70,28 @@ bool ProcessMan::StartProcess(const std::string& invoke_id, const std::string&, 
 bool ProcessMan::CancelProcess(const std::string& invoke_id) {
   const auto it = running_.find(invoke_id);
   if (it == running_.end() || it->second.finishing) return false;
-  context_.GetServices().loop.Cancel(it->second.end_task);
+  context_.CommMan().CancelTransfer(it->second.transfer);
   running_.erase(it);
   UpdateState();
   return true;
 }
 
+void ProcessMan::ReleaseCommand(const std::string& process_id) {
+  const auto it = running_.find(process_id);
+  if (it != running_.end() && it->second.kind == Kind::kCommand && !it->second.finishing) {
+    context_.CommMan().CancelTransfer(it->second.transfer);
+    running_.erase(it);
+    UpdateState();
+  }
+  context_.CommMan().ClearResults(process_id);
+}
+
 void ProcessMan::UpdateState() {
   state_ = 0;
-  for (const auto& [id, process] : running_) state_ |= process.download ? 2 : 1;
+  for (const auto& [id, process] : running_) {
+    if (process.kind == Kind::kUpload) state_ |= 1;
+    if (process.kind == Kind::kDownload) state_ |= 2;
+  }
 }
 
 }  // namespace dtm::runtime

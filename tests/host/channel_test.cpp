@@ -172,6 +172,72 @@ TEST_F(ChannelAnswers, DeviceBehindTheChannelAnswersTransactionsFromTheLoop) {
   EXPECT_EQ(events_->log, (Lines{"OnTransactionResponse(t1, answer to cmd1)"}));
 }
 
+// The device's answers with a latency on the line; each records the clock
+// time at which the device worked on its request.
+class ChannelLatency : public ChannelAnswers {
+ protected:
+  void SetUp() override {
+    channel_->SetTransactionHandler([this](
+                                        const std::string& request) -> std::optional<std::string> {
+      const auto at =
+          std::chrono::duration_cast<std::chrono::milliseconds>(clock_.Now().time_since_epoch());
+      device_log_.push_back(request + "@" + std::to_string(at.count()));
+      return "answer to " + request;
+    });
+    Connect();
+  }
+  Lines device_log_;
+};
+
+TEST_F(ChannelLatency, AnswerIsDueAfterTheLatency) {
+  channel_->SetTransactionLatency(std::chrono::milliseconds(200));
+  ASSERT_TRUE(channel_->TransactionRequest("t1", "cmd1"));
+  loop_.RunFor(std::chrono::milliseconds(199));
+  EXPECT_TRUE(events_->log.empty());
+  loop_.RunFor(std::chrono::milliseconds(1));
+  EXPECT_EQ(device_log_, (Lines{"cmd1@200"}));
+  EXPECT_EQ(events_->log, (Lines{"OnTransactionResponse(t1, answer to cmd1)"}));
+}
+
+TEST_F(ChannelLatency, TransactionsTakeTheLineOneAfterAnother) {
+  channel_->SetTransactionLatency(std::chrono::milliseconds(200));
+  ASSERT_TRUE(channel_->TransactionRequest("t1", "cmd1"));
+  ASSERT_TRUE(channel_->TransactionRequest("t2", "cmd2"));
+  clock_.Advance(std::chrono::milliseconds(100));
+  ASSERT_TRUE(channel_->TransactionRequest("t3", "cmd3"));
+  loop_.RunFor(std::chrono::seconds(1));
+  EXPECT_EQ(device_log_, (Lines{"cmd1@200", "cmd2@400", "cmd3@600"}));
+  // A request on a free line waits only for itself.
+  ASSERT_TRUE(channel_->TransactionRequest("t4", "cmd4"));
+  loop_.RunFor(std::chrono::seconds(1));
+  EXPECT_EQ(device_log_.back(), "cmd4@1300");
+}
+
+TEST_F(ChannelLatency, WithoutLatencyTheAnswerComesAtOnce) {
+  ASSERT_TRUE(channel_->TransactionRequest("t1", "cmd1"));
+  EXPECT_EQ(loop_.RunUntilIdle(), 1u);
+  EXPECT_EQ(device_log_, (Lines{"cmd1@0"}));
+}
+
+TEST_F(ChannelLatency, ConnectionEndedBeforeTheAnswerGetsNone) {
+  channel_->SetTransactionLatency(std::chrono::milliseconds(200));
+  ASSERT_TRUE(channel_->TransactionRequest("t1", "cmd1"));
+  ASSERT_TRUE(channel_->DisconnectRequest("d1", ""));
+  loop_.RunFor(std::chrono::seconds(1));
+  EXPECT_TRUE(device_log_.empty());  // the device never got the request
+  EXPECT_EQ(events_->log, (Lines{"OnDisconnectResponse(d1, " + kDisconnected + ")"}));
+}
+
+TEST_F(ChannelLatency, AbortWithdrawsATransactionOnTheLine) {
+  channel_->SetTransactionLatency(std::chrono::milliseconds(200));
+  ASSERT_TRUE(channel_->TransactionRequest("t1", "cmd1"));
+  ASSERT_TRUE(channel_->TransactionRequest("t2", "cmd2"));
+  EXPECT_TRUE(channel_->Abort("t1"));
+  loop_.RunFor(std::chrono::seconds(1));
+  EXPECT_EQ(device_log_, (Lines{"cmd2@400"}));
+  EXPECT_EQ(events_->log, (Lines{"OnTransactionResponse(t2, answer to cmd2)"}));
+}
+
 TEST_F(ChannelAnswers, AnswerForAVanishedDTMGoesNowhere) {
   ASSERT_TRUE(channel_->ConnectRequest(events_, "c1", ""));
   events_.reset();  // the channel holds its callback weakly

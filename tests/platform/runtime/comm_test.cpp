@@ -225,8 +225,8 @@ TEST_F(CommManConnection, ReplacingTheCommunicationDetachesAndDropsTheConnection
   EXPECT_EQ(comm().Communication(), other);
 }
 
-// Runs of the process manager; parameters do not move yet, so every
-// process ends as soon as the loop runs.
+// Runs of the process manager over an empty parameter collection: no
+// element takes part, so every process ends as soon as the loop runs.
 class ProcessManRuns : public fakes::RuntimeFixture {
  protected:
   ProcessManRuns() { context_->CommMan().SetCommunication(channel_); }

@@ -77,9 +77,9 @@ class FakeElement final : public IPrivateDataElement {
   bool IPrivateDataElement_WriteToDocVariable(const xml::Node&, DTMContext&) override {
     return false;
   }
-  bool IPrivateDataElement_IsUploadParam(const com::Variant&) override { return false; }
-  bool IPrivateDataElement_IsDownloadParam(DTMContext&) override { return false; }
-  bool IPrivateDataElement_IsDeviceCommand(DTMContext&) override { return false; }
+  bool IPrivateDataElement_IsUploadParam(const com::Variant&) override { return upload; }
+  bool IPrivateDataElement_IsDownloadParam(DTMContext&) override { return download; }
+  bool IPrivateDataElement_IsDeviceCommand(DTMContext&) override { return device_command; }
   std::int32_t IPrivateDataElement_NestProcessLevel() const override { return nest_level; }
   void IPrivateDataElement_NestProcessLevel(std::int32_t value) override { nest_level = value; }
 
@@ -91,6 +91,10 @@ class FakeElement final : public IPrivateDataElement {
   com::Variant transient, persistent, device;
   com::Variant initial;  // what InitNew gives the persistent value
   bool fail_read = false;
+  // What the element answers a process asking whether it takes part.
+  bool upload = false;
+  bool download = false;
+  bool device_command = false;
 
  private:
   void Log(const std::string& what) {
@@ -125,17 +129,24 @@ class FakeDataModel final : public IPrivateDataModel {
     log_.push_back("Model.DataSetChanged");
     if (on_data_set_changed) on_data_set_changed(context);
   }
-  bool IPrivateDataModel_BuildTransactionRequest(DTMContext&, HartTransaction&, bool,
-                                                 const DataElementPtr&) override {
-    return false;
+  bool IPrivateDataModel_BuildTransactionRequest(DTMContext& context, HartTransaction& transaction,
+                                                 bool write,
+                                                 const DataElementPtr& element) override {
+    return on_build && on_build(context, transaction, write, element);
   }
-  bool IPrivateDataModel_ReadTransactionResponse(DTMContext&, HartTransaction&, bool,
-                                                 const DataElementPtr&) override {
-    return false;
+  bool IPrivateDataModel_ReadTransactionResponse(DTMContext& context, HartTransaction& transaction,
+                                                 bool write,
+                                                 const DataElementPtr& element) override {
+    return on_read && on_read(context, transaction, write, element);
   }
 
   // Runs inside DataSetChanged, as the model's rules do.
   std::function<void(DTMContext&)> on_data_set_changed;
+  // The coding of transactions; without them nothing is built or read.
+  using TransactionHook =
+      std::function<bool(DTMContext&, HartTransaction&, bool write, const DataElementPtr&)>;
+  TransactionHook on_build;
+  TransactionHook on_read;
 
  private:
   CallLog& log_;

@@ -1,0 +1,79 @@
+#pragma once
+// The communication monitor: the protocol of the frame's calls, the
+// component's own actions and the HART transactions, written by the DTM,
+// the data model and the pages while the monitor page is open.
+
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "component/interfaces/private.h"
+#include "platform/com/object.h"
+
+namespace dtm::runtime {
+class DTMContext;
+}
+
+namespace dtm {
+
+class ctlMonitor : public com::Object, public IPrivateGUI {
+ public:
+  // Longest protocol kept; older lines give way.
+  static constexpr std::size_t kMaxLines = 2000;
+  // Headings are ruled to this width.
+  static constexpr std::size_t kHeadingWidth = 61;
+
+  // The monitor page open for the DTM of `context`, or nullptr: the page
+  // registered under the DTM's "MonitorInvokeID". Writers look it up for
+  // every operation and write nothing without it.
+  static std::shared_ptr<ctlMonitor> Find(runtime::DTMContext& context);
+
+  // ---- _ctlMonitor ----
+  // The current-language text of an English phrase ("Upload all
+  // parameters"; any letter case); "" for a phrase the table lacks.
+  std::string GetText(const std::string& phrase) const;
+  void MonitorSection(const std::string& heading, const std::string& instance_id, bool ifdt,
+                      const std::optional<std::string>& fill = std::nullopt);
+  void MonitorHeading(const std::string& heading,
+                      const std::optional<std::string>& fill = std::nullopt);
+  // `previous_line` and `follow_line` count by presence: an empty line
+  // before and after.
+  void MonitorLine(const std::string& text, const std::optional<com::Variant>& previous_line = {},
+                   const std::optional<com::Variant>& follow_line = {});
+  // Extends the last line by a blank and `text`; raises on an empty protocol.
+  void MonitorAdd(const std::string& text);
+  void MonitorHexDump(const std::string& caption, const com::ByteArray& bytes);
+
+  // Refills the phrase table from the dictionary section "keys".
+  void FillPhraseTable(runtime::DTMContext& context);
+
+  const std::deque<std::string>& Lines() const { return lines_; }
+  std::size_t TopIndex() const { return top_index_; }
+  void Clear();
+
+  // ---- IPrivateGUI ----
+  bool IPrivateGUI_CloseGUI() override { return true; }
+  void IPrivateGUI_LockStateChanged(bool) override {}
+  void IPrivateGUI_ParameterChanged(const DataElementPtr&) override {}
+  void IPrivateGUI_ParameterSetChanged() override {}
+  void IPrivateGUI_ValidateParameters() override {}
+  void IPrivateGUI_SetLanguage(std::int32_t) override {}
+
+ protected:
+  // Appends one line, scrolls to it and keeps the protocol within kMaxLines.
+  void AddListLine(const std::string& text);
+
+ private:
+  void TrimToLimit();
+
+  std::deque<std::string> lines_;
+  std::size_t top_index_ = 0;
+  // Keyed by the phrase in lower case; the table compares without case.
+  std::map<std::string, std::string> texts_;
+};
+
+}  // namespace dtm

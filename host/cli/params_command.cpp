@@ -1,0 +1,113 @@
+#include "host/cli/params_command.h"
+
+#include <cstdio>
+#include <vector>
+
+#include "component/datamodel/data_element.h"
+#include "platform/com/error.h"
+#include "platform/runtime/context.h"
+
+namespace dtm::host {
+namespace {
+
+std::string Hex(std::int32_t value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%X", static_cast<std::uint32_t>(value));
+  return text;
+}
+
+// A value as text; values that have no text form show their kind.
+std::string Text(const com::Variant& value) {
+  if (value.IsEmpty()) return "";
+  if (value.IsByteArray()) {
+    std::string hex;
+    for (std::uint8_t b : value.Bytes()) {
+      char pair[3];
+      std::snprintf(pair, sizeof pair, "%02X", b);
+      hex += pair;
+    }
+    return hex;
+  }
+  try {
+    return value.ToString();
+  } catch (const com::ComError&) {
+    return "?";
+  }
+}
+
+std::string Range(const clsDataElement& element) {
+  std::string out;
+  for (std::int32_t i = 0;; ++i) {
+    com::Variant min_value, max_value;
+    if (!element.GetRange(i, min_value, max_value)) break;
+    if (!out.empty()) out += " ";
+    out += Text(min_value) + ".." + Text(max_value);
+  }
+  return out;
+}
+
+// Tabs and line breaks would break a TSV line.
+std::string Clean(std::string text) {
+  for (char& c : text) {
+    if (c == '\t' || c == '\n' || c == '\r') c = ' ';
+  }
+  return text;
+}
+
+// Columns line up by characters, not bytes (labels hold umlauts).
+std::size_t Width(const std::string& text) {
+  std::size_t n = 0;
+  for (unsigned char c : text) n += (c & 0xC0) != 0x80;
+  return n;
+}
+
+}  // namespace
+
+void WriteParams(runtime::DTMContext& context, ParamsFormat format, std::ostream& out) {
+  const std::vector<std::string> header = {"path",   "type",  "length", "read",  "write",
+                                           "mode",   "flags", "label",  "unit",  "range",
+                                           "value",  "description"};
+  std::vector<std::vector<std::string>> rows;
+  for (const DataElementPtr& item : context.Parameters().Elements()) {
+    const auto element = std::dynamic_pointer_cast<clsDataElement>(item);
+    if (!element) continue;
+    rows.push_back({element->Name, std::to_string(element->ValueType),
+                    std::to_string(element->ValueTypeLength),
+                    std::to_string(element->HARTParamReadCommand),
+                    std::to_string(element->HARTParamWriteCommand), Hex(element->ElementMode),
+                    Hex(element->StatusFlags()), Clean(element->Prompt),
+                    Clean(element->UnitString(context)), Range(*element),
+                    Clean(Text(element->TransientValue)), Clean(element->Description)});
+  }
+
+  if (format == ParamsFormat::kTsv) {
+    auto write = [&](const std::vector<std::string>& cells) {
+      for (std::size_t i = 0; i < cells.size(); ++i) out << (i ? "\t" : "") << cells[i];
+      out << '\n';
+    };
+    write(header);
+    for (const auto& row : rows) write(row);
+    return;
+  }
+
+  // The table leaves the description, the longest column, unpadded at the end.
+  std::vector<std::size_t> widths(header.size(), 0);
+  auto measure = [&](const std::vector<std::string>& cells) {
+    for (std::size_t i = 0; i + 1 < cells.size(); ++i) {
+      widths[i] = std::max(widths[i], Width(cells[i]));
+    }
+  };
+  measure(header);
+  for (const auto& row : rows) measure(row);
+  auto write = [&](const std::vector<std::string>& cells) {
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+      out << cells[i];
+      if (i + 1 < cells.size()) out << std::string(widths[i] - Width(cells[i]) + 2, ' ');
+    }
+    out << '\n';
+  };
+  write(header);
+  for (const auto& row : rows) write(row);
+}
+
+}  // namespace dtm::host

@@ -1,0 +1,24 @@
+#include "host/device/attach.h"
+
+#include <optional>
+#include <string>
+
+#include "platform/runtime/hart_frame.h"
+
+namespace dtm::device {
+
+void AttachDevice(frame::ChannelStandIn& channel, SimDevice& device) {
+  channel.SetTransactionHandler(
+      [&channel, &device](const std::string& document) -> std::optional<std::string> {
+        runtime::HartRequest request;
+        if (!runtime::ParseTransactionRequestXml(document, request)) return std::nullopt;
+        const runtime::HartResponse response = device.Handle(request);
+        if (device.TakeLineBreak()) {
+          channel.DropConnection();
+          return std::nullopt;
+        }
+        return runtime::BuildTransactionResponseXml(response);
+      });
+}
+
+}  // namespace dtm::device

@@ -1,0 +1,17 @@
+#pragma once
+// Puts a simulated device behind the frame's communication channel: each
+// transaction request document is decoded, answered by the device and the
+// answer coded into a transaction response document. A request document
+// that does not decode gets no answer; a line break the device reports
+// drops the channel's connection.
+
+#include "host/device/sim_device.h"
+#include "host/frame/channel.h"
+
+namespace dtm::device {
+
+// Both must outlive the channel's use of the handler (or until another
+// handler replaces it).
+void AttachDevice(frame::ChannelStandIn& channel, SimDevice& device);
+
+}  // namespace dtm::device

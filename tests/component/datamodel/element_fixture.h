@@ -1,0 +1,113 @@
+#pragma once
+// Data elements on fake surroundings: a context whose data model holds its
+// unit table, one whose model has none yet (before CreateModel), and one
+// without a data model. The virtual clock and loop, recorded messages and
+// an in-memory registry stand in for the host.
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "component/datamodel/data_element.h"
+#include "component/datamodel/data_model.h"
+#include "platform/com/error.h"
+#include "platform/com/variant.h"
+#include "platform/loop/event_loop.h"
+#include "platform/runtime/context.h"
+#include "platform/runtime/services.h"
+#include "platform/win/registry.h"
+#include "platform/win/shell.h"
+
+namespace dtm::testing::element {
+
+inline std::filesystem::path DataFolder() {
+  const char* dir = std::getenv("VD_SOURCE_DIR");
+  const std::filesystem::path root =
+      dir && *dir ? std::filesystem::path(dir) : std::filesystem::current_path();
+  return root / "data";
+}
+
+// The error number `f` raises, or 0.
+template <class F>
+std::int32_t ErrorOf(F&& f) {
+  try {
+    f();
+  } catch (const com::ComError& error) {
+    return error.Number();
+  }
+  return 0;
+}
+
+// A Variant as subtype and value, for failure messages.
+inline std::string Show(const com::Variant& value) {
+  char number[48];
+  switch (value.Type()) {
+    case com::VarType::Empty: return "Empty";
+    case com::VarType::Null: return "Null";
+    case com::VarType::Integer: return "Integer " + std::to_string(value.ToInteger());
+    case com::VarType::Long: return "Long " + std::to_string(value.ToLong());
+    case com::VarType::Byte: return "Byte " + std::to_string(value.ToByte());
+    case com::VarType::Boolean: return value.ToBoolean() ? "Boolean True" : "Boolean False";
+    case com::VarType::Single:
+      std::snprintf(number, sizeof number, "Single %.9g", static_cast<double>(value.ToSingle()));
+      return number;
+    case com::VarType::Double:
+      std::snprintf(number, sizeof number, "Double %.17g", value.ToDouble());
+      return number;
+    case com::VarType::Date:
+      std::snprintf(number, sizeof number, "Date %.17g", value.ToDate().serial);
+      return number;
+    case com::VarType::Decimal: return "Decimal " + value.ToDecimal().ToString();
+    case com::VarType::String: return "String \"" + value.ToString() + "\"";
+    case com::VarType::ByteArray: {
+      std::string text = "Bytes";
+      for (const std::uint8_t b : value.Bytes()) {
+        std::snprintf(number, sizeof number, " %02X", b);
+        text += number;
+      }
+      return text;
+    }
+    default: return "Object";
+  }
+}
+
+class ElementFixture : public ::testing::Test {
+ protected:
+  ElementFixture() {
+    context_->Init(nullptr, model_, nullptr, nullptr);
+    model_->IPrivateDataModel_CreateModel(*context_);
+    tableless_context_->Init(nullptr, tableless_model_, nullptr, nullptr);
+  }
+
+  // A context whose data model has the standard unit table (mm 49, cm 48,
+  // m 45, kPa 12, bar 7, % 57).
+  runtime::DTMContext& Context() { return *context_; }
+  // A data model that has not built its unit table.
+  runtime::DTMContext& TablelessContext() { return *tableless_context_; }
+  // No data model at all.
+  runtime::DTMContext& BareContext() { return *bare_context_; }
+
+  loop::VirtualClock clock_;
+  loop::EventLoop loop_{clock_};
+  runtime::RecordingMessageSink messages_;
+  win::MemoryRegistry registry_;
+  win::RecordingShell shell_;
+  win::RandomGuidSource guids_;
+  win::SystemTempFiles temp_files_;
+  runtime::Services services_{loop_,  messages_,   registry_,   shell_,
+                              guids_, temp_files_, DataFolder()};
+  std::shared_ptr<clsDataModel> model_ = std::make_shared<clsDataModel>(services_);
+  std::shared_ptr<clsDataModel> tableless_model_ = std::make_shared<clsDataModel>(services_);
+  std::shared_ptr<runtime::DTMContext> context_ = std::make_shared<runtime::DTMContext>(services_);
+  std::shared_ptr<runtime::DTMContext> tableless_context_ =
+      std::make_shared<runtime::DTMContext>(services_);
+  std::shared_ptr<runtime::DTMContext> bare_context_ =
+      std::make_shared<runtime::DTMContext>(services_);
+  clsDataElement element_;
+};
+
+}  // namespace dtm::testing::element

@@ -1,0 +1,166 @@
+// The protocol's line formats, its phrase table, its limit and how writers
+// find the open monitor.
+
+#include <gtest/gtest.h>
+
+#include "component/ui/framework/ctl_monitor.h"
+#include "tests/component/dtm/dtm_fixture.h"
+
+namespace dtm::testing {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+Lines Of(const ctlMonitor& monitor) { return {monitor.Lines().begin(), monitor.Lines().end()}; }
+
+class MonitorLines : public ::testing::Test {
+ protected:
+  ctlMonitor monitor_;
+};
+
+TEST_F(MonitorLines, HeadingsAreRuledTo61Characters) {
+  struct Case {
+    const char* name;
+    std::size_t heading_length;
+    std::optional<std::string> fill;
+    std::string expected_tail;
+    std::size_t expected_length;
+  };
+  const Case cases[] = {
+      {"FitsWithOneFill", 54, std::nullopt, " -", 61},
+      {"FitsWithNoFill", 55, std::nullopt, "x ", 61},
+      {"TooLong", 56, std::nullopt, "x ", 62},
+      {"EqualsFill", 23, std::string("="), " ================================", 61},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    monitor_.Clear();
+    monitor_.MonitorHeading(std::string(c.heading_length, 'x'), c.fill);
+    const Lines lines = Of(monitor_);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], "");
+    EXPECT_EQ(lines[1].size(), c.expected_length);
+    EXPECT_EQ(lines[1].substr(0, 5), std::string(4, c.fill ? (*c.fill)[0] : '-') + " ");
+    EXPECT_EQ(lines[1].substr(lines[1].size() - c.expected_tail.size()), c.expected_tail);
+  }
+}
+
+TEST_F(MonitorLines, UploadHeadingExactly) {
+  monitor_.MonitorHeading("IFDT: Upload all parameters (TAG1)");
+  EXPECT_EQ(Of(monitor_)[1],
+            "---- IFDT: Upload all parameters (TAG1) " + std::string(21, '-'));
+}
+
+TEST_F(MonitorLines, SeveralCharacterFillUsesItsFirstForTheLead) {
+  monitor_.MonitorHeading(std::string(51, 'h'), std::string("ab"));
+  // 61 - 4 - 51 - 2 = 4 units of "ab".
+  EXPECT_EQ(Of(monitor_)[1], "aaaa " + std::string(51, 'h') + " abababab");
+}
+
+TEST_F(MonitorLines, SectionNamesItsOrigin) {
+  monitor_.MonitorSection("Start", "T", true);
+  monitor_.MonitorSection("Poll", "T", false);
+  const Lines lines = Of(monitor_);
+  EXPECT_EQ(lines[1].substr(0, 20), "---- IFDT: Start (T)");
+  EXPECT_EQ(lines[3].substr(0, 18), "---- DTM: Poll (T)");
+}
+
+TEST_F(MonitorLines, LineSplitsAtCrLfOnly) {
+  struct Case {
+    const char* name;
+    std::string text;
+    bool previous, follow;
+    Lines expected;
+  };
+  const Case cases[] = {
+      {"Empty", "", false, false, {""}},
+      {"PreviousGivenAsFalse", "A", true, false, {"", "A"}},
+      {"EmptyPieceBetweenPairs", "A\r\n\r\nB", false, false, {"A", "", "B"}},
+      {"FinalPairAddsNothing", "A\r\n", false, false, {"A"}},
+      {"LoneCrAndLfStay", "A\rB\nC", false, false, {"A\rB\nC"}},
+      {"Follow", "A", false, true, {"A", ""}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    monitor_.Clear();
+    std::optional<com::Variant> previous;
+    if (c.previous) previous = com::Variant(false);
+    std::optional<com::Variant> follow;
+    if (c.follow) follow = com::Variant(std::int16_t{1});
+    monitor_.MonitorLine(c.text, previous, follow);
+    EXPECT_EQ(Of(monitor_), c.expected);
+  }
+}
+
+TEST_F(MonitorLines, AddExtendsTheLastLineAndFailsOnAnEmptyProtocol) {
+  EXPECT_THROW(monitor_.MonitorAdd("x"), com::ComError);
+  monitor_.MonitorLine("Value A = 1");
+  monitor_.MonitorAdd("Corrected 1.0");
+  EXPECT_EQ(Of(monitor_), Lines{"Value A = 1 Corrected 1.0"});
+}
+
+TEST_F(MonitorLines, HexDumpSixteenBytesALineColumnsAligned) {
+  com::ByteArray bytes = {0x02, 0x80, 0x00, 0x00, 0x00};
+  bytes.insert(bytes.end(), 13, 0x1F);
+  monitor_.MonitorHexDump("     Send:   ", bytes);
+  EXPECT_EQ(Of(monitor_),
+            (Lines{"     Send:    02 80 00 00 00 1F 1F 1F 1F 1F 1F 1F 1F 1F 1F 1F ",
+                   "              1F 1F "}));
+}
+
+TEST_F(MonitorLines, HexDumpLengths) {
+  monitor_.MonitorHexDump("C", {});
+  EXPECT_TRUE(monitor_.Lines().empty());
+  monitor_.MonitorHexDump("C", com::ByteArray(16, 0xAB));
+  EXPECT_EQ(monitor_.Lines().size(), 1u);
+  monitor_.Clear();
+  monitor_.MonitorHexDump("C", com::ByteArray(17, 0x0A));
+  EXPECT_EQ(Of(monitor_).back(), "  0A ");
+}
+
+TEST_F(MonitorLines, TheProtocolKeepsItsLast2000LinesDumpsIncluded) {
+  for (int i = 0; i < 2001; ++i) monitor_.MonitorLine("line " + std::to_string(i));
+  EXPECT_EQ(monitor_.Lines().size(), 2000u);
+  EXPECT_EQ(monitor_.Lines().front(), "line 1");
+  EXPECT_EQ(monitor_.TopIndex(), 1999u);
+  monitor_.MonitorHexDump("D", com::ByteArray(40, 0));  // three lines
+  EXPECT_EQ(monitor_.Lines().size(), 2000u);
+  EXPECT_EQ(monitor_.Lines().front(), "line 4");
+}
+
+class MonitorFound : public DtmFixture {
+ protected:
+  std::shared_ptr<ctlMonitor> OpenMonitor(const std::string& id) {
+    auto monitor = std::make_shared<ctlMonitor>();
+    Context().GUIMan().RegisterGUI(id, monitor, true);
+    dtm_->SetMonitorInvokeID(id);
+    return monitor;
+  }
+};
+
+TEST_F(MonitorFound, OnlyThroughTheDtmsMonitorInvokeId) {
+  EXPECT_EQ(ctlMonitor::Find(Context()), nullptr);
+  auto monitor = OpenMonitor("mon");
+  EXPECT_EQ(ctlMonitor::Find(Context()), monitor);
+  dtm_->SetMonitorInvokeID("");
+  EXPECT_EQ(ctlMonitor::Find(Context()), nullptr);
+  dtm_->SetMonitorInvokeID("unknown");
+  EXPECT_EQ(ctlMonitor::Find(Context()), nullptr);
+}
+
+TEST_F(MonitorFound, PhraseTableFollowsTheLanguageAndIgnoresCase) {
+  SetUpInstance();
+  auto monitor = OpenMonitor("mon");
+  Context().Dictionary().SelectLanguage(9);
+  monitor->FillPhraseTable(Context());
+  EXPECT_EQ(monitor->GetText("upload all parameters"), "Upload all parameters");
+  EXPECT_EQ(monitor->GetText("     Send:   "), "     Send:   ");
+  EXPECT_EQ(monitor->GetText("no such phrase"), "");
+  Context().Dictionary().SelectLanguage(7);
+  monitor->FillPhraseTable(Context());
+  EXPECT_NE(monitor->GetText("Upload all parameters"), "Upload all parameters");
+  EXPECT_EQ(monitor->GetText("     Receive:").size(), 13u);
+}
+
+}  // namespace
+}  // namespace dtm::testing

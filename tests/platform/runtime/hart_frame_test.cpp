@@ -1,0 +1,217 @@
+#include "platform/runtime/hart_frame.h"
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <string>
+
+namespace dtm::runtime {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+template <class Case>
+std::string NameOf(const ::testing::TestParamInfo<Case>& info) {
+  return info.param.name;
+}
+
+// ---------------------------------------------------------------------------
+// Requests.
+
+struct RequestCase {
+  const char* name;
+  HartRequest request;
+  std::string document;
+};
+void PrintTo(const RequestCase& c, std::ostream* os) { *os << c.name; }
+
+const RequestCase kRequests[] = {
+    {"WithData",
+     {128, {0x3D, 0x3E, 0x3F, 0x3F}},
+     R"(<FDT><TransactionRequest command="128" data="3D3E3F3F"/></FDT>)"},
+    {"WithoutData", {0, {}}, R"(<FDT><TransactionRequest command="0" data=""/></FDT>)"},
+    {"UpperCaseHexAndLeadingZeros",
+     {255, {0x00, 0x0A, 0xFF}},
+     R"(<FDT><TransactionRequest command="255" data="000AFF"/></FDT>)"},
+};
+
+class TransactionRequestDocument : public ::testing::TestWithParam<RequestCase> {};
+
+TEST_P(TransactionRequestDocument, IsBuiltAsWrittenOut) {
+  EXPECT_EQ(BuildTransactionRequestXml(GetParam().request), GetParam().document);
+}
+
+TEST_P(TransactionRequestDocument, ParsesBackToTheRequest) {
+  HartRequest parsed;
+  ASSERT_TRUE(ParseTransactionRequestXml(GetParam().document, parsed));
+  EXPECT_EQ(parsed, GetParam().request);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, TransactionRequestDocument, ::testing::ValuesIn(kRequests),
+                         NameOf<RequestCase>);
+
+// Documents other writers may produce, and what they say.
+const RequestCase kLenientRequests[] = {
+    {"LowerCaseHex",
+     {3, {0x3D, 0xAB}},
+     R"(<FDT><TransactionRequest command="3" data="3dab"/></FDT>)"},
+    {"NoDataAttribute", {3, {}}, R"(<FDT><TransactionRequest command="3"/></FDT>)"},
+    {"DeclarationAndLayout",
+     {1, {0x01}},
+     "<?xml version=\"1.0\"?>\n<FDT>\n  <TransactionRequest command=\"1\" data=\"01\"/>\n</FDT>"},
+};
+
+class TransactionRequestReading : public ::testing::TestWithParam<RequestCase> {};
+
+TEST_P(TransactionRequestReading, Accepts) {
+  HartRequest parsed;
+  ASSERT_TRUE(ParseTransactionRequestXml(GetParam().document, parsed));
+  EXPECT_EQ(parsed, GetParam().request);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, TransactionRequestReading, ::testing::ValuesIn(kLenientRequests),
+                         NameOf<RequestCase>);
+
+// ---------------------------------------------------------------------------
+// Responses.
+
+struct ResponseCase {
+  const char* name;
+  HartResponse response;
+  std::string document;
+};
+void PrintTo(const ResponseCase& c, std::ostream* os) { *os << c.name; }
+
+const ResponseCase kResponses[] = {
+    {"Answered",
+     {128, 0, 0x40, 0, {0x3D, 0x42, 0x29}},
+     R"(<FDT><TransactionResponse command="128" responseCode="0" deviceStatus="64" )"
+     R"(commStatus="0" data="3D4229"/></FDT>)"},
+    {"ErrorCodeWithoutData",
+     {38, 7, 0x80, 0, {}},
+     R"(<FDT><TransactionResponse command="38" responseCode="7" deviceStatus="128" )"
+     R"(commStatus="0" data=""/></FDT>)"},
+    {"NoAnswerFromTheDevice",
+     {3, std::nullopt, 0, 2, {}},
+     R"(<FDT><TransactionResponse command="3" deviceStatus="0" commStatus="2" data=""/></FDT>)"},
+};
+
+class TransactionResponseDocument : public ::testing::TestWithParam<ResponseCase> {};
+
+TEST_P(TransactionResponseDocument, IsBuiltAsWrittenOut) {
+  EXPECT_EQ(BuildTransactionResponseXml(GetParam().response), GetParam().document);
+}
+
+TEST_P(TransactionResponseDocument, ParsesBackToTheResponse) {
+  HartResponse parsed;
+  ASSERT_TRUE(ParseTransactionResponseXml(GetParam().document, parsed));
+  EXPECT_EQ(parsed, GetParam().response);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, TransactionResponseDocument, ::testing::ValuesIn(kResponses),
+                         NameOf<ResponseCase>);
+
+const ResponseCase kLenientResponses[] = {
+    {"StatusesDefaultToZero",
+     {1, 0, 0, 0, {0xFE}},
+     R"(<FDT><TransactionResponse command="1" responseCode="0" data="fe"/></FDT>)"},
+    {"OnlyACommand",
+     {1, std::nullopt, 0, 0, {}},
+     R"(<FDT><TransactionResponse command="1"/></FDT>)"},
+};
+
+class TransactionResponseReading : public ::testing::TestWithParam<ResponseCase> {};
+
+TEST_P(TransactionResponseReading, Accepts) {
+  HartResponse parsed;
+  ASSERT_TRUE(ParseTransactionResponseXml(GetParam().document, parsed));
+  EXPECT_EQ(parsed, GetParam().response);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, TransactionResponseReading, ::testing::ValuesIn(kLenientResponses),
+                         NameOf<ResponseCase>);
+
+// ---------------------------------------------------------------------------
+// Round trips of values the tables above do not hold.
+
+TEST(TransactionDocumentRoundTrip, KeepsEveryByte) {
+  Bytes all;
+  for (int b = 0; b < 256; ++b) all.push_back(static_cast<std::uint8_t>(b));
+  const HartRequest request{200, all};
+  HartRequest parsed_request;
+  ASSERT_TRUE(ParseTransactionRequestXml(BuildTransactionRequestXml(request), parsed_request));
+  EXPECT_EQ(parsed_request, request);
+
+  const HartResponse response{255, 255, 255, 255, all};
+  HartResponse parsed_response;
+  ASSERT_TRUE(ParseTransactionResponseXml(BuildTransactionResponseXml(response), parsed_response));
+  EXPECT_EQ(parsed_response, response);
+}
+
+// ---------------------------------------------------------------------------
+// Rejects: the target is left as it was.
+
+struct RejectCase {
+  const char* name;
+  std::string document;
+};
+void PrintTo(const RejectCase& c, std::ostream* os) { *os << c.name; }
+
+const RejectCase kRejectedRequests[] = {
+    {"Empty", ""},
+    {"NotWellFormed", R"(<FDT><TransactionRequest command="1" data="01"></FDT>)"},
+    {"NoTransaction", "<FDT/>"},
+    {"OtherRoot", R"(<Frame><TransactionRequest command="1" data="01"/></Frame>)"},
+    {"NestedDeeper", R"(<FDT><X><TransactionRequest command="1" data="01"/></X></FDT>)"},
+    {"AResponse", R"(<FDT><TransactionResponse command="1" responseCode="0"/></FDT>)"},
+    {"NoCommand", R"(<FDT><TransactionRequest data="01"/></FDT>)"},
+    {"EmptyCommand", R"(<FDT><TransactionRequest command="" data="01"/></FDT>)"},
+    {"CommandAbove255", R"(<FDT><TransactionRequest command="256" data="01"/></FDT>)"},
+    {"NegativeCommand", R"(<FDT><TransactionRequest command="-1" data="01"/></FDT>)"},
+    {"CommandWithBlank", R"(<FDT><TransactionRequest command=" 1" data="01"/></FDT>)"},
+    {"CommandNotDecimal", R"(<FDT><TransactionRequest command="0x1" data="01"/></FDT>)"},
+    {"OddHexDigits", R"(<FDT><TransactionRequest command="1" data="ABC"/></FDT>)"},
+    {"NoHexDigit", R"(<FDT><TransactionRequest command="1" data="0G"/></FDT>)"},
+    {"HexWithSeparator", R"(<FDT><TransactionRequest command="1" data="01 02"/></FDT>)"},
+};
+
+class TransactionRequestRejects : public ::testing::TestWithParam<RejectCase> {};
+
+TEST_P(TransactionRequestRejects, AndLeavesTheRequest) {
+  const HartRequest before{7, {0x09}};
+  HartRequest request = before;
+  EXPECT_FALSE(ParseTransactionRequestXml(GetParam().document, request));
+  EXPECT_EQ(request, before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, TransactionRequestRejects, ::testing::ValuesIn(kRejectedRequests),
+                         NameOf<RejectCase>);
+
+const RejectCase kRejectedResponses[] = {
+    {"Empty", ""},
+    {"NotWellFormed", R"(<FDT><TransactionResponse command="1")"},
+    {"ARequest", R"(<FDT><TransactionRequest command="1" data="01"/></FDT>)"},
+    {"NoCommand", R"(<FDT><TransactionResponse responseCode="0"/></FDT>)"},
+    {"ResponseCodeAbove255", R"(<FDT><TransactionResponse command="1" responseCode="256"/></FDT>)"},
+    {"EmptyResponseCode", R"(<FDT><TransactionResponse command="1" responseCode=""/></FDT>)"},
+    {"DeviceStatusNoNumber",
+     R"(<FDT><TransactionResponse command="1" responseCode="0" deviceStatus="x"/></FDT>)"},
+    {"NegativeCommStatus",
+     R"(<FDT><TransactionResponse command="1" responseCode="0" commStatus="-1"/></FDT>)"},
+    {"OddHexDigits", R"(<FDT><TransactionResponse command="1" responseCode="0" data="0"/></FDT>)"},
+};
+
+class TransactionResponseRejects : public ::testing::TestWithParam<RejectCase> {};
+
+TEST_P(TransactionResponseRejects, AndLeavesTheResponse) {
+  const HartResponse before{7, 1, 2, 3, {0x09}};
+  HartResponse response = before;
+  EXPECT_FALSE(ParseTransactionResponseXml(GetParam().document, response));
+  EXPECT_EQ(response, before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, TransactionResponseRejects, ::testing::ValuesIn(kRejectedResponses),
+                         NameOf<RejectCase>);
+
+}  // namespace
+}  // namespace dtm::runtime
