@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "host/cli/params_command.h"
+#include "host/cli/read_command.h"
 #include "host/cli/session.h"
 #include "platform/com/error.h"
 
@@ -19,6 +20,9 @@ constexpr const char* kUsage =
     "  info   [--lang de|en]                      run a DTM life cycle and print its\n"
     "                                             information document\n"
     "  params [--lang de|en] [--format table|tsv] list every data element of the model\n"
+    "  read PATH... [--lang de|en] [--device-profile FILE] [--trace]\n"
+    "                                             read elements or groups from the\n"
+    "                                             simulated device and print them\n"
     "  --help                                     show this text\n"
     "\n"
     "environment:\n"
@@ -29,6 +33,7 @@ struct Options {
   std::string command;
   std::int32_t language = 9;
   dtm::host::ParamsFormat format = dtm::host::ParamsFormat::kTable;
+  dtm::host::ReadOptions read;
 };
 
 bool ParseOptions(const std::vector<std::string>& args, Options& options, std::string& error) {
@@ -60,10 +65,20 @@ bool ParseOptions(const std::vector<std::string>& args, Options& options, std::s
         error = "unknown format '" + format + "' (use table or tsv)";
         return false;
       }
+    } else if (arg == "--device-profile" && has_value && options.command == "read") {
+      options.read.device_profile = args[++i];
+    } else if (arg == "--trace" && options.command == "read") {
+      options.read.trace = true;
+    } else if (options.command == "read" && !arg.starts_with("--")) {
+      options.read.paths.push_back(arg);
     } else {
       error = "unknown or incomplete option '" + arg + "'";
       return false;
     }
+  }
+  if (options.command == "read" && options.read.paths.empty()) {
+    error = "read needs at least one element path";
+    return false;
   }
   return true;
 }
@@ -74,6 +89,8 @@ int Run(const Options& options) {
   int status = 0;
   if (options.command == "info") {
     std::cout << session.Dtm().IDtmInformation_GetInformation() << '\n';
+  } else if (options.command == "read") {
+    status = dtm::host::RunRead(session, options.read, std::cout);
   } else {
     dtm::host::WriteParams(session.Context(), options.format, std::cout);
   }
@@ -95,7 +112,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "vd4625: %s\n\n%s", error.c_str(), kUsage);
     return 2;
   }
-  if (options.command != "info" && options.command != "params") {
+  if (options.command != "info" && options.command != "params" && options.command != "read") {
     std::fprintf(stderr, "vd4625: unknown command '%s'\n\n%s", options.command.c_str(), kUsage);
     return 2;
   }

@@ -7,12 +7,15 @@
 
 namespace dtm::device {
 
-void AttachDevice(frame::ChannelStandIn& channel, SimDevice& device) {
+void AttachDevice(frame::ChannelStandIn& channel, SimDevice& device,
+                  TransactionObserver observer) {
   channel.SetTransactionHandler(
-      [&channel, &device](const std::string& document) -> std::optional<std::string> {
+      [&channel, &device, observer = std::move(observer)](
+          const std::string& document) -> std::optional<std::string> {
         runtime::HartRequest request;
         if (!runtime::ParseTransactionRequestXml(document, request)) return std::nullopt;
         const runtime::HartResponse response = device.Handle(request);
+        if (observer) observer(request, response);
         if (device.TakeLineBreak()) {
           channel.DropConnection();
           return std::nullopt;

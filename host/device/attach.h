@@ -5,13 +5,20 @@
 // that does not decode gets no answer; a line break the device reports
 // drops the channel's connection.
 
+#include <functional>
+
 #include "host/device/sim_device.h"
 #include "host/frame/channel.h"
 
 namespace dtm::device {
 
+// Sees every request the device handled and the answer it gave (a trace).
+using TransactionObserver =
+    std::function<void(const runtime::HartRequest&, const runtime::HartResponse&)>;
+
 // Both must outlive the channel's use of the handler (or until another
 // handler replaces it).
-void AttachDevice(frame::ChannelStandIn& channel, SimDevice& device);
+void AttachDevice(frame::ChannelStandIn& channel, SimDevice& device,
+                  TransactionObserver observer = {});
 
 }  // namespace dtm::device

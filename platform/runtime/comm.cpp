@@ -271,8 +271,12 @@ void CommMan::OnTransactionResponse(const std::string& invoke_id, const std::str
   const TransferItem item = transfer.items[transfer.next];
   const std::shared_ptr<HartTransaction> transaction = prepared_->transaction;
   ReadResponseInto(response, *transaction);
+  // A reply without a response code means the device said nothing: that is
+  // a communication failure, not an answer.
+  const bool answered = !transaction->ResponseCode.IsEmpty();
+  const std::int32_t status = answered ? 0 : kCommunicationFailure;
   // The line worked: whatever a page marked as a communication failure is over.
-  if (item.element) {
+  if (item.element && answered) {
     item.element->IPrivateDataElement_StatusFlags(item.element->IPrivateDataElement_StatusFlags() &
                                                   ~kCommunicationErrorBits);
   }
@@ -289,14 +293,14 @@ void CommMan::OnTransactionResponse(const std::string& invoke_id, const std::str
     // The error travels on; the transfer goes on with the next element.
     reading_ = false;
     prepared_.reset();
-    EndElement(transfer, 0);
+    EndElement(transfer, status);
     throw;
   }
   reading_ = false;
   // A repeat keeps the prepared request: the pump sends it again.
   if (repeat_requested_ && !transfer.cancelled) return;
   prepared_.reset();
-  EndElement(transfer, 0);
+  EndElement(transfer, status);
 }
 
 CommMan::TransferId CommMan::StartTransfer(const std::string& process_id,
