@@ -5,5 +5,5 @@ cd "$(dirname "$0")/.."
 ./scripts/setup.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$(nproc)" --target vd4625
-if [ $# -eq 0 ]; then set -- info --lang en; fi
+if [ $# -eq 0 ]; then set -- upload --lang en; fi
 exec ./build/host/cli/vd4625 "$@"

@@ -1,5 +1,7 @@
 #include "component/datamodel/data_element.h"
 
+#include "platform/com/calendar.h"
+
 #include <cmath>
 #include <cstddef>
 #include <string_view>
@@ -111,24 +113,12 @@ std::vector<std::int32_t> AnsiCodes(std::string_view text) {
   return codes;
 }
 
-// "dd.mm.yyyy", digits and dots exactly where the dictionary writes them.
-bool IsDictionaryDate(const std::string& text) {
-  if (text.size() != 10 || text[2] != '.' || text[5] != '.') return false;
-  for (const std::size_t i : {0, 1, 3, 4, 6, 7, 8, 9}) {
-    if (text[i] < '0' || text[i] > '9') return false;
-  }
-  return true;
-}
-
 com::Variant DateOf(const com::Variant& value) {
-  if (value.IsString()) {
-    const std::string text = value.ToString();
-    // The locale's short date could read day and month the other way
-    // round; the ISO form has one reading everywhere.
-    if (IsDictionaryDate(text)) {
-      const std::string iso = text.substr(6, 4) + "-" + text.substr(3, 2) + "-" + text.substr(0, 2);
-      return com::Variant(com::Variant(iso).ToDate());
-    }
+  // The locale's short date could read day and month the other way round;
+  // the dictionary's dotted form has one reading everywhere.
+  com::CivilDate date{};
+  if (value.IsString() && com::ParseDottedDate(value.ToString(), date)) {
+    return com::Variant(com::DateValue{com::SerialFromCivil(date)});
   }
   return com::Variant(value.ToDate());
 }

@@ -68,9 +68,12 @@ void clsDataModel::IPrivateDataModel_SetLanguage(runtime::DTMContext& context,
 }
 
 void clsDataModel::LoadUnitTexts(runtime::DTMContext& context) {
-  if (!m_HartUnits) return;
   runtime::DTMDictionary& dictionary = context.Dictionary();
   const xml::Node units = dictionary.GetNode("units");
+  // Before CreateModel there is no table to fill: the switch fails and the
+  // language stays unrecorded, so the next call (after the model exists)
+  // loads the unit texts instead of finding the language already set.
+  if (!m_HartUnits) com::ThrowObjectVariableNotSet("clsDataModel");
   for (std::int32_t code = 1; code <= 255; ++code) {
     const std::string key = m_HartUnits->KeyOf(code);
     if (key.empty()) continue;
@@ -111,13 +114,30 @@ void clsDataModel::IPrivateDataModel_DataChanged(const DataElementPtr& element,
   // outermost one evaluates the data set; the rules that change further
   // elements run inside it.
   ++m_NestLevel;
+  try {
+    DataModelHelpers::OnElementChanged(element, context.Parameters(), context, m_NestLevel);
+  } catch (...) {
+    // The level is restored first; the error goes on as it was raised.
+    --m_NestLevel;
+    throw;
+  }
   --m_NestLevel;
   if (m_NestLevel == 0) EvaluateDataSetState(context.Parameters());
   if (element->IPrivateDataElement_Name() != "DataStatus") MarkDataChanged(context);
 }
 
 void clsDataModel::IPrivateDataModel_DataSetChanged(runtime::DTMContext& context) {
-  EvaluateDataSetState(context.Parameters());
+  runtime::Parameters& parameters = context.Parameters();
+  // Every element counts as changed from outside the rules (depth 1);
+  // device commands hold no configuration and get no run. The notices these
+  // runs give reach DataChanged, whose counter starts from 0 here.
+  const std::vector<DataElementPtr> elements = parameters.Elements();
+  for (const DataElementPtr& element : elements) {
+    if ((element->IPrivateDataElement_ElementMode() & mode::kDeviceCommand) != 0) continue;
+    std::int32_t depth = 1;
+    DataModelHelpers::OnElementChanged(element, parameters, context, depth);
+  }
+  EvaluateDataSetState(parameters);
   MarkDataChanged(context);
 }
 

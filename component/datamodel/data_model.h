@@ -89,7 +89,8 @@ class clsDataModel : public com::Object, public IPrivateDataModel {
   // the first of them came (measured on the clock, so midnight is no edge).
   std::int16_t m_BusyCount = 0;
   loop::Clock::TimePoint m_FirstBusyTime{};
-  // Gives the build day of the dictionary's date element.
+  // Measures the busy window and gives the build day of the dictionary's
+  // date element.
   const loop::Clock& clock_;
 };
 

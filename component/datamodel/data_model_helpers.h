@@ -35,4 +35,14 @@ bool IsInvalidFloat(const com::Variant& value);
 // dictionary section "parameters" in the current language.
 void ApplyLanguageTexts(runtime::DTMContext& context);
 
+// The rules that make related elements follow `element` after it changed;
+// every element a rule changes is announced with `parameters.NotifyChanged`,
+// which runs the rules again for it. `depth` is only read: 1 for a change
+// from outside the rules, above 1 inside a nested run; the mirrors of the
+// tag and polling address and the group rules act at depth 1 only. A
+// runtime error (a path the collection does not hold) ends the run and
+// reaches the caller; rules already applied stay applied.
+void OnElementChanged(const DataElementPtr& element, runtime::Parameters& parameters,
+                      runtime::DTMContext& context, std::int32_t& depth);
+
 }  // namespace dtm::DataModelHelpers

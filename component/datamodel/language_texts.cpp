@@ -61,8 +61,8 @@ void TakeOptionalText(const xml::Node& entry, const char* attribute, std::string
 
 void ApplyLanguageTexts(runtime::DTMContext& context) {
   const xml::Node section = context.Dictionary().GetNode("parameters");
-  // Sampled once: a later change of the actuator type shows in the texts at
-  // the next language change only.
+  // Sampled once per call, before any text changes. A change of the actuator
+  // type applies the texts again at once, through its dependency rule.
   const std::int16_t actuator_type = context.Parameters()
                                          .Item(kActuatorTypePath)
                                          ->IPrivateDataElement_TransientValue()

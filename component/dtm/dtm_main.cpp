@@ -1,12 +1,16 @@
 #include "component/dtm/dtm_main.h"
 
+#include <exception>
+
 #include "component/common/api_helpers.h"
 #include "component/common/lang_supp.h"
 #include "component/common/language_helpers.h"
+#include "component/datamodel/data_element.h"
 #include "component/datamodel/data_model.h"
 #include "component/dtm/dtm_state.h"
 #include "component/dtm/function_man.h"
 #include "component/dtm/identity.h"
+#include "component/ui/framework/ctl_monitor.h"
 #include "platform/com/error.h"
 
 namespace dtm {
@@ -261,25 +265,86 @@ std::string DTMMain::IDtmDocumentation_GetDocumentation(const std::string& funct
 
 // ---- Parameters and transfers ---------------------------------------------------
 
-std::string DTMMain::IDtmParameter_GetParameters(const std::string&) {
+std::string DTMMain::IDtmParameter_GetParameters(const std::string& parameter_path) {
   m_Context->GUIMan().ValidateGUIs();
-  return {};
+  runtime::ParameterDocument document;
+  return document.GetXML(*m_Context, parameter_path, runtime::ParameterDocument::kDataSet);
 }
 
-bool DTMMain::IDtmParameter_SetParameters(const std::string&, const std::string&) {
-  return false;
+bool DTMMain::IDtmParameter_SetParameters(const std::string& parameter_path,
+                                          const std::string& document) {
+  runtime::Parameters& parameters = m_Context->Parameters();
+  parameters.BeginChange();
+  bool applied = false;
+  try {
+    runtime::ParameterDocument parameter_document;
+    applied = parameter_document.SetXML(document, *m_Context, parameter_path,
+                                        runtime::ParameterDocument::kDataSet);
+  } catch (const com::ComError&) {
+    applied = false;
+  }
+  parameters.EndChange();
+  return applied;
 }
 
-bool DTMMain::IDtmOnlineParameter_UploadRequest(const std::string&, const std::string&) {
-  return false;
+bool DTMMain::StartWholeTransfer(const std::string& invoke_id, const std::string& parameter_path,
+                                 bool download) {
+  m_Context->GUIMan().ValidateGUIs();
+  up_download_all_ = true;
+  if (const auto monitor = ctlMonitor::Find(*m_Context)) {
+    monitor->MonitorHeading("IFDT: " +
+                            monitor->GetText(download ? "Download all parameters"
+                                                      : "Upload all parameters") +
+                            " (" + m_Context->SystemTag() + ")");
+  }
+  param_busy_counter_ = 0;
+
+  if (download) {
+    const std::int32_t state = m_Context->Parameters().DataSetState();
+    if (state == 2 || state == 4) {
+      // Nothing runs, so nothing would ever clear the transfer flag: later
+      // page reads would count busy replies silently and lose their headings.
+      up_download_all_ = false;
+      m_Context->MessageBox(m_Context->GetKeyText("cannot_start_incon_param_download"), 0);
+      return false;
+    }
+  }
+  auto sink = std::dynamic_pointer_cast<IPrivateProcess>(shared_from_this());
+  const bool started = m_Context->ProcessMan().StartProcess(invoke_id, parameter_path, download,
+                                                            0, true, true, sink);
+  if (!started) {
+    up_download_all_ = false;
+    param_busy_counter_ = 0;
+    m_Context->MessageBox(m_Context->GetKeyText(download ? "cannot_start_param_download"
+                                                         : "cannot_start_param_upload"),
+                          0);
+  }
+  return started;
 }
 
-bool DTMMain::IDtmOnlineParameter_DownloadRequest(const std::string&, const std::string&) {
-  return false;
+bool DTMMain::IDtmOnlineParameter_UploadRequest(const std::string& invoke_id,
+                                                const std::string& parameter_path) {
+  return StartWholeTransfer(invoke_id, parameter_path, false);
+}
+
+bool DTMMain::IDtmOnlineParameter_DownloadRequest(const std::string& invoke_id,
+                                                  const std::string& parameter_path) {
+  return StartWholeTransfer(invoke_id, parameter_path, true);
 }
 
 bool DTMMain::IDtmOnlineParameter_CancelAction(const std::string& invoke_id) {
-  return m_Context->ProcessMan().CancelProcess(invoke_id);
+  const bool cancelled = m_Context->ProcessMan().CancelProcess(invoke_id);
+  // The result class is a code, not a set of bits: only the busy class is
+  // withdrawn, so write protection (0x300000) and the others stay as they are.
+  constexpr std::int32_t kBusyClass = 0x200000;
+  for (const DataElementPtr& element : m_Context->Parameters().Elements()) {
+    const std::int32_t flags = element->IPrivateDataElement_StatusFlags();
+    if ((flags & flags::kResponseClassMask) == kBusyClass) {
+      element->IPrivateDataElement_StatusFlags(flags & ~flags::kResponseClassMask);
+    }
+  }
+  m_Context->GUIMan().NotifyParameterSetChanged("");
+  return cancelled;
 }
 
 // ---- Frame events -------------------------------------------------------------
@@ -290,11 +355,25 @@ void DTMMain::IFdtCommunicationEvents_OnAbort(const std::string& invoke_id) {
 
 void DTMMain::IFdtCommunicationEvents_OnConnectResponse(const std::string& invoke_id,
                                                         const std::string& response) {
+  const com::Variant previous(std::int16_t{1});
+  if (const auto monitor = ctlMonitor::Find(*m_Context)) {
+    monitor->MonitorLine(
+        monitor->GetText("*** Connect ***") + " (" + m_Context->SystemTag() + ")", previous);
+  }
   m_Context->CommMan().OnConnectResponse(invoke_id, response);
+  if (const auto monitor = ctlMonitor::Find(*m_Context);
+      monitor && !m_Context->CommMan().ConnectOk()) {
+    monitor->MonitorLine(monitor->GetText("*** Connect failed - repeat connect ***"), previous);
+  }
 }
 
 void DTMMain::IFdtCommunicationEvents_OnDisconnectResponse(const std::string& invoke_id,
                                                            const std::string& response) {
+  if (const auto monitor = ctlMonitor::Find(*m_Context)) {
+    monitor->MonitorLine(
+        monitor->GetText("*** Disconnect ***") + " (" + m_Context->SystemTag() + ")",
+        com::Variant(std::int16_t{1}));
+  }
   m_Context->CommMan().OnDisconnectResponse(invoke_id, response);
 }
 
@@ -328,25 +407,98 @@ void DTMMain::IPrivateProcess_OnProcessProgress(const std::string&, const com::V
                                                 const com::Variant&) {}
 
 void DTMMain::IPrivateProcess_OnProcessFinished(const std::string& process_id,
-                                                const std::optional<com::Variant>&) {
+                                                const std::optional<com::Variant>& success) {
   if (APIHelpers::IsSameText(process_id, m_ShutdownInvokeID)) {
     FinishShutdown();
     return;
   }
+  bool succeeded = false;
+  if (success.has_value()) {
+    try {
+      succeeded = success->ToBoolean();
+    } catch (const com::ComError&) {
+      succeeded = false;
+    }
+  }
+  const bool download = (m_Context->ProcessMan().State() & 2) != 0;
+  const char* busy_key = download ? "device_busy_download" : "device_busy_upload";
+
+  // A frame that fails its notice must not leave the transfer flag set and
+  // the busy count unreported: the rest runs, then the error goes on.
+  std::exception_ptr frame_error;
+  if (const auto& container = m_Context->Container()) {
+    try {
+      if (download) {
+        container->DownloadFinished(process_id, succeeded);
+      } else {
+        container->UploadFinished(process_id, succeeded);
+      }
+    } catch (...) {
+      frame_error = std::current_exception();
+    }
+  }
+  if (param_busy_counter_ != 0) {
+    m_Context->MessageBox(LanguageHelpers::GetLangText(*m_Context, busy_key,
+                                                       com::Variant(param_busy_counter_)),
+                          0);
+    param_busy_counter_ = 0;
+  }
+  up_download_all_ = false;
+  if (succeeded) SetDataStatus(std::int16_t{1});
+  if (frame_error) std::rethrow_exception(frame_error);
+}
+
+void DTMMain::SetDataStatus(std::int16_t status) {
+  const DataElementPtr element = m_Context->Parameters().Item("DataStatus");
+  element->IPrivateDataElement_TransientValue(com::Variant(status));
+  m_Context->GUIMan().NotifyParameterChanged(element, "");
 }
 
 // ---- Persistence ----------------------------------------------------------------
 
 void DTMMain::Class_InitProperties() {}
 
+void DTMMain::WriteDataSetLines(const std::string& phrase) {
+  const auto monitor = ctlMonitor::Find(*m_Context);
+  if (!monitor) return;
+  for (const DataElementPtr& item : m_Context->Parameters().Elements()) {
+    // A value that has no text form costs its own line only.
+    try {
+      if ((item->IPrivateDataElement_ElementMode() & mode::kStored) == 0) continue;
+      const auto element = std::dynamic_pointer_cast<clsDataElement>(item);
+      const std::string prompt = element ? element->Prompt : item->IPrivateDataElement_Name();
+      const com::Variant value = item->IPrivateDataElement_PersistentValue();
+      const std::string text = value.IsEmpty() ? std::string("Empty") : value.ToString();
+      monitor->MonitorLine(monitor->GetText(phrase) + prompt + " = " + text);
+    } catch (const com::ComError&) {
+    }
+  }
+}
+
 void DTMMain::Class_ReadProperties(com::PropertyBag& bag) {
   m_DataModel->IPrivateDataModel_CreateModel(*m_Context);
+  if (const auto monitor = ctlMonitor::Find(*m_Context)) {
+    monitor->MonitorHeading("IFDT: " + monitor->GetText("Read instance database") + " (" +
+                            m_Context->SystemTag() + ")");
+  }
   m_Context->ReadProperties(bag);
+  WriteDataSetLines("DB-read ");
+  SetDataStatus(std::int16_t{0});
 }
 
 void DTMMain::Class_WriteProperties(com::PropertyBag& bag) {
   m_Context->GUIMan().ValidateGUIs();
+  const std::string tag = " (" + m_Context->SystemTag() + ")";
+  if (const auto monitor = ctlMonitor::Find(*m_Context)) {
+    monitor->MonitorHeading("IFDT: " + monitor->GetText("Write instance database") + tag);
+    monitor->MonitorLine(monitor->GetText("*** Lock instance ***") + tag);
+  }
   m_Context->WriteProperties(bag);
+  WriteDataSetLines("DB-write ");
+  if (const auto monitor = ctlMonitor::Find(*m_Context)) {
+    monitor->MonitorLine(monitor->GetText("*** Unlock instance ***") + tag);
+  }
+  SetDataStatus(std::int16_t{0});
 }
 
 }  // namespace dtm

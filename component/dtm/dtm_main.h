@@ -116,6 +116,13 @@ class DTMMain : public com::Object,
   // The last step of a shut-down started by IDtm_PrepareToReleaseCommunication.
   void FinishShutdown();
   void TellFrameCommunicationReleased();
+  // The common start of an upload or a download of all parameters.
+  bool StartWholeTransfer(const std::string& invoke_id, const std::string& parameter_path,
+                          bool download);
+  // "DataStatus" tells the pages where the values come from.
+  void SetDataStatus(std::int16_t status);
+  // One protocol line per element of the stored data set.
+  void WriteDataSetLines(const std::string& phrase);
 
   runtime::Services services_;
   std::string monitor_invoke_id_;

@@ -1,6 +1,7 @@
 #include "component/dtm/library.h"
 
 #include "component/dtm/dtm_main.h"
+#include "component/dtm/function_man.h"
 #include "component/dtm/identity.h"
 #include "platform/win/registry.h"
 
@@ -43,9 +44,22 @@ class DTMMainFactory final : public com::ClassFactory {
 Library::Library(const runtime::Services& services) : services_(services) {}
 
 const std::vector<Library::ClassInfo>& Library::Classes() {
-  static const std::vector<ClassInfo> classes = {
-      {"DTMMain", MakeGuid(0x4625A001, 0x7C31, 0x4B0E, 0x9D21, 0x3A5F60C14E01)},
-  };
+  // The DTM first; then the pages of the functions 1 to 14, in function
+  // order, whose class ids end in their function number. The pages are
+  // registered so the frame can look their ids up by ProgID; their class
+  // objects come with the pages themselves.
+  static const std::vector<ClassInfo> classes = [] {
+    std::vector<ClassInfo> list = {
+        {"DTMMain", MakeGuid(0x4625A001, 0x7C31, 0x4B0E, 0x9D21, 0x3A5F60C14E01)},
+    };
+    for (std::int32_t function_id = 1; function_id <= 14; ++function_id) {
+      list.push_back({clsFunctionMan::PageClassOf(function_id),
+                      MakeGuid(0x4625A100u + static_cast<std::uint32_t>(function_id), 0x7C31,
+                               0x4B0E, 0x9D21,
+                               0x3A5F60C14F00u + static_cast<std::uint64_t>(function_id))});
+    }
+    return list;
+  }();
   return classes;
 }
 

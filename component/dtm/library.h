@@ -22,14 +22,16 @@ class Library {
 
   explicit Library(const runtime::Services& services);
 
-  // The classes this library serves.
+  // The classes this library registers: DTMMain first, then the fourteen
+  // pages in function order (Classes()[n] is the page of function n).
   static const std::vector<ClassInfo>& Classes();
   static std::string ProgIdOf(const std::string& class_name);
 
   // Writes HKCR\<ProgID>\CLSID and HKCR\CLSID\{id}\ProgID for every class.
   com::HResult DllRegisterServer();
   com::HResult DllUnregisterServer();
-  // The class object of a class id; CLASS_E_CLASSNOTAVAILABLE for others.
+  // The class object of DTMMain; CLASS_E_CLASSNOTAVAILABLE for any other
+  // id, the registered pages' included: they have no class objects yet.
   com::HResult DllGetClassObject(const com::Guid& clsid, std::shared_ptr<com::ClassFactory>& factory);
   // S_OK when no object of the library is alive, else S_FALSE.
   com::HResult DllCanUnloadNow() const;

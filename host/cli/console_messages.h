@@ -11,7 +11,12 @@ namespace dtm::host {
 
 class ConsoleMessages final : public runtime::MessageSink {
  public:
-  explicit ConsoleMessages(std::FILE* out) : out_(out) {}
+  // How boxes are answered: as their default button, or with the first
+  // (OK/Yes) or the last (Cancel/No) button.
+  enum class Answers { kDefault, kYes, kNo };
+
+  explicit ConsoleMessages(std::FILE* out, Answers answers = Answers::kDefault)
+      : out_(out), answers_(answers) {}
   std::int32_t MessageBox(const std::string& text, std::int32_t style,
                           const std::string& title) override;
   void ShowError(const std::string& text) override;
@@ -20,6 +25,7 @@ class ConsoleMessages final : public runtime::MessageSink {
 
  private:
   std::FILE* out_;
+  Answers answers_;
   int errors_ = 0;
 };
 

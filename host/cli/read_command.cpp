@@ -6,9 +6,6 @@
 
 #include "component/datamodel/data_element.h"
 #include "host/cli/session.h"
-#include "host/device/attach.h"
-#include "host/device/profile.h"
-#include "host/device/sim_device.h"
 #include "platform/com/error.h"
 #include "platform/runtime/param_process.h"
 
@@ -85,20 +82,13 @@ int RunRead(Session& session, const ReadOptions& options, std::ostream& out) {
     targets.push_back(element);
   }
 
-  const std::filesystem::path profile_file =
-      options.device_profile.value_or(InstallFolder() / "profiles" / "default.xml");
-  device::SimDevice device(session.Loop().GetClock(), device::LoadProfile(profile_file));
   device::TransactionObserver trace;
   if (options.trace) {
     trace = [&out](const runtime::HartRequest& request, const runtime::HartResponse& response) {
       out << TraceLine(request) << '\n' << TraceLine(response) << '\n';
     };
   }
-  device::AttachDevice(session.Channel(), device, trace);
-  if (!session.Dtm().IDtm_SetCommunication(session.ChannelPtr())) {
-    std::fprintf(stderr, "vd4625: the DTM refused the communication\n");
-    return 1;
-  }
+  if (!session.UseDevice(options.device_profile, trace)) return 1;
 
   auto process = std::make_shared<runtime::ParamProcess>();
   process->Init(context);

@@ -6,6 +6,7 @@
 #include "component/dtm/identity.h"
 #include "platform/com/class_registry.h"
 #include "platform/com/error.h"
+#include "host/device/profile.h"
 #include "platform/runtime/documents.h"
 
 namespace dtm::host {
@@ -38,8 +39,9 @@ std::filesystem::path WithFolder(std::filesystem::path file) {
 
 }  // namespace
 
-Session::Session(std::int32_t language)
+Session::Session(std::int32_t language, ConsoleMessages::Answers answers)
     : language_(language),
+      messages_(stderr, answers),
       registry_(WithFolder(RegistryFile())),
       services_{loop_, messages_, registry_, shell_, guids_, temp_files_, InstallFolder()},
       library_(services_),
@@ -48,10 +50,11 @@ Session::Session(std::int32_t language)
 
 Session::~Session() {
   dtm_.reset();
+  channel_->SetTransactionHandler({});
   com::ClassRegistry::Instance().RemoveServer(kLibraryName);
 }
 
-bool Session::Start() {
+bool Session::Start(com::MemoryPropertyBag* stored) {
   if (library_.DllRegisterServer() != com::kSOk) {
     std::fprintf(stderr, "vd4625: the component could not register itself\n");
     return false;
@@ -62,13 +65,17 @@ bool Session::Start() {
       classes.Create(Library::ProgIdOf("DTMMain"), registry_));
   if (!dtm_) throw com::ComError(com::kENoInterface, "VD4625FDT.DTMMain is no DTM", "vd4625");
 
-  runtime::DeviceType device_type;
-  device_type.SetIdValue(1, std::to_string(kSupportedManufacturerCode));
-  device_type.SetIdValue(2, std::to_string(kSupportedDeviceTypeCode));
-  device_type.SetIdValue(3, std::to_string(kSupportedDeviceRevision));
-  if (!dtm_->IDtm_InitNew(device_type.BuildXML())) {
-    std::fprintf(stderr, "vd4625: IDtm_InitNew refused the device type\n");
-    return false;
+  if (stored) {
+    dtm_->Class_ReadProperties(*stored);
+  } else {
+    runtime::DeviceType device_type;
+    device_type.SetIdValue(1, std::to_string(kSupportedManufacturerCode));
+    device_type.SetIdValue(2, std::to_string(kSupportedDeviceTypeCode));
+    device_type.SetIdValue(3, std::to_string(kSupportedDeviceRevision));
+    if (!dtm_->IDtm_InitNew(device_type.BuildXML())) {
+      std::fprintf(stderr, "vd4625: IDtm_InitNew refused the device type\n");
+      return false;
+    }
   }
   if (!dtm_->IDtm_Environment("VD4625", container_)) {
     std::fprintf(stderr, "vd4625: IDtm_Environment refused\n");
@@ -78,6 +85,19 @@ bool Session::Start() {
     std::fprintf(stderr, "vd4625: language %d was not taken\n", language_);
   }
   loop_.RunUntilIdle();
+  return true;
+}
+
+bool Session::UseDevice(const std::optional<std::filesystem::path>& profile,
+                        device::TransactionObserver observer) {
+  const std::filesystem::path file =
+      profile.value_or(InstallFolder() / "profiles" / "default.xml");
+  device_ = std::make_unique<device::SimDevice>(clock_, device::LoadProfile(file));
+  device::AttachDevice(*channel_, *device_, std::move(observer));
+  if (!dtm_->IDtm_SetCommunication(channel_)) {
+    std::fprintf(stderr, "vd4625: the DTM refused the communication\n");
+    return false;
+  }
   return true;
 }
 

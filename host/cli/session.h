@@ -6,11 +6,15 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "component/dtm/dtm_main.h"
 #include "component/dtm/library.h"
 #include "host/cli/console_messages.h"
+#include "host/device/attach.h"
+#include "host/device/sim_device.h"
+#include "platform/com/property_bag.h"
 #include "host/frame/channel.h"
 #include "host/frame/frame_container.h"
 #include "platform/loop/event_loop.h"
@@ -24,15 +28,23 @@ std::filesystem::path RegistryFile();
 
 class Session {
  public:
-  explicit Session(std::int32_t language);
+  explicit Session(std::int32_t language, ConsoleMessages::Answers answers = {});
   ~Session();
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;
 
-  // Creates the DTM through the class table, InitNew with the supported
-  // device type, Environment and SetLanguage. False (reported on stderr)
-  // when the DTM refuses a step.
-  bool Start();
+  // Creates the DTM through the class table, sets up a new instance of the
+  // supported device type (or loads `stored`, a saved data set), then
+  // Environment and SetLanguage. False (reported on stderr) when the DTM
+  // refuses a step.
+  bool Start(com::MemoryPropertyBag* stored = nullptr);
+
+  // Puts the simulated device (the installed default profile unless one
+  // is named) behind the channel and gives the DTM the communication.
+  // `observer` sees every transaction. False when the DTM refuses.
+  bool UseDevice(const std::optional<std::filesystem::path>& profile,
+                 device::TransactionObserver observer = {});
+  device::SimDevice* Device() { return device_.get(); }
   // The frame's release sequence; false when the DTM refuses a step.
   bool Release();
 
@@ -57,6 +69,7 @@ class Session {
   std::shared_ptr<DTMMain> dtm_;
   std::shared_ptr<frame::FrameContainerStandIn> container_;
   std::shared_ptr<frame::ChannelStandIn> channel_;
+  std::unique_ptr<device::SimDevice> device_;
 };
 
 }  // namespace dtm::host

@@ -1,6 +1,8 @@
 #include "platform/com/date_text.h"
 
 #include <cmath>
+
+#include "platform/com/calendar.h"
 #include <cstdint>
 #include <cstdio>
 #include <vector>
@@ -11,41 +13,6 @@ namespace {
 
 // Days from 1970-01-01 to 1899-12-30.
 constexpr std::int64_t kEpochOffset = -25569;
-
-// Proleptic Gregorian calendar (H. Hinnant's days_from_civil / civil_from_days).
-std::int64_t DaysFromCivil(std::int64_t y, unsigned m, unsigned d) {
-  y -= m <= 2;
-  const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-  const auto yoe = static_cast<unsigned>(y - era * 400);
-  const unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
-  const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
-}
-
-struct Civil {
-  std::int64_t year;
-  unsigned month;
-  unsigned day;
-};
-
-Civil CivilFromDays(std::int64_t z) {
-  z += 719468;
-  const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-  const auto doe = static_cast<unsigned>(z - era * 146097);
-  const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const unsigned mp = (5 * doy + 2) / 153;
-  const unsigned d = doy - (153 * mp + 2) / 5 + 1;
-  const unsigned m = mp < 10 ? mp + 3 : mp - 9;
-  return {static_cast<std::int64_t>(yoe) + era * 400 + (m <= 2), m, d};
-}
-
-bool IsLeap(std::int64_t y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
-
-unsigned DaysInMonth(std::int64_t y, unsigned m) {
-  static constexpr unsigned kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  return m == 2 && IsLeap(y) ? 29 : kDays[m - 1];
-}
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -168,7 +135,7 @@ std::string FormatDate(double serial, const Locale& locale) {
                 static_cast<int>(seconds / 60 % 60), static_cast<int>(seconds % 60));
   if (days == 0) return time;
 
-  const Civil civil = CivilFromDays(days + kEpochOffset);
+  const CivilDate civil = CivilFromDays(days + kEpochOffset);
   char date[32];
   // Day-first locales write two-digit day and month; month-first ones do not.
   if (locale.day_first) {

@@ -2,6 +2,8 @@
 
 #include <bit>
 #include <cmath>
+
+#include "platform/com/calendar.h"
 #include <string_view>
 
 #include "platform/com/error.h"
@@ -28,82 +30,12 @@ void CheckTextArguments(std::int32_t byte_count, std::int32_t coding) {
   }
 }
 
-// Proleptic Gregorian calendar (H. Hinnant's days_from_civil / civil_from_days),
-// counted from 1970-01-01.
-std::int64_t DaysFromCivil(std::int64_t y, unsigned m, unsigned d) {
-  y -= m <= 2;
-  const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-  const auto yoe = static_cast<unsigned>(y - era * 400);
-  const unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
-  const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
-}
-
-struct Civil {
-  std::int64_t year;
-  unsigned month;
-  unsigned day;
-};
-
-Civil CivilFromDays(std::int64_t z) {
-  z += 719468;
-  const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-  const auto doe = static_cast<unsigned>(z - era * 146097);
-  const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const unsigned mp = (5 * doy + 2) / 153;
-  const unsigned d = doy - (153 * mp + 2) / 5 + 1;
-  const unsigned m = mp < 10 ? mp + 3 : mp - 9;
-  return {static_cast<std::int64_t>(yoe) + era * 400 + (m <= 2), m, d};
-}
-
-// OLE dates count from 1899-12-30.
-const std::int64_t kOleEpoch = DaysFromCivil(1899, 12, 30);
-
-bool IsLeap(std::int64_t y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
-
-unsigned DaysInMonth(std::int64_t y, unsigned m) {
-  static constexpr unsigned kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  return m == 2 && IsLeap(y) ? 29 : kDays[m - 1];
-}
-
-// "d.m.yyyy" with one or two digits for day and month, blanks around it
-// allowed. False when the text has another form; a text of this form that
-// names no day raises Type mismatch.
-bool ParseDottedDate(std::string_view text, Civil& date) {
-  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-  unsigned fields[3] = {0, 0, 0};
-  std::size_t widths[3] = {0, 0, 0};
-  std::size_t field = 0;
-  for (const char c : text) {
-    if (c == '.') {
-      if (++field == 3) return false;
-    } else if (c >= '0' && c <= '9') {
-      fields[field] = fields[field] * 10 + static_cast<unsigned>(c - '0');
-      ++widths[field];
-    } else {
-      return false;
-    }
-  }
-  if (field != 2 || widths[0] < 1 || widths[0] > 2 || widths[1] < 1 || widths[1] > 2 ||
-      widths[2] != 4) {
-    return false;
-  }
-  const unsigned month = fields[1];
-  if (month < 1 || month > 12 || fields[0] < 1 || fields[0] > DaysInMonth(fields[2], month)) {
-    com::ThrowTypeMismatch(kSource);
-  }
-  date = {fields[2], month, fields[0]};
-  return true;
-}
-
-Civil CivilOf(const com::Variant& value) {
-  Civil date{};
-  if (value.IsString() && ParseDottedDate(value.ToString(), date)) return date;
+com::CivilDate CivilOf(const com::Variant& value) {
+  com::CivilDate date{};
+  if (value.IsString() && com::ParseDottedDate(value.ToString(), date)) return date;
   // The day counts; a time of day does not move it (-1.25 is still 1899-12-29).
   const double serial = value.ToDate().serial;
-  return CivilFromDays(static_cast<std::int64_t>(std::trunc(serial)) + kOleEpoch);
+  return com::CivilFromDays(static_cast<std::int64_t>(std::trunc(serial)) + com::kOleEpochDays);
 }
 
 // One code point of UTF-8 text from `i` on; a byte that starts no valid
@@ -235,8 +167,8 @@ com::DateValue ByteBuffer::Date(std::int32_t format) {
   // Months and days beyond their range carry over, as DateSerial lets them.
   const std::int64_t month_index = year * 12 + month - 1;
   const std::int64_t first =
-      DaysFromCivil(month_index / 12, static_cast<unsigned>(month_index % 12) + 1, 1);
-  return com::DateValue{static_cast<double>(first + day - 1 - kOleEpoch)};
+      com::DaysFromCivil(month_index / 12, static_cast<unsigned>(month_index % 12) + 1, 1);
+  return com::DateValue{static_cast<double>(first + day - 1 - com::kOleEpochDays)};
 }
 
 std::string ByteBuffer::Text(std::int32_t byte_count, std::int32_t coding) {
@@ -303,7 +235,7 @@ void ByteBuffer::PutUInt32(double value) {
 
 void ByteBuffer::PutDate(const com::Variant& date, std::int32_t format) {
   CheckFormat(format);
-  const Civil civil = CivilOf(date);
+  const com::CivilDate civil = CivilOf(date);
   if (civil.year < 1900 || civil.year > 1900 + 255) com::ThrowOverflow(kSource);
   Write(static_cast<std::uint8_t>(civil.day));
   Write(static_cast<std::uint8_t>(civil.month));

@@ -258,6 +258,11 @@ void CommMan::OnAbort(const std::string&) {
   disconnect_id_.clear();
   disconnect_sink_.reset();
   PostDisconnectEnd(context_.GetServices().loop, pending_id, std::move(pending_sink));
+  // A connection that breaks while nobody ends it is worth telling the user.
+  if (pending_id.empty()) {
+    const com::Variant text = context_.Dictionary().GetValue("DTMruntime", "comm_con_aborted", "text");
+    context_.ShowError(text.IsEmpty() ? std::string("comm_con_aborted") : text.ToString());
+  }
   ConnectionEnded();
 }
 
@@ -286,8 +291,19 @@ void CommMan::OnTransactionResponse(const std::string& invoke_id, const std::str
   reading_ = true;
   try {
     if (const auto model = context_.DataModel()) {
-      model->IPrivateDataModel_ReadTransactionResponse(context_, *transaction, item.write,
-                                                       item.element);
+      // What the model changes while it decodes comes from the device: the
+      // data model's rules read the state flag to tell it from an edit.
+      Parameters& parameters = context_.Parameters();
+      const std::int32_t previous_flag = parameters.StateFlag();
+      parameters.SetStateFlag(1);
+      try {
+        model->IPrivateDataModel_ReadTransactionResponse(context_, *transaction, item.write,
+                                                         item.element);
+      } catch (...) {
+        parameters.SetStateFlag(previous_flag);
+        throw;
+      }
+      parameters.SetStateFlag(previous_flag);
     }
   } catch (...) {
     // The error travels on; the transfer goes on with the next element.

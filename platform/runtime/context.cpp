@@ -36,6 +36,20 @@ void DTMContext::Init(const com::ObjectPtr& dtm, std::shared_ptr<IPrivateDataMod
   functions_ = std::move(functions);
 }
 
+// The data model's rules make a new or loaded data set consistent; what
+// they change is part of that data set, not an edit since.
+void DTMContext::ReconcileDataSet() {
+  if (!data_model_) return;
+  parameters_.SetCountChanges(false);
+  try {
+    data_model_->IPrivateDataModel_DataSetChanged(*this);
+  } catch (...) {
+    parameters_.SetCountChanges(true);
+    throw;
+  }
+  parameters_.SetCountChanges(true);
+}
+
 void DTMContext::InitNew(const std::shared_ptr<runtime::DeviceType>& device_type) {
   if (!device_type) com::ThrowObjectVariableNotSet("DTMContext");
   device_type_ = device_type;
@@ -44,7 +58,7 @@ void DTMContext::InitNew(const std::shared_ptr<runtime::DeviceType>& device_type
   for (const DataElementPtr& element : elements) {
     element->IPrivateDataElement_InitNew(com::Variant(), com::Variant());
   }
-  if (data_model_) data_model_->IPrivateDataModel_DataSetChanged(*this);
+  ReconcileDataSet();
   parameters_.ResetChanged();
   parameters_.SetDataChangedState(0);
 }
@@ -54,7 +68,7 @@ void DTMContext::ReadProperties(com::PropertyBag& bag) {
   for (const DataElementPtr& element : elements) {
     element->IPrivateDataElement_ReadFromPropBag(bag, *this);
   }
-  if (data_model_) data_model_->IPrivateDataModel_DataSetChanged(*this);
+  ReconcileDataSet();
   parameters_.ResetChanged();
   parameters_.SetDataChangedState(0);
 }

@@ -87,6 +87,8 @@ class DTMContext : public com::Object {
   com::Variant GetProperty(std::string_view name) override;
 
  private:
+  void ReconcileDataSet();
+
   Services services_;
   std::weak_ptr<com::Object> dtm_;
   std::shared_ptr<IPrivateDataModel> data_model_;

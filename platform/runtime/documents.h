@@ -72,6 +72,7 @@ class OperationPhase : public com::Object {
  public:
   bool Parse(const std::string& document, DTMContext& context);
   const std::string& Phase() const { return phase_; }
+  void SetPhase(std::string phase) { phase_ = std::move(phase); }
 
  private:
   std::string phase_;
@@ -96,6 +97,48 @@ class FunctionList {
 
  private:
   std::vector<Function> functions_;
+};
+
+// The documentation document of one documentation kind (IDtmDocumentation):
+// the DTM's name and the instance's tag, and one variable node per data
+// element whose ElementMode shares a bit with `mask`. Each element fills and
+// places its own node (IPrivateDataElement_WriteToDocVariable); the format
+// is described at the top of documentation.cpp.
+class DocumentationBuilder {
+ public:
+  // `kind` names the documentation ("DTMDoc013"); `comment` is written to
+  // the header when it is not empty. Mask 0 selects no element. Errors of
+  // an element travel to the caller.
+  std::string Build(DTMContext& context, const std::string& kind, std::int32_t mask,
+                    const std::string& comment);
+};
+
+// The FDT parameter document of the instance data set (IDtmParameter): one
+// variable node per element of the data set, written and read by the
+// elements themselves (IPrivateDataElement_WriteToDtmVariable /
+// _ReadFromDtmVariable). The format is described at the top of
+// parameter_document.cpp.
+class ParameterDocument {
+ public:
+  // The only document kind: the elements of the instance data set (those
+  // with the element-mode bit 0x10). Any other value raises ComError 5.
+  static constexpr std::int32_t kDataSet = 64;
+  static constexpr std::int32_t kDataSetMode = 0x10;
+
+  // `path` "" or "/" selects the whole data set; a path ending in "/" the
+  // members of that group; any other path that one element. A path that
+  // names nothing gives a document without variables.
+  std::string GetXML(DTMContext& context, const std::string& path, std::int32_t kind);
+  // Hands each variable node of `document` to its element within `path`
+  // and notifies every element that took a value over (Parameters.NotifyChanged
+  // with sender ""). True when the document is a parameter document and
+  // every one of its variables found its element; a variable that names no
+  // element of the selection makes the answer false, the others are still
+  // applied. A value its element cannot take leaves that element's value as
+  // it was and does not change the answer. Raises ComError when `document`
+  // is no XML at all.
+  bool SetXML(const std::string& document, DTMContext& context, const std::string& path,
+              std::int32_t kind);
 };
 
 }  // namespace dtm::runtime

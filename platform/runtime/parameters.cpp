@@ -71,8 +71,10 @@ void Parameters::Clear() {
 std::shared_ptr<IPrivateDataModel> Parameters::DataModel() const { return context_.DataModel(); }
 
 void Parameters::NotifyChanged(const DataElementPtr& element, const std::string& sender) {
-  ++changed_;
-  data_changed_state_ = 1;
+  if (count_changes_) {
+    ++changed_;
+    data_changed_state_ = 1;
+  }
   if (const auto model = DataModel()) model->IPrivateDataModel_DataChanged(element, context_);
   if (change_depth_ > 0) {
     // The pages hear of the whole series at its end.

@@ -43,6 +43,9 @@ class Parameters {
   // transferred (0 = none).
   std::int32_t Changed() const { return changed_; }
   void ResetChanged();
+  // While the runtime brings a new or loaded data set into line with the
+  // rules, their notices are no user changes: they are not counted.
+  void SetCountChanges(bool count) { count_changes_ = count; }
 
   // 0 new, 1 consistent, 2 inconsistent, 4 released.
   std::int32_t DataSetState() const { return data_set_state_; }
@@ -70,6 +73,7 @@ class Parameters {
   std::vector<DataElementPtr> elements_;
   std::map<std::string, std::size_t> index_;
   std::int32_t changed_ = 0;
+  bool count_changes_ = true;
   std::int32_t data_set_state_ = 0;
   std::int32_t data_changed_state_ = 0;
   std::int32_t state_flag_ = 0;

@@ -259,7 +259,9 @@ const TypedCase kTypedCases[] = {
     {"LocaleDateEnglish", kVtDate13, "", Variant("3/5/2020"), Variant::Date(kMarch5th2020)},
     {"LocaleShortDateGerman", kVtDate, "", Variant("5.3.2020"), Variant::Date(kMarch5th2020),
      Lang::kGerman},
-    {"ShortDateIsNoDictionaryDate", kVtDate, "", Variant("5.3.2020"), Variant::Null()},
+    // Dotted dates read day first in every locale, short or not.
+    {"ShortDottedDateReadsDayFirst", kVtDate, "", Variant("5.3.2020"),
+     Variant::Date(kMarch5th2020)},
     {"DictionaryDateThatDoesNotExist", kVtDate, "", Variant("31.02.2020"), Variant::Null()},
     {"DateFromSerial", kVtDate, "", Variant(43895.5), Variant::Date(43895.5)},
     {"DateFromWord", kVtDate, "", Variant("abc"), Variant::Null()},

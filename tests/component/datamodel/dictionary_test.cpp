@@ -1,6 +1,7 @@
-// The parameter dictionary as a new instance of the supported device builds
-// it: how many elements of each kind, where they stand, what every field of a
-// sample of rows holds, and the defaults of the element constructor.
+// The parameter dictionary as the data model builds it for a new instance of
+// the supported device: how many elements of each kind, where they stand, what
+// every field of a sample of rows holds, and the defaults of the element
+// constructor.
 
 #include <gtest/gtest.h>
 
@@ -114,14 +115,18 @@ std::string Hex(std::int32_t value) {
   return text;
 }
 
-// A new instance of the supported device; the wall clock stands at noon so
-// that the local calendar day is 4 March 2026 in nearly every time zone.
+// The elements of a DTM as its data model's CreateModel builds them; the wall
+// clock stands at noon so that the local calendar day is 4 March 2026 in
+// nearly every time zone. No InitNew: it runs the dependency rules over the
+// new data set, which set the validities of the configuration and apply the
+// texts of the selected language, while these tests check the build itself.
 class Dictionary : public testing::DtmFixture {
  protected:
   void SetUp() override {
     clock_.SetWallOrigin(std::chrono::sys_days{std::chrono::year{2026} / 3 / 4} +
                          std::chrono::hours{12});
-    ASSERT_TRUE(dtm_->IDtm_InitNew(testing::SupportedDeviceTypeXml()));
+    ASSERT_NE(Model(), nullptr);
+    Model()->IPrivateDataModel_CreateModel(Context());
   }
 
   runtime::Parameters& Collection() { return Context().Parameters(); }

@@ -79,6 +79,19 @@ class LanguageTextsFixture : public DtmFixture {
   }
 };
 
+// The same DTM's elements as its data model's CreateModel builds them, without
+// InitNew: no dependency rule has run, so every element still holds the texts
+// of the build (German descriptions and lists, empty labels). After InitNew
+// the actuator-type rule has already applied the selected language's texts,
+// and a test that applies texts itself could not tell those from its own.
+class BuildTextsFixture : public LanguageTextsFixture {
+ protected:
+  void SetUp() override {
+    ASSERT_NE(Model(), nullptr);
+    Model()->IPrivateDataModel_CreateModel(Context());
+  }
+};
+
 // Failure messages name the case instead of dumping its bytes.
 template <class Case>
 requires requires(const Case& c) { c.name; }
@@ -312,7 +325,8 @@ const BadTypeCase kBadTypeCases[] = {
     {"Null", com::Variant::Null()},
 };
 
-class UnconvertibleActuatorType : public LanguageTextsFixture,
+// On the build's texts, so that any text the failed call wrote would show.
+class UnconvertibleActuatorType : public BuildTextsFixture,
                                   public ::testing::WithParamInterface<BadTypeCase> {};
 
 TEST_P(UnconvertibleActuatorType, FailsBeforeAnyTextChanges) {
@@ -329,7 +343,7 @@ INSTANTIATE_TEST_SUITE_P(Table, UnconvertibleActuatorType, ::testing::ValuesIn(k
 
 // ---- Entries of a test dictionary -------------------------------------------
 
-using TextsFromTestDictionary = LanguageTextsFixture;
+using TextsFromTestDictionary = BuildTextsFixture;
 
 TEST_F(TextsFromTestDictionary, ElementWithoutEntryKeepsTheBuildTexts) {
   LoadTestDictionary(
@@ -386,7 +400,8 @@ const MissingCase kMissingCases[] = {
      "Maker of the positioner"},
 };
 
-class MissingAttribute : public LanguageTextsFixture,
+// On the build's texts: the entries after the broken one would change them.
+class MissingAttribute : public BuildTextsFixture,
                          public ::testing::WithParamInterface<MissingCase> {};
 
 TEST_P(MissingAttribute, StopsTheWalkAtThatElement) {
@@ -473,7 +488,8 @@ std::vector<std::string> ListKeys(const std::string& list) {
   return keys;
 }
 
-using ShippedDictionaryFiles = LanguageTextsFixture;
+// The files against the build: its elements and its German descriptions.
+using ShippedDictionaryFiles = BuildTextsFixture;
 
 TEST_F(ShippedDictionaryFiles, EveryParameterKeyNamesAnElement) {
   const std::set<std::string> rotary_keys = {"SC128Tr11/Par2A", "SC128Tr11/Par1A", "SC130Tr6/Par1A",

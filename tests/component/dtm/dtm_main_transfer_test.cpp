@@ -1,0 +1,221 @@
+// Whole-data-set transfers against the simulated device, the frame's
+// events, and the protocol the DTM writes for them.
+
+#include <gtest/gtest.h>
+
+#include "component/datamodel/data_element.h"
+#include "component/ui/framework/ctl_monitor.h"
+#include "host/device/attach.h"
+#include "host/device/profile.h"
+#include "host/device/sim_device.h"
+#include "tests/component/dtm/dtm_fixture.h"
+
+namespace dtm::testing {
+namespace {
+
+class DtmTransfer : public DtmFixture {
+ protected:
+  void SetUp() override {
+    device::AttachDevice(*channel_, device_);
+    SetUpInstance();
+    ASSERT_TRUE(dtm_->IDtm_SetLanguage(9));
+    ASSERT_TRUE(dtm_->IDtm_SetCommunication(channel_));
+  }
+
+  std::shared_ptr<clsDataElement> Element(const std::string& path) {
+    return std::dynamic_pointer_cast<clsDataElement>(Context().Parameters().Item(path));
+  }
+
+  std::shared_ptr<ctlMonitor> OpenMonitor() {
+    auto monitor = std::make_shared<ctlMonitor>();
+    Context().GUIMan().RegisterGUI("mon", monitor, true);
+    dtm_->SetMonitorInvokeID("mon");
+    monitor->FillPhraseTable(Context());
+    return monitor;
+  }
+
+  std::size_t Transactions() const {
+    std::size_t count = 0;
+    for (const auto& request : channel_->Requests()) count += request.kind == "TransactionRequest";
+    return count;
+  }
+
+  std::size_t UploadElements() {
+    std::size_t count = 0;
+    for (const auto& element : Context().Parameters().Elements()) {
+      count += element->IPrivateDataElement_IsUploadParam(com::Variant()) ? 1 : 0;
+    }
+    return count;
+  }
+
+  std::vector<std::string> Boxes() const {
+    std::vector<std::string> out;
+    for (const auto& entry : messages_.entries) {
+      if (entry.kind == runtime::RecordingMessageSink::Entry::kBox) out.push_back(entry.text);
+    }
+    return out;
+  }
+
+  device::SimDevice device_{clock_, device::LoadProfile(SourceDir() / "data" / "profiles" /
+                                                        "default.xml")};
+};
+
+TEST_F(DtmTransfer, UploadSendsOneTransactionPerUploadElementAndFillsTheDataSet) {
+  ASSERT_TRUE(dtm_->IDtmOnlineParameter_UploadRequest("u1", ""));
+  EXPECT_TRUE(dtm_->UpDownloadAll());
+  loop_.RunUntilIdle();
+  EXPECT_FALSE(dtm_->UpDownloadAll());
+  EXPECT_EQ(Transactions(), UploadElements());
+  EXPECT_EQ(container_->LogLines(), std::vector<std::string>{"UploadFinished(u1, true)"});
+  EXPECT_EQ(Element("DataStatus")->TransientValue, com::Variant(std::int16_t{1}));
+  EXPECT_EQ(Element("UC000/ManuId")->TransientValue, com::Variant(std::uint8_t{165}));
+  EXPECT_EQ(Element("UC013/Tag")->TransientValue, com::Variant("4625_1"));
+  EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(DtmTransfer, ProtocolHeadingIsExact) {
+  auto monitor = OpenMonitor();
+  ASSERT_TRUE(dtm_->IDtmOnlineParameter_UploadRequest("u1", ""));
+  ASSERT_GE(monitor->Lines().size(), 2u);
+  EXPECT_EQ(monitor->Lines()[monitor->Lines().size() - 1],
+            "---- IFDT: Upload all parameters (TAG1) " + std::string(21, '-'));
+}
+
+TEST_F(DtmTransfer, DownloadWritesTheChangedSetAndAnUploadReadsItBack) {
+  ASSERT_TRUE(dtm_->IDtmOnlineParameter_UploadRequest("u1", ""));
+  loop_.RunUntilIdle();
+  Element("UC013/Descr")->TransientValue = com::Variant("NEW DESCRIPTOR");
+  Element("SC128Tr2/Par2")->TransientValue = com::Variant(25.0f);
+  ASSERT_TRUE(dtm_->IDtmOnlineParameter_DownloadRequest("d1", ""));
+  loop_.RunUntilIdle();
+  ASSERT_EQ(container_->LogLines().back(), "DownloadFinished(d1, true)");
+
+  Element("UC013/Descr")->TransientValue = com::Variant("LOCAL");
+  Element("SC128Tr2/Par2")->TransientValue = com::Variant(1.0f);
+  ASSERT_TRUE(dtm_->IDtmOnlineParameter_UploadRequest("u2", ""));
+  loop_.RunUntilIdle();
+  EXPECT_EQ(Element("UC013/Descr")->TransientValue, com::Variant("NEW DESCRIPTOR"));
+  EXPECT_EQ(Element("SC128Tr2/Par2")->TransientValue.ToDouble(), 25.0);
+}
+
+TEST_F(DtmTransfer, BusyRepliesDuringAnUploadEndInOneMessageWithTheCount) {
+  registry_.SetValue(win::kHkeyLocalMachine, "Software\\VELDAR AG\\DTM4625_FDT12",
+                     win::StringValue("BusyWait", "-1"));
+  // The window is read when the model is made: make a new instance.
+  std::shared_ptr<com::ClassFactory> factory;
+  library_.DllGetClassObject(Library::Classes()[0].clsid, factory);
+  dtm_ = std::dynamic_pointer_cast<DTMMain>(factory->CreateInstance());
+  SetUpInstance();
+  ASSERT_TRUE(dtm_->IDtm_SetCommunication(channel_));
+  device_.InjectBusy(3);
+  ASSERT_TRUE(dtm_->IDtmOnlineParameter_UploadRequest("u1", ""));
+  loop_.RunUntilIdle();
+  const std::vector<std::string> boxes = Boxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_NE(boxes[0].find('3'), std::string::npos);
+  EXPECT_EQ(dtm_->ParamBusyCounter(), 0);
+  EXPECT_FALSE(dtm_->UpDownloadAll());
+  // Every transaction was answered, busy or not: the transfer itself succeeded.
+  EXPECT_EQ(container_->LogLines().back(), "UploadFinished(u1, true)");
+}
+
+TEST_F(DtmTransfer, RefusedDownloadLeavesNoTransferFlagBehind) {
+  for (std::int32_t state : {2, 4}) {
+    SCOPED_TRACE(state);
+    messages_.entries.clear();
+    Context().Parameters().SetDataSetState(state);
+    EXPECT_FALSE(dtm_->IDtmOnlineParameter_DownloadRequest("d1", ""));
+    EXPECT_FALSE(dtm_->UpDownloadAll());
+    ASSERT_EQ(messages_.entries.size(), 1u);
+    EXPECT_EQ(messages_.entries[0].style, 0);
+    EXPECT_FALSE(loop_.HasPending());
+  }
+}
+
+TEST_F(DtmTransfer, DownloadRefusedOnlyInStatesTwoAndFour) {
+  for (std::int32_t state : {0, 1, 3}) {
+    SCOPED_TRACE(state);
+    Context().Parameters().SetDataSetState(state);
+    EXPECT_TRUE(dtm_->IDtmOnlineParameter_DownloadRequest("d" + std::to_string(state), ""));
+    loop_.RunUntilIdle();
+  }
+}
+
+TEST_F(DtmTransfer, ProcessThatCannotStartIsReportedAndClearsTheFlag) {
+  ASSERT_TRUE(dtm_->IDtm_ReleaseCommunication());
+  EXPECT_FALSE(dtm_->IDtmOnlineParameter_UploadRequest("u1", ""));
+  EXPECT_FALSE(dtm_->UpDownloadAll());
+  EXPECT_EQ(Boxes().size(), 1u);
+}
+
+TEST_F(DtmTransfer, LostConnectionEndsTheUploadAsFailedAndKeepsTheData) {
+  Element("UC013/Descr")->TransientValue = com::Variant("KEPT");
+  device_.InjectLineBreak(13);
+  ASSERT_TRUE(dtm_->IDtmOnlineParameter_UploadRequest("u1", ""));
+  loop_.RunUntilIdle();
+  EXPECT_EQ(container_->LogLines().back(), "UploadFinished(u1, false)");
+  EXPECT_EQ(Element("UC013/Descr")->TransientValue, com::Variant("KEPT"));
+  EXPECT_NE(Element("DataStatus")->TransientValue, com::Variant(std::int16_t{1}));
+  EXPECT_FALSE(dtm_->UpDownloadAll());
+  EXPECT_EQ(Errors(), std::vector<std::string>{"The connection to the device was lost."});
+}
+
+TEST_F(DtmTransfer, WriteProtectedDeviceEndsTheDownloadWithItsMessage) {
+  device_.SetWriteProtected(true);
+  ASSERT_TRUE(dtm_->IDtmOnlineParameter_DownloadRequest("d1", ""));
+  loop_.RunUntilIdle();
+  EXPECT_FALSE(Boxes().empty());
+  EXPECT_EQ(Element("UC013/Descr")->StatusFlags() & flags::kResponseClassMask, 0x300000);
+}
+
+using DtmCancel = DtmTransfer;
+
+TEST_F(DtmCancel, WithdrawsOnlyTheBusyClass) {
+  auto busy = Element("UC013/Descr");
+  auto protected_element = Element("UC013/Date");
+  busy->SetStatusFlags(0x200000 | flags::kChanged);
+  protected_element->SetStatusFlags(0x300000);
+  EXPECT_FALSE(dtm_->IDtmOnlineParameter_CancelAction("none"));
+  EXPECT_EQ(busy->StatusFlags(), flags::kChanged);
+  EXPECT_EQ(protected_element->StatusFlags(), 0x300000);
+}
+
+class DtmFinished : public DtmTransfer {};
+
+TEST_F(DtmFinished, DataStatusOnlyForASuccess) {
+  struct Case {
+    const char* name;
+    std::optional<com::Variant> success;
+    bool sets;
+  };
+  const Case cases[] = {{"Absent", std::nullopt, false},
+                        {"False", com::Variant(false), false},
+                        {"True", com::Variant(true), true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Element("DataStatus")->TransientValue = com::Variant(std::int16_t{0});
+    dtm_->SetUpDownloadAll(true);
+    dtm_->IPrivateProcess_OnProcessFinished("p", c.success);
+    EXPECT_FALSE(dtm_->UpDownloadAll());
+    EXPECT_EQ(Element("DataStatus")->TransientValue,
+              com::Variant(static_cast<std::int16_t>(c.sets ? 1 : 0)));
+  }
+}
+
+TEST_F(DtmFinished, ConnectLinesGoToTheProtocol) {
+  auto monitor = OpenMonitor();
+  ASSERT_TRUE(Context().CommMan().Connect("c1"));
+  loop_.RunUntilIdle();
+  ASSERT_GE(monitor->Lines().size(), 2u);
+  EXPECT_EQ(monitor->Lines()[monitor->Lines().size() - 1], "*** Connect *** (TAG1)");
+  channel_->SetConnectFails(true);
+  ASSERT_TRUE(dtm_->IDtm_PrepareToReleaseCommunication());
+  loop_.RunUntilIdle();
+  ASSERT_TRUE(dtm_->IDtm_SetCommunication(channel_));
+  ASSERT_TRUE(Context().CommMan().Connect("c2"));
+  loop_.RunUntilIdle();
+  EXPECT_EQ(monitor->Lines().back(), "*** Connect failed - repeat connect ***");
+}
+
+}  // namespace
+}  // namespace dtm::testing
