@@ -106,11 +106,17 @@ bool Session::Release() {
   const bool released = dtm_->IDtm_PrepareToReleaseCommunication();
   loop_.RunUntil([&] { return !Context().CommMan().ConnectionOpen(); });
   loop_.RunUntilIdle();
-  if (!released || !dtm_->IDtm_ReleaseCommunication() || !dtm_->IDtm_PrepareToRelease()) {
+  const bool in_order =
+      released && dtm_->IDtm_ReleaseCommunication() && dtm_->IDtm_PrepareToRelease();
+  loop_.RunUntilIdle();
+  // What the DTM told its frame, in order.
+  for (const std::string& line : container_->LogLines()) {
+    std::fprintf(stderr, "[frame] %s\n", line.c_str());
+  }
+  if (!in_order) {
     std::fprintf(stderr, "vd4625: the DTM did not release in order\n");
     return false;
   }
-  loop_.RunUntilIdle();
   return true;
 }
 

@@ -51,10 +51,11 @@ std::shared_ptr<IFdtCommunication> ChannelOf(const com::ObjectPtr& communication
 // The end of an asynchronous disconnect reaches its sink from the loop,
 // never inside the frame's call that brought it.
 void PostDisconnectEnd(loop::EventLoop& loop, const std::string& invoke_id,
-                       std::shared_ptr<IPrivateProcess> sink) {
-  if (!sink) return;
-  loop.Post([invoke_id, sink = std::move(sink)] {
-    sink->IPrivateProcess_OnProcessFinished(invoke_id, com::Variant(true));
+                       std::weak_ptr<IPrivateProcess> weak_sink) {
+  if (weak_sink.expired()) return;
+  loop.Post([invoke_id, weak_sink = std::move(weak_sink)] {
+    const auto sink = weak_sink.lock();
+    if (sink) sink->IPrivateProcess_OnProcessFinished(invoke_id, com::Variant(true));
   });
 }
 
@@ -252,7 +253,7 @@ void CommMan::OnAbort(const std::string&) {
   if (state_ == State::kClosed) return;
   if (state_ == State::kConnecting) connect_ok_ = false;
   const std::string pending_id = std::move(disconnect_id_);
-  std::shared_ptr<IPrivateProcess> pending_sink = std::move(disconnect_sink_);
+  std::weak_ptr<IPrivateProcess> pending_sink = std::move(disconnect_sink_);
   state_ = State::kClosed;
   connect_id_.clear();
   disconnect_id_.clear();

@@ -201,7 +201,8 @@ class CommMan {
   bool connect_ok_ = false;
   std::string connect_id_;
   std::string disconnect_id_;
-  std::shared_ptr<IPrivateProcess> disconnect_sink_;
+  // Weak: the sink (the DTM) owns the context that owns this manager.
+  std::weak_ptr<IPrivateProcess> disconnect_sink_;
   std::int32_t supported_manufacturer_ = -1;  // -1: any device
   std::int32_t supported_device_type_ = -1;
   std::int32_t setting_a_ = 0;

@@ -77,11 +77,16 @@ void ParamProcess::Start(const std::shared_ptr<IPrivateProcess>& sink, std::int3
   items.reserve(entries_.size());
   for (const Entry& entry : entries_) items.push_back(TransferItem{entry.element, entry.write});
   const std::string id = process_id_;
-  transfer_ = comm.StartTransfer(id, std::move(items), [this, id, sink](bool success) {
+  // The sink (a page) owns this object: held weakly, so neither keeps the other.
+  transfer_ = comm.StartTransfer(id, std::move(items),
+                                 [this, id, weak_sink = std::weak_ptr<IPrivateProcess>(sink)](
+                                     bool success) {
     // A page that starts its next pass from the end must find this one over.
     busy_ = false;
     transfer_ = 0;
-    if (sink) sink->IPrivateProcess_OnProcessFinished(id, com::Variant(success));
+    if (const auto live_sink = weak_sink.lock()) {
+      live_sink->IPrivateProcess_OnProcessFinished(id, com::Variant(success));
+    }
   });
   busy_ = true;
   error = 0;

@@ -46,7 +46,10 @@ bool ProcessMan::Start(const std::string& process_id, Kind kind, std::vector<Tra
                        std::shared_ptr<IPrivateProcess> sink) {
   // The transfer's end comes from a task of the loop, never inside this call.
   const CommMan::TransferId transfer = context_.CommMan().StartTransfer(
-      process_id, std::move(items), [this, process_id, sink](bool success) {
+      // The sink is held weakly: it owns the objects that own this manager,
+      // and a sink that is gone when the process ends hears nothing.
+      process_id, std::move(items),
+      [this, process_id, weak_sink = std::weak_ptr<IPrivateProcess>(sink)](bool success) {
         const auto it = running_.find(process_id);
         if (it == running_.end()) return;
         it->second.finishing = true;
@@ -60,7 +63,9 @@ bool ProcessMan::Start(const std::string& process_id, Kind kind, std::vector<Tra
             self.UpdateState();
           }
         } forget{*this, process_id};
-        if (sink) sink->IPrivateProcess_OnProcessFinished(process_id, com::Variant(success));
+        if (const auto live_sink = weak_sink.lock()) {
+          live_sink->IPrivateProcess_OnProcessFinished(process_id, com::Variant(success));
+        }
       });
   running_[process_id] = Running{kind, transfer, false};
   UpdateState();

@@ -168,6 +168,15 @@ TEST_F(DtmTransfer, WriteProtectedDeviceEndsTheDownloadWithItsMessage) {
   EXPECT_EQ(Element("UC013/Descr")->StatusFlags() & flags::kResponseClassMask, 0x300000);
 }
 
+TEST_F(DtmTransfer, ADtmDroppedWhileItsUploadRunsIsFreed) {
+  ASSERT_TRUE(dtm_->IDtmOnlineParameter_UploadRequest("u1", ""));
+  const std::weak_ptr<DTMMain> weak = dtm_;
+  dtm_.reset();
+  // The runtime holds the DTM only weakly as the process's sink.
+  EXPECT_TRUE(weak.expired());
+  loop_.RunUntilIdle();
+}
+
 using DtmCancel = DtmTransfer;
 
 TEST_F(DtmCancel, WithdrawsOnlyTheBusyClass) {
