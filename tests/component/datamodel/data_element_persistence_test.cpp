@@ -22,16 +22,6 @@ namespace {
 
 using com::Variant;
 
-Variant Long(std::int64_t value) { return Variant(static_cast<std::int32_t>(value)); }
-Variant Int16(int value) { return Variant(static_cast<std::int16_t>(value)); }
-Variant Byte(int value) { return Variant(static_cast<std::uint8_t>(value)); }
-
-struct RowName {
-  template <class Row>
-  std::string operator()(const ::testing::TestParamInfo<Row>& row) const {
-    return row.param.name;
-  }
-};
 
 constexpr const char* kPath = "XX130Tr1/Par2";
 

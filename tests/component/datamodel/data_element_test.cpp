@@ -24,21 +24,11 @@ namespace {
 
 using com::Variant;
 
-Variant Long(std::int64_t value) { return Variant(static_cast<std::int32_t>(value)); }
-Variant Int16(int value) { return Variant(static_cast<std::int16_t>(value)); }
-Variant Byte(int value) { return Variant(static_cast<std::uint8_t>(value)); }
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInf = std::numeric_limits<double>::infinity();
 
 // 2020-03-05 as a date serial (days since 1899-12-30).
 constexpr double kMarch5th2020 = 43895;
-
-struct RowName {
-  template <class Row>
-  std::string operator()(const ::testing::TestParamInfo<Row>& row) const {
-    return row.param.name;
-  }
-};
 
 // ---- Status word -----------------------------------------------------------------
 

@@ -110,4 +110,19 @@ class ElementFixture : public ::testing::Test {
   clsDataElement element_;
 };
 
+// Typed Variant makers for the tables.
+inline com::Variant Long(std::int64_t value) {
+  return com::Variant(static_cast<std::int32_t>(value));
+}
+inline com::Variant Int16(int value) { return com::Variant(static_cast<std::int16_t>(value)); }
+inline com::Variant Byte(int value) { return com::Variant(static_cast<std::uint8_t>(value)); }
+
+// Names a parameterised case after its row.
+struct RowName {
+  template <class Row>
+  std::string operator()(const ::testing::TestParamInfo<Row>& row) const {
+    return row.param.name;
+  }
+};
+
 }  // namespace dtm::testing::element
