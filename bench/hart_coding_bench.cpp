@@ -16,26 +16,18 @@
 #include "platform/runtime/services.h"
 #include "platform/win/registry.h"
 #include "platform/win/shell.h"
+#include "tests/testing/surroundings.h"
 
 namespace {
 
 using namespace dtm;
 
 // One DTM instance with its model, as a frame sets it up.
-struct Instance {
-  loop::VirtualClock clock;
-  loop::EventLoop loop{clock};
-  runtime::RecordingMessageSink messages;
-  win::MemoryRegistry registry;
-  win::RecordingShell shell;
-  win::RandomGuidSource guids;
-  win::SystemTempFiles temp_files;
-  runtime::Services services{loop, messages, registry, shell, guids, temp_files,
-                             std::filesystem::path(VD_SOURCE_DIR) / "data"};
-  Library library{services};
+struct Instance : testing::FakeSurroundings {
+  Library library{services_};
   std::shared_ptr<DTMMain> dtm;
 
-  Instance() {
+  Instance() : FakeSurroundings(VD_BENCH_INSTALL_DIR) {
     std::shared_ptr<com::ClassFactory> factory;
     library.DllGetClassObject(Library::Classes()[0].clsid, factory);
     dtm = std::dynamic_pointer_cast<DTMMain>(factory->CreateInstance());

@@ -3,6 +3,7 @@
 #include "platform/com/calendar.h"
 
 #include <cmath>
+#include <functional>
 #include <cstddef>
 #include <string_view>
 
@@ -222,6 +223,23 @@ com::Variant clsDataElement::GetTypedValue(const com::Variant& value) const {
   return com::Variant::Null();
 }
 
+bool clsDataElement::InSomeRange(
+    const com::Variant& tested,
+    const std::function<double(const com::Variant&)>& magnitude) const {
+  bool any_range = false;
+  com::Variant low;
+  com::Variant high;
+  for (std::int32_t i = 0; GetRange(i, low, high); ++i) {
+    any_range = true;
+    // Only a value that meets a range needs to be a number.
+    const double value = magnitude(tested);
+    if ((low.IsEmpty() || magnitude(low) <= value) && (high.IsEmpty() || value <= magnitude(high))) {
+      return true;
+    }
+  }
+  return !any_range;
+}
+
 std::int32_t clsDataElement::CalcParamErrorFlags(runtime::DTMContext& context,
                                                  const com::Variant& value) const {
   if (ValueType == kVtNone) return 0;
@@ -233,16 +251,8 @@ std::int32_t clsDataElement::CalcParamErrorFlags(runtime::DTMContext& context,
       return flags::kTextTooLong;
     }
     for (const std::int32_t code : codes) {
-      bool any_range = false;
-      bool inside = false;
-      com::Variant low;
-      com::Variant high;
-      for (std::int32_t i = 0; !inside && GetRange(i, low, high); ++i) {
-        any_range = true;
-        inside = (low.IsEmpty() || low.ToDouble() <= code) &&
-                 (high.IsEmpty() || code <= high.ToDouble());
-      }
-      if (any_range && !inside) return flags::kInvalidCharacter;
+      const auto number = [](const com::Variant& v) { return v.ToDouble(); };
+      if (!InSomeRange(com::Variant(code), number)) return flags::kInvalidCharacter;
     }
     return 0;
   }
@@ -263,16 +273,7 @@ std::int32_t clsDataElement::CalcParamErrorFlags(runtime::DTMContext& context,
     }
   }
 
-  bool any_range = false;
-  bool inside = false;
-  com::Variant low;
-  com::Variant high;
-  for (std::int32_t i = 0; !inside && GetRange(i, low, high); ++i) {
-    any_range = true;
-    const double v = magnitude(tested);
-    inside = (low.IsEmpty() || magnitude(low) <= v) && (high.IsEmpty() || v <= magnitude(high));
-  }
-  if (any_range && !inside) return flags::kOutOfRange;
+  if (!InSomeRange(tested, magnitude)) return flags::kOutOfRange;
 
   // Type limits hold for the value as given, whatever its unit.
   if (const std::optional<Limits> limits = TypeLimits(ValueType)) {

@@ -5,6 +5,7 @@
 // word and the range lists are private and reached through their operations.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -194,6 +195,10 @@ class clsDataElement : public com::Object, public IPrivateDataElement {
   }
 
  private:
+  // True when `tested` lies in one of the ranges (open ends pass), or when
+  // there is none; `magnitude` turns a range bound into a comparable number.
+  bool InSomeRange(const com::Variant& tested,
+                   const std::function<double(const com::Variant&)>& magnitude) const;
   // "key:text|key:text"; a bit list shows every bit entry, set or not.
   static std::string GetListText(const std::string& list, std::int32_t value, bool bit_list);
   // Display texts of the FDT parameter and documentation documents.

@@ -164,9 +164,7 @@ bool DTMDictionary::Load(DTMContext& context, const std::string& name) {
   return true;
 }
 
-bool DTMDictionary::LoadFile(const std::filesystem::path& file) {
-  xml::Document document;
-  if (!document.Load(file)) return false;
+bool DTMDictionary::LoadOne(xml::Document document) {
   auto language = ReadLanguage(std::move(document), 0);
   if (!language) return false;
   std::map<std::int32_t, LanguageTexts> loaded;
@@ -175,15 +173,14 @@ bool DTMDictionary::LoadFile(const std::filesystem::path& file) {
   return true;
 }
 
+bool DTMDictionary::LoadFile(const std::filesystem::path& file) {
+  xml::Document document;
+  return document.Load(file) && LoadOne(std::move(document));
+}
+
 bool DTMDictionary::LoadXml(const std::string& text) {
   xml::Document document;
-  if (!document.LoadXml(text)) return false;
-  auto language = ReadLanguage(std::move(document), 0);
-  if (!language) return false;
-  std::map<std::int32_t, LanguageTexts> loaded;
-  loaded.emplace(language->id, std::move(*language));
-  impl_->Replace(std::move(loaded));
-  return true;
+  return document.LoadXml(text) && LoadOne(std::move(document));
 }
 
 bool DTMDictionary::SelectLanguage(std::int32_t language_id, bool use_default) {

@@ -57,6 +57,9 @@ class DTMDictionary : public com::Object {
                         const std::string& attribute) const;
 
  private:
+  // Replaces the content with the one language `document` holds.
+  bool LoadOne(xml::Document document);
+
   struct Impl;
   std::unique_ptr<Impl> impl_;
 };

@@ -72,29 +72,31 @@ std::string Dump(xmlDoc* doc) {
 
 Document::Document() : impl_(DocumentImpl::NewEmpty()) {}
 
+namespace {
+
+// A load gives the Document a new tree; Nodes taken before keep the old one.
+bool Adopt(std::shared_ptr<DocumentImpl>& impl, XmlPtr<xmlDoc> doc, const std::string& error) {
+  if (!doc) {
+    impl = DocumentImpl::NewEmpty();
+    impl->parse_error = error;
+    return false;
+  }
+  impl = std::make_shared<DocumentImpl>(std::move(doc));
+  return true;
+}
+
+}  // namespace
+
 bool Document::LoadXml(const std::string& text) {
   std::string error;
   XmlPtr<xmlDoc> doc = ParseWith(&text, nullptr, error);
-  // A load gives this Document a new tree; Nodes taken before keep the old one.
-  if (!doc) {
-    impl_ = DocumentImpl::NewEmpty();
-    impl_->parse_error = error;
-    return false;
-  }
-  impl_ = std::make_shared<DocumentImpl>(std::move(doc));
-  return true;
+  return Adopt(impl_, std::move(doc), error);
 }
 
 bool Document::Load(const std::filesystem::path& file) {
   std::string error;
   XmlPtr<xmlDoc> doc = ParseWith(nullptr, &file, error);
-  if (!doc) {
-    impl_ = DocumentImpl::NewEmpty();
-    impl_->parse_error = error;
-    return false;
-  }
-  impl_ = std::make_shared<DocumentImpl>(std::move(doc));
-  return true;
+  return Adopt(impl_, std::move(doc), error);
 }
 
 const std::string& Document::ParseError() const { return impl_->parse_error; }

@@ -7,13 +7,13 @@
 
 #include "platform/com/error.h"
 #include "platform/com/locale.h"
-#include "tests/host/scratch_folder.h"
+#include "tests/testing/temp_folder.h"
 
 namespace dtm::frame {
 namespace {
 
-using test::ReadText;
-using test::WriteText;
+using dtm::testing::ReadText;
+using dtm::testing::WriteText;
 
 // The ComError `call` raises; fails the test when it raises none.
 template <class F>
@@ -38,7 +38,7 @@ class FileStorageFiles : public ::testing::Test {
     return bag;
   }
 
-  test::ScratchFolder folder_;
+  dtm::testing::TempFolder folder_;
 };
 
 // Every subtype a bag entry may have, each with values at its edges.

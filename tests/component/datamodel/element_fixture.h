@@ -21,15 +21,9 @@
 #include "platform/runtime/services.h"
 #include "platform/win/registry.h"
 #include "platform/win/shell.h"
+#include "tests/testing/surroundings.h"
 
 namespace dtm::testing::element {
-
-inline std::filesystem::path DataFolder() {
-  const char* dir = std::getenv("VD_SOURCE_DIR");
-  const std::filesystem::path root =
-      dir && *dir ? std::filesystem::path(dir) : std::filesystem::current_path();
-  return root / "data";
-}
 
 // The error number `f` raises, or 0.
 template <class F>
@@ -75,7 +69,7 @@ inline std::string Show(const com::Variant& value) {
   }
 }
 
-class ElementFixture : public ::testing::Test {
+class ElementFixture : public ::testing::Test, protected FakeSurroundings {
  protected:
   ElementFixture() {
     context_->Init(nullptr, model_, nullptr, nullptr);
@@ -91,15 +85,6 @@ class ElementFixture : public ::testing::Test {
   // No data model at all.
   runtime::DTMContext& BareContext() { return *bare_context_; }
 
-  loop::VirtualClock clock_;
-  loop::EventLoop loop_{clock_};
-  runtime::RecordingMessageSink messages_;
-  win::MemoryRegistry registry_;
-  win::RecordingShell shell_;
-  win::RandomGuidSource guids_;
-  win::SystemTempFiles temp_files_;
-  runtime::Services services_{loop_,  messages_,   registry_,   shell_,
-                              guids_, temp_files_, DataFolder()};
   std::shared_ptr<clsDataModel> model_ = std::make_shared<clsDataModel>(services_);
   std::shared_ptr<clsDataModel> tableless_model_ = std::make_shared<clsDataModel>(services_);
   std::shared_ptr<runtime::DTMContext> context_ = std::make_shared<runtime::DTMContext>(services_);

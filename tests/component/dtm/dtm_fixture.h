@@ -19,13 +19,9 @@
 #include "platform/runtime/services.h"
 #include "platform/win/registry.h"
 #include "platform/win/shell.h"
+#include "tests/testing/surroundings.h"
 
 namespace dtm::testing {
-
-inline std::filesystem::path SourceDir() {
-  const char* dir = std::getenv("VD_SOURCE_DIR");
-  return dir && *dir ? std::filesystem::path(dir) : std::filesystem::current_path();
-}
 
 inline std::string DeviceTypeXml(const std::string& manufacturer, const std::string& type,
                                  const std::string& revision) {
@@ -42,7 +38,7 @@ inline std::string SupportedDeviceTypeXml() {
                        std::to_string(kSupportedDeviceRevision));
 }
 
-class DtmFixture : public ::testing::Test {
+class DtmFixture : public ::testing::Test, protected FakeSurroundings {
  protected:
   DtmFixture() {
     std::shared_ptr<com::ClassFactory> factory;
@@ -74,16 +70,6 @@ class DtmFixture : public ::testing::Test {
     return out;
   }
 
-  loop::VirtualClock clock_;
-  loop::EventLoop loop_{clock_};
-  runtime::RecordingMessageSink messages_;
-  win::MemoryRegistry registry_;
-  win::RecordingShell shell_;
-  win::RandomGuidSource guids_;
-  win::SystemTempFiles temp_files_;
-  runtime::Services services_{loop_,  messages_,   registry_,
-                              shell_, guids_,      temp_files_,
-                              SourceDir() / "data"};
   Library library_{services_};
   std::shared_ptr<DTMMain> dtm_;
   std::shared_ptr<frame::FrameContainerStandIn> container_ =

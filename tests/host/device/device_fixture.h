@@ -13,15 +13,13 @@
 #include "host/device/profile.h"
 #include "host/device/sim_device.h"
 #include "platform/loop/clock.h"
+#include "tests/testing/surroundings.h"
 
 namespace dtm::device::test {
 
 using Bytes = std::vector<std::uint8_t>;
 
-inline std::filesystem::path SourceDir() {
-  const char* dir = std::getenv("VD_SOURCE_DIR");
-  return dir ? std::filesystem::path(dir) : std::filesystem::current_path();
-}
+using dtm::testing::SourceDir;
 
 inline std::filesystem::path DefaultProfilePath() {
   return SourceDir() / "data" / "profiles" / "default.xml";

@@ -8,7 +8,7 @@
 
 #include "platform/com/error.h"
 #include "tests/host/device/device_fixture.h"
-#include "tests/host/scratch_folder.h"
+#include "tests/testing/temp_folder.h"
 
 namespace dtm::device {
 namespace {
@@ -240,7 +240,7 @@ INSTANTIATE_TEST_SUITE_P(Table, DamagedRoot, ::testing::ValuesIn(kRoots),
                          [](const auto& i) { return std::string(i.param.name); });
 
 TEST(ProfileFile, MissingFileIsError53WithThePath) {
-  frame::test::ScratchFolder folder;
+  dtm::testing::TempFolder folder;
   const std::filesystem::path file = folder.Path() / "absent.xml";
   try {
     LoadProfile(file);
@@ -252,9 +252,9 @@ TEST(ProfileFile, MissingFileIsError53WithThePath) {
 }
 
 TEST(ProfileFile, DamagedFileIsNamedInTheMessage) {
-  frame::test::ScratchFolder folder;
+  dtm::testing::TempFolder folder;
   const std::filesystem::path file = folder.Path() / "broken.xml";
-  frame::test::WriteText(file, Document("<Tag>valve</Tag>"));
+  dtm::testing::WriteText(file, Document("<Tag>valve</Tag>"));
   try {
     LoadProfile(file);
     FAIL() << "loaded";
@@ -266,10 +266,10 @@ TEST(ProfileFile, DamagedFileIsNamedInTheMessage) {
 }
 
 TEST(ProfileFile, ReadsTheSameAsItsText) {
-  frame::test::ScratchFolder folder;
+  dtm::testing::TempFolder folder;
   const std::filesystem::path file = folder.Path() / "copy.xml";
-  frame::test::WriteText(file, frame::test::ReadText(DefaultProfilePath()));
-  EXPECT_EQ(LoadProfile(file), ParseProfile(frame::test::ReadText(DefaultProfilePath()), "text"));
+  dtm::testing::WriteText(file, dtm::testing::ReadText(DefaultProfilePath()));
+  EXPECT_EQ(LoadProfile(file), ParseProfile(dtm::testing::ReadText(DefaultProfilePath()), "text"));
 }
 
 }  // namespace

@@ -19,6 +19,7 @@
 #include "platform/runtime/services.h"
 #include "platform/win/registry.h"
 #include "platform/win/shell.h"
+#include "tests/testing/surroundings.h"
 
 namespace dtm::runtime::fakes {
 
@@ -272,21 +273,13 @@ class FakeDtm final : public com::Object, public IFdtCommunicationEvents {
 // One DTM instance's runtime on fake surroundings: the virtual clock and
 // loop, recording messages and shell, an in-memory registry. The context is
 // bound to a FakeDtm, a FakeDataModel writing to log_ and a CommObject.
-class RuntimeFixture : public ::testing::Test {
+class RuntimeFixture : public ::testing::Test, protected dtm::testing::FakeSurroundings {
  protected:
-  RuntimeFixture() {
+  RuntimeFixture() : FakeSurroundings(std::filesystem::path()) {
     dtm_->context = context_.get();
     context_->Init(dtm_, model_, comm_object_, nullptr);
   }
 
-  loop::VirtualClock clock_;
-  loop::EventLoop loop_{clock_};
-  RecordingMessageSink messages_;
-  win::MemoryRegistry registry_;
-  win::RecordingShell shell_;
-  win::RandomGuidSource guids_;
-  win::SystemTempFiles temp_files_;
-  Services services_{loop_, messages_, registry_, shell_, guids_, temp_files_, {}};
   CallLog log_;
   std::shared_ptr<FakeDataModel> model_ = std::make_shared<FakeDataModel>(log_);
   std::shared_ptr<CommObject> comm_object_ = std::make_shared<CommObject>();

@@ -18,14 +18,11 @@
 #include "platform/runtime/services.h"
 #include "platform/win/registry.h"
 #include "platform/win/shell.h"
+#include "tests/testing/surroundings.h"
 
 namespace dtm::runtime::testing {
 
-// The source tree: ctest says where it is; a run by hand starts in it.
-inline std::filesystem::path SourceDir() {
-  const char* dir = std::getenv("VD_SOURCE_DIR");
-  return dir && *dir ? std::filesystem::path(dir) : std::filesystem::current_path();
-}
+using dtm::testing::SourceDir;
 
 class IdentityModel final : public IPrivateDataModel {
  public:
@@ -55,7 +52,7 @@ class IdentityModel final : public IPrivateDataModel {
 };
 
 // Without a data model until BindModel(); the dictionary is not loaded.
-class ContextFixture : public ::testing::Test {
+class ContextFixture : public ::testing::Test, protected dtm::testing::FakeSurroundings {
  protected:
   ContextFixture() { context_->XMLMan().SetDataFolder(DataFolder().string()); }
 
@@ -66,15 +63,6 @@ class ContextFixture : public ::testing::Test {
         << "from " << context_->XMLMan().DataFolder();
   }
 
-  loop::VirtualClock clock_;
-  loop::EventLoop loop_{clock_};
-  RecordingMessageSink messages_;
-  win::MemoryRegistry registry_;
-  win::RecordingShell shell_;
-  win::RandomGuidSource guids_;
-  win::SystemTempFiles temp_files_;
-  Services services_{loop_, messages_, registry_, shell_, guids_, temp_files_,
-                     SourceDir() / "data"};
   std::shared_ptr<IdentityModel> model_ = std::make_shared<IdentityModel>();
   std::shared_ptr<DTMContext> context_ = std::make_shared<DTMContext>(services_);
 };

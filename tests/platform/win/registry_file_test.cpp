@@ -11,16 +11,16 @@
 #include "platform/com/error.h"
 #include "platform/win/registry.h"
 #include "tests/platform/win/registry_reading.h"
-#include "tests/platform/win/temp_folder.h"
+#include "tests/testing/temp_folder.h"
 
 namespace dtm::win {
 namespace {
 
 using test::AllValues;
 using test::KeyExists;
-using test::ReadText;
-using test::TempFolder;
-using test::WriteText;
+using dtm::testing::ReadText;
+using dtm::testing::TempFolder;
+using dtm::testing::WriteText;
 
 constexpr const char* kSettings = "Software\\VELDAR AG\\DTM4625_FDT12";
 

@@ -8,7 +8,7 @@
 #include <set>
 #include <string>
 
-#include "tests/platform/win/temp_folder.h"
+#include "tests/testing/temp_folder.h"
 
 namespace dtm::win {
 namespace {
@@ -69,7 +69,7 @@ TEST(RandomGuidSource, TheOtherBitsVary) {
 class SystemTempFilesInFolder : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_FALSE(folder_.Path().empty()); }
-  test::TempFolder folder_;
+  dtm::testing::TempFolder folder_;
   SystemTempFiles files_;
 };
 
@@ -101,12 +101,12 @@ TEST_F(SystemTempFilesInFolder, CreatesEmptyFilesWithUniqueNames) {
 
 TEST_F(SystemTempFilesInFolder, SkipsNamesThatExistAndLeavesThemAlone) {
   SystemTempFiles files(0x1234);
-  test::WriteText(folder_.Path() / "p1234.TMP", "kept");
-  test::WriteText(folder_.Path() / "p1235.TMP", "kept");
+  dtm::testing::WriteText(folder_.Path() / "p1234.TMP", "kept");
+  dtm::testing::WriteText(folder_.Path() / "p1235.TMP", "kept");
   EXPECT_EQ(files.TempFileName(folder_.Path(), "p"), folder_.Path() / "p1236.TMP");
   EXPECT_EQ(files.TempFileName(folder_.Path(), "p"), folder_.Path() / "p1237.TMP");
-  EXPECT_EQ(test::ReadText(folder_.Path() / "p1234.TMP"), "kept");
-  EXPECT_EQ(test::ReadText(folder_.Path() / "p1235.TMP"), "kept");
+  EXPECT_EQ(dtm::testing::ReadText(folder_.Path() / "p1234.TMP"), "kept");
+  EXPECT_EQ(dtm::testing::ReadText(folder_.Path() / "p1235.TMP"), "kept");
 }
 
 TEST_F(SystemTempFilesInFolder, WrapsFromFFFFToOneNeverZero) {
@@ -120,7 +120,7 @@ TEST_F(SystemTempFilesInFolder, WrapsFromFFFFToOneNeverZero) {
 TEST_F(SystemTempFilesInFolder, FindsTheLastFreeNameAndThenGivesUp) {
   // Take all names but one (empty files are cheapest); the one left must be
   // found, and a taken one must not be truncated.
-  test::WriteText(folder_.Path() / "p0001.TMP", "kept");
+  dtm::testing::WriteText(folder_.Path() / "p0001.TMP", "kept");
   for (unsigned n = 2; n <= 0xFFFF; ++n) {
     if (n == 0x1234) continue;
     char name[16];
@@ -129,7 +129,7 @@ TEST_F(SystemTempFilesInFolder, FindsTheLastFreeNameAndThenGivesUp) {
   }
   const auto file = files_.TempFileName(folder_.Path(), "p");
   EXPECT_EQ(file, folder_.Path() / "p1234.TMP");
-  EXPECT_EQ(test::ReadText(folder_.Path() / "p0001.TMP"), "kept");
+  EXPECT_EQ(dtm::testing::ReadText(folder_.Path() / "p0001.TMP"), "kept");
   EXPECT_TRUE(files_.TempFileName(folder_.Path(), "p").empty());
 }
 

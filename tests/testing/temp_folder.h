@@ -7,24 +7,35 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <string>
+#include <system_error>
 
-namespace dtm::frame::test {
+namespace dtm::testing {
 
-class ScratchFolder {
+class TempFolder {
  public:
-  ScratchFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vd_host_test_XXXXXX").string();
+  TempFolder() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "vd_test_XXXXXX").string();
     if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern;
   }
-  ~ScratchFolder() {
+  ~TempFolder() {
     std::error_code ignored;
     if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
   }
-  ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
 
   const std::filesystem::path& Path() const { return path_; }
+
+  // Names of the entries directly in the folder.
+  std::set<std::string> Entries() const {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(path_)) {
+      names.insert(entry.path().filename().string());
+    }
+    return names;
+  }
 
  private:
   std::filesystem::path path_;
@@ -39,4 +50,4 @@ inline std::string ReadText(const std::filesystem::path& file) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-}  // namespace dtm::frame::test
+}  // namespace dtm::testing
