@@ -456,7 +456,9 @@ void CommMan::Send(Transfer& transfer) {
 }
 
 void CommMan::EndElement(Transfer& transfer, std::int32_t status) {
-  transfer.results->push_back(ProcessResult{transfer.items[transfer.next].element, status});
+  transfer.results->push_back(
+      ProcessResult{transfer.items[transfer.next].element, status,
+                    status == 0 ? ResultOutcome::kAccepted : ResultOutcome::kNotAnswered});
   ++transfer.next;
 }
 

@@ -47,9 +47,18 @@ class CommObject : public com::Object {
 };
 
 // A finished transaction of a process, in transaction order.
+// How the device took one transaction of a transfer.
+enum class ResultOutcome {
+  kAccepted,     // answered; the value was taken (or written)
+  kRefused,      // answered with a refusal: write protection, access denied, invalid selection, ...
+  kBusy,         // the device was still busy when the retries ran out
+  kNotAnswered,  // no answer: refused by the frame, timed out, or the connection was lost
+};
+
 struct ProcessResult {
   DataElementPtr Element;
   std::int32_t Status = 0;  // 0 done; -5 communication failure
+  ResultOutcome Outcome = ResultOutcome::kAccepted;
 };
 
 // One element of a transfer: read it (write false) or write it.
