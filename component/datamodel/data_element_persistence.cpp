@@ -2,7 +2,13 @@
 // DTM variable nodes of the FDT parameter document and in the variable
 // nodes of the documentation document.
 
+#include "component/datamodel/data_element_persistence.h"
+
+#include <cctype>
+#include <cmath>
 #include <cstddef>
+#include <functional>
+#include <limits>
 #include <string>
 
 #include "component/common/conv_str.h"
@@ -50,12 +56,265 @@ bool ParseNodeId(const std::string& text, std::int32_t& id, std::optional<std::i
   return true;
 }
 
+bool InDataSet(std::int32_t element_mode) { return (element_mode & mode::kStored) != 0; }
+
+// A default no stored entry can equal tells a missing entry from a stored
+// Empty, in a bag that answers the default rather than an error.
+std::optional<com::Variant> ReadEntry(com::PropertyBag& bag, const std::string& key) {
+  const com::ObjectPtr missing = std::make_shared<com::Object>();
+  com::Variant value = bag.ReadProperty(key, com::Variant(missing));
+  if (value.IsObject() && value.ToObject() == missing) return std::nullopt;
+  return value;
+}
+
+// ---- Judging stored entries ----
+
+const char* SubtypeName(const com::Variant& value) {
+  switch (value.Type()) {
+    case com::VarType::Empty: return "Empty";
+    case com::VarType::Null: return "Null";
+    case com::VarType::Integer: return "Integer";
+    case com::VarType::Long: return "Long";
+    case com::VarType::Single: return "Single";
+    case com::VarType::Double: return "Double";
+    case com::VarType::Date: return "Date";
+    case com::VarType::String: return "String";
+    case com::VarType::Object: return "Object";
+    case com::VarType::Boolean: return "Boolean";
+    case com::VarType::Decimal: return "Decimal";
+    case com::VarType::Byte: return "Byte";
+    case com::VarType::ByteArray: return "Byte array";
+  }
+  return "Variant";
+}
+
+// The value as a message shows it: subtype and value, a long text cut.
+std::string Shown(const com::Variant& value) {
+  constexpr std::size_t kMaxShown = 40;
+  std::string text;
+  try {
+    if (value.IsByteArray()) {
+      text = ConvStr::BytesToHex(value);
+    } else if (value.IsString()) {
+      text = value.ToString();
+      if (text.size() > kMaxShown) text = text.substr(0, kMaxShown) + "...";
+      text = "\"" + text + "\"";
+    } else if (value.IsNumeric() && !value.IsEmpty()) {
+      text = com::InvariantNumberText(value);
+    } else if (!value.IsObject() && !value.IsNull() && !value.IsEmpty()) {
+      text = value.ToString();
+    }
+  } catch (const com::ComError&) {
+    text.clear();
+  }
+  if (text.size() > kMaxShown + 2) text = text.substr(0, kMaxShown) + "...";
+  return text.empty() ? SubtypeName(value) : std::string(SubtypeName(value)) + " " + text;
+}
+
+struct WholeRange {
+  double low;
+  double high;
+};
+
+std::optional<WholeRange> WholeNumberRange(std::int32_t value_type) {
+  switch (value_type) {
+    case kVtUInt8: return WholeRange{0, 255};
+    case kVtUInt16: return WholeRange{0, 65535};
+    case kVtUInt24: return WholeRange{0, 16777215};
+    case kVtInt16: return WholeRange{-32768, 32767};
+    case kVtInt24: return WholeRange{-8388608, 8388607};
+    case kVtInt32: return WholeRange{-2147483648.0, 2147483647.0};
+    case kVtEnum: return WholeRange{0, 4294967295.0};
+    default: return std::nullopt;
+  }
+}
+
+std::string WholeText(double number) { return std::to_string(static_cast<long long>(number)); }
+
+// A number of the value's own, not one read from a text or a date.
+bool IsNumberSubtype(const com::Variant& value) {
+  switch (value.Type()) {
+    case com::VarType::Integer:
+    case com::VarType::Long:
+    case com::VarType::Single:
+    case com::VarType::Double:
+    case com::VarType::Decimal:
+    case com::VarType::Byte:
+    case com::VarType::Boolean: return true;
+    default: return false;
+  }
+}
+
+std::optional<double> NumberOf(const com::Variant& value) {
+  if (!IsNumberSubtype(value) && !value.IsString()) return std::nullopt;
+  try {
+    return value.ToDouble();
+  } catch (const com::ComError&) {
+    return std::nullopt;
+  }
+}
+
+std::size_t CodePoints(const std::string& text) {
+  std::size_t count = 0;
+  for (const char c : text) count += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  return count;
+}
+
+// What is wrong with `value` as the element's stored value, or nullopt.
+std::optional<std::string> ValueFault(const clsDataElement& element, const com::Variant& value) {
+  if (value.IsEmpty() || value.IsNull()) return std::nullopt;
+  if (value.IsObject()) return " is no value";
+  const std::int32_t type = element.ValueType;
+  // Read back as Empty.
+  if (type != kVtText && value.IsString() && value.ToString().empty()) return std::nullopt;
+  const std::int32_t length = element.ValueTypeLength;
+
+  if (type == kVtNone) return std::nullopt;
+  if (type == kVtBytes) {
+    std::size_t size = 0;
+    if (value.IsByteArray()) {
+      size = value.Bytes().size();
+    } else {
+      const std::string text = value.IsString() ? value.ToString() : std::string();
+      bool hex = value.IsString() && text.size() % 2 == 0;
+      for (const char c : text) hex = hex && std::isxdigit(static_cast<unsigned char>(c)) != 0;
+      if (!hex) return " is no bytes as hex text";
+      size = text.size() / 2;
+    }
+    if (length > 0 && size > static_cast<std::size_t>(length)) {
+      return " has " + std::to_string(size) + " bytes, more than the " + std::to_string(length) +
+             " of the element";
+    }
+    return std::nullopt;
+  }
+  if (const std::optional<WholeRange> range = WholeNumberRange(type)) {
+    const std::optional<double> number = NumberOf(value);
+    // Whole-number conversions round half to even, as the reader's do.
+    const double whole = number ? std::nearbyint(*number) : 0;
+    if (!number || !(whole >= range->low && whole <= range->high)) {
+      return " is no whole number from " + WholeText(range->low) + " to " +
+             WholeText(range->high);
+    }
+    return std::nullopt;
+  }
+  if (type == kVtSingle || type == kVtDouble) {
+    const std::optional<double> number = NumberOf(value);
+    const double limit = type == kVtSingle ? std::numeric_limits<float>::max()
+                                           : std::numeric_limits<double>::max();
+    // Not-a-number and infinities are what a device may have sent.
+    const bool fits = number && (!std::isfinite(*number) ? !value.IsString()
+                                                         : std::fabs(*number) <= limit);
+    if (!fits) return type == kVtSingle ? " is no Single number" : " is no Double number";
+    return std::nullopt;
+  }
+  if (type == kVtDecimal) {
+    try {
+      if (IsNumberSubtype(value) || value.IsString()) {
+        (void)value.ToDecimal();
+        return std::nullopt;
+      }
+    } catch (const com::ComError&) {
+    }
+    return " is no decimal number";
+  }
+  if (type == kVtBoolean) {
+    try {
+      if (IsNumberSubtype(value) || value.IsString()) {
+        (void)value.ToBoolean();
+        return std::nullopt;
+      }
+    } catch (const com::ComError&) {
+    }
+    return " is no Boolean";
+  }
+  if (type == kVtDate || type == kVtDate12 || type == kVtDate13) {
+    if (value.IsByteArray() || element.GetTypedValue(value).IsNull()) return " is no date";
+    return std::nullopt;
+  }
+  if (type == kVtText) {
+    if (value.IsByteArray()) return " is no text";
+    std::string text;
+    try {
+      text = value.ToString();
+    } catch (const com::ComError&) {
+      return " is no text";
+    }
+    const std::size_t characters = CodePoints(text);
+    if (length > 0 && characters > static_cast<std::size_t>(length)) {
+      return " has " + std::to_string(characters) + " characters, more than the " +
+             std::to_string(length) + " of the element";
+    }
+    return std::nullopt;
+  }
+  return element.GetTypedValue(value).IsNull() ? std::optional<std::string>(" does not convert")
+                                              : std::nullopt;
+}
+
+// What the reader cannot take: a code beyond a byte, a unit text the
+// table does not know. Any other subtype stands for the element's own unit.
+std::optional<std::string> UnitFault(const com::Variant& unit, runtime::DTMContext& context) {
+  if (unit.Type() == com::VarType::Integer) {
+    if (unit.ToInteger() >= 0 && unit.ToInteger() <= 255) return std::nullopt;
+    return " is no unit code";
+  }
+  if (unit.IsString() && !unit.ToString().empty()) {
+    const auto units = UnitTable(context);
+    const std::int32_t code = units ? units->UnitCode(unit.ToString()) : -1;
+    if (code < 0 || code > 255) return " is no known unit";
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> FlagsFault(const com::Variant& stored) {
+  try {
+    (void)stored.ToLong();
+    return std::nullopt;
+  } catch (const com::ComError&) {
+    return " is no flag word";
+  }
+}
+
 }  // namespace
+
+DataSetEntriesCheck CheckDataSetEntries(const clsDataElement& element, com::PropertyBag& bag,
+                                        runtime::DTMContext& context) {
+  DataSetEntriesCheck check;
+  if (!InDataSet(element.ElementMode)) return check;
+  struct Judged {
+    std::string key;
+    std::function<std::optional<std::string>(const com::Variant&)> fault;
+  };
+  const Judged judged[] = {
+      {element.Name, [&](const com::Variant& v) { return ValueFault(element, v); }},
+      {element.Name + ".Unit", [&](const com::Variant& v) { return UnitFault(v, context); }},
+      {element.Name + ".Flags", [](const com::Variant& v) { return FlagsFault(v); }},
+  };
+  for (const Judged& entry : judged) {
+    std::optional<com::Variant> value;
+    try {
+      value = ReadEntry(bag, entry.key);
+    } catch (const com::ComError& error) {
+      check.fault = "entry " + entry.key + " cannot be read: " + error.Description();
+      return check;
+    }
+    if (!value) continue;
+    check.present = true;
+    if (const std::optional<std::string> fault = entry.fault(*value)) {
+      check.fault = "entry " + entry.key + ": " + Shown(*value) + *fault;
+      return check;
+    }
+  }
+  return check;
+}
 
 // ---- Instance data set ----------------------------------------------------------
 
-bool clsDataElement::IPrivateDataElement_ReadFromPropBag(com::PropertyBag& bag,
+// Only the data set's elements take part: the others read as if the bag
+// held nothing of them (their initial state), whatever it says.
+bool clsDataElement::IPrivateDataElement_ReadFromPropBag(com::PropertyBag& stored_bag,
                                                          runtime::DTMContext& context) {
+  com::MemoryPropertyBag nothing;
+  com::PropertyBag& bag = InDataSet(ElementMode) ? stored_bag : nothing;
   // A default no stored entry can equal tells a missing entry from a
   // stored Empty, in a bag that answers the default rather than an error.
   const com::ObjectPtr missing = std::make_shared<com::Object>();
@@ -112,6 +371,7 @@ bool clsDataElement::IPrivateDataElement_ReadFromPropBag(com::PropertyBag& bag,
 
 bool clsDataElement::IPrivateDataElement_WriteToPropBag(com::PropertyBag& bag,
                                                         const com::Variant&) {
+  if (!InDataSet(ElementMode)) return true;
   try {
     bag.WriteProperty(Name, ValueType == kVtBytes
                                 ? com::Variant(ConvStr::BytesToHex(TransientValue))

@@ -1,17 +1,20 @@
 #include "component/dtm/dtm_main.h"
 
 #include <exception>
+#include <unordered_set>
 
 #include "component/common/api_helpers.h"
 #include "component/common/lang_supp.h"
 #include "component/common/language_helpers.h"
 #include "component/datamodel/data_element.h"
+#include "component/datamodel/data_element_persistence.h"
 #include "component/datamodel/data_model.h"
 #include "component/dtm/dtm_state.h"
 #include "component/dtm/function_man.h"
 #include "component/dtm/identity.h"
 #include "component/ui/framework/ctl_monitor.h"
 #include "platform/com/error.h"
+#include "platform/com/property_bag.h"
 
 namespace dtm {
 
@@ -456,6 +459,52 @@ void DTMMain::SetDataStatus(std::int16_t status) {
 
 // ---- Persistence ----------------------------------------------------------------
 
+namespace {
+
+constexpr std::int32_t kInvalidDataSet = 321;  // Invalid file format
+
+[[noreturn]] void RefuseDataSet(const com::PropertyBag& bag, const std::string& why) {
+  const std::string origin = bag.Origin();
+  throw com::ComError(kInvalidDataSet, (origin.empty() ? "data set" : origin) + ": " + why,
+                      "DTMMain");
+}
+
+// Refuses, before anything is taken, a bag that is no data set of this
+// component (empty, or with entries none of its elements has) and one with
+// an entry its element cannot take; names the first such entry.
+void CheckDataSet(runtime::DTMContext& context, com::PropertyBag& bag) {
+  const std::vector<DataElementPtr> elements = context.Parameters().Elements();
+  // A bag that lists its entries is judged as a whole too, in one pass.
+  if (const auto* listed = dynamic_cast<const com::MemoryPropertyBag*>(&bag)) {
+    if (listed->Entries().empty()) RefuseDataSet(bag, "an empty data set, without any entry");
+    std::unordered_set<std::string> keys;
+    for (const DataElementPtr& item : elements) {
+      const std::string name = item->IPrivateDataElement_Name();
+      keys.insert({name, name + ".Unit", name + ".Flags"});
+    }
+    for (const auto& entry : listed->Entries()) {
+      if (!keys.contains(entry.first)) {
+        RefuseDataSet(bag, "a data set of another component (its entry " + entry.first +
+                               " is none of this component's)");
+      }
+    }
+  }
+  bool any = false;
+  for (const DataElementPtr& item : elements) {
+    const auto element = std::dynamic_pointer_cast<clsDataElement>(item);
+    if (!element) continue;
+    const DataSetEntriesCheck check = CheckDataSetEntries(*element, bag, context);
+    if (check.fault) RefuseDataSet(bag, *check.fault);
+    any = any || check.present;
+  }
+  if (!any) {
+    RefuseDataSet(bag, "a data set of another component (none of its entries belongs to this "
+                       "component's data set)");
+  }
+}
+
+}  // namespace
+
 void DTMMain::Class_InitProperties() {}
 
 void DTMMain::WriteDataSetLines(const std::string& phrase) {
@@ -476,7 +525,12 @@ void DTMMain::WriteDataSetLines(const std::string& phrase) {
 }
 
 void DTMMain::Class_ReadProperties(com::PropertyBag& bag) {
-  m_DataModel->IPrivateDataModel_CreateModel(*m_Context);
+  // The check needs the elements; a model that already exists is judged
+  // before it is built anew, so a refused set changes nothing.
+  const bool built = m_Context->Parameters().Elements().empty();
+  if (built) m_DataModel->IPrivateDataModel_CreateModel(*m_Context);
+  CheckDataSet(*m_Context, bag);
+  if (!built) m_DataModel->IPrivateDataModel_CreateModel(*m_Context);
   if (const auto monitor = ctlMonitor::Find(*m_Context)) {
     monitor->MonitorHeading("IFDT: " + monitor->GetText("Read instance database") + " (" +
                             m_Context->SystemTag() + ")");
@@ -493,6 +547,9 @@ void DTMMain::Class_WriteProperties(com::PropertyBag& bag) {
     monitor->MonitorHeading("IFDT: " + monitor->GetText("Write instance database") + tag);
     monitor->MonitorLine(monitor->GetText("*** Lock instance ***") + tag);
   }
+  // The bag is to hold the data set and nothing else: no entry of an
+  // earlier save or load outlives it.
+  if (auto* listed = dynamic_cast<com::MemoryPropertyBag*>(&bag)) listed->Clear();
   m_Context->WriteProperties(bag);
   WriteDataSetLines("DB-write ");
   if (const auto monitor = ctlMonitor::Find(*m_Context)) {

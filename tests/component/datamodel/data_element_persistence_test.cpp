@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "component/datamodel/data_element.h"
+#include "component/datamodel/data_element_persistence.h"
 #include "platform/com/error.h"
 #include "platform/com/locale.h"
 #include "platform/com/property_bag.h"
@@ -71,6 +73,7 @@ class PropertyBagRoundTrip : public ElementFixture,
 TEST_P(PropertyBagRoundTrip, KeepsValueSubtypeUnitAndFlags) {
   const RoundTripCase& c = GetParam();
   element_.Name = kPath;
+  element_.ElementMode = mode::kStored;
   element_.ValueType = c.value_type;
   element_.TransientValue = c.value;
   element_.nUnit = 57;
@@ -87,6 +90,7 @@ TEST_P(PropertyBagRoundTrip, KeepsValueSubtypeUnitAndFlags) {
 
   clsDataElement read;
   read.Name = kPath;
+  read.ElementMode = mode::kStored;
   read.ValueType = c.value_type;
   read.InitialValue = Variant("initial");
   ASSERT_TRUE(read.IPrivateDataElement_ReadFromPropBag(bag, Context()));
@@ -102,6 +106,7 @@ class PropertyBagRead : public ElementFixture {
  protected:
   PropertyBagRead() {
     element_.Name = kPath;
+    element_.ElementMode = mode::kStored;
     element_.ValueType = kVtDouble;
     element_.InitialValue = Variant(5.0);
     element_.TransientValue = Variant(1.0);
@@ -235,6 +240,117 @@ TEST_F(PropertyBagRead, BrokenBagFailsTheWriteAndKeepsThePersistentValue) {
   FailingBag bag;
   EXPECT_FALSE(element_.IPrivateDataElement_WriteToPropBag(bag, Variant()));
   EXPECT_EQ(element_.PersistentValue, Variant("previous"));
+}
+
+TEST_F(PropertyBagRead, ElementOutsideTheDataSetIgnoresItsEntriesAndWritesNone) {
+  // A device command: whatever a bag says of it, it reads as a missing entry.
+  element_.ElementMode = mode::kDeviceCommand;
+  element_.SetRawStatusFlags(0x00002000);
+  bag_.WriteProperty(kPath, Variant(254.0));
+  bag_.WriteProperty(std::string(kPath) + ".Unit", Byte(49));
+  bag_.WriteProperty(std::string(kPath) + ".Flags", Long(0));
+  EXPECT_TRUE(Read());
+  EXPECT_EQ(element_.TransientValue, Variant(5.0));
+  EXPECT_EQ(element_.PersistentValue, Variant("previous"));
+  EXPECT_EQ(element_.nUnit, 12);
+  EXPECT_EQ(element_.RawStatusFlags(), 0x01000000);
+
+  com::MemoryPropertyBag written;
+  EXPECT_TRUE(element_.IPrivateDataElement_WriteToPropBag(written, Variant()));
+  EXPECT_TRUE(written.Entries().empty());
+  EXPECT_EQ(element_.PersistentValue, Variant("previous"));
+}
+
+// ---- Judging stored entries before a load ---------------------------------------
+
+struct EntryCheckCase {
+  const char* name;
+  std::int32_t value_type;
+  std::int32_t length;
+  const char* key_suffix;  // "" for the value, ".Unit", ".Flags"
+  Variant stored;
+  const char* fault;  // "" when the entry can be taken
+};
+
+void PrintTo(const EntryCheckCase& c, std::ostream* os) { *os << c.name; }
+
+const EntryCheckCase kEntryChecks[] = {
+    {"DateFromALongBeyondTheCalendar", kVtDate, -1, "", Long(16777216),
+     "entry XX130Tr1/Par2: Long 16777216 is no date"},
+    {"Date", kVtDate, -1, "", Variant::Date(45000.0), ""},
+    {"DottedDateText", kVtDate, -1, "", Variant("12.05.2025"), ""},
+    {"DateFromText", kVtDate, -1, "", Variant("soon"), "entry XX130Tr1/Par2: String \"soon\" is no date"},
+    {"ByteBeyondItsRange", kVtUInt8, -1, "", Long(300),
+     "entry XX130Tr1/Par2: Long 300 is no whole number from 0 to 255"},
+    {"ByteFromText", kVtUInt8, -1, "", Variant("hello"),
+     "entry XX130Tr1/Par2: String \"hello\" is no whole number from 0 to 255"},
+    {"ByteAtItsTop", kVtUInt8, -1, "", Byte(255), ""},
+    {"UInt16FromALongBeyondIt", kVtUInt16, -1, "", Long(70000),
+     "entry XX130Tr1/Par2: Long 70000 is no whole number from 0 to 65535"},
+    {"NegativeInt24", kVtInt24, -1, "", Long(-8388608), ""},
+    {"NegativeUInt24", kVtUInt24, -1, "", Long(-1),
+     "entry XX130Tr1/Par2: Long -1 is no whole number from 0 to 16777215"},
+    {"EnumAtItsTop", kVtEnum, -1, "", Variant(4294967295.0), ""},
+    {"SingleFromText", kVtSingle, -1, "", Variant("x1"),
+     "entry XX130Tr1/Par2: String \"x1\" is no Single number"},
+    {"SingleNotANumberAsSent", kVtSingle, -1, "", Variant(std::numeric_limits<float>::quiet_NaN()),
+     ""},
+    {"DoubleFromBytes", kVtDouble, -1, "", Variant(com::ByteArray{1}),
+     "entry XX130Tr1/Par2: Byte array 01 is no Double number"},
+    {"EmptyTextOfANumber", kVtDouble, -1, "", Variant(""), ""},
+    {"EmptyValue", kVtDouble, -1, "", Variant(), ""},
+    {"TextTooLong", kVtText, 8, "", Variant("ABCDEFGHIJ"),
+     "entry XX130Tr1/Par2: String \"ABCDEFGHIJ\" has 10 characters, more than the 8 of the "
+     "element"},
+    {"TextCountsCharactersNotBytes", kVtText, 8, "", Variant("\xC3\x84\xC3\x96\xC3\x9C\xC3\xA4\xC3\xB6\xC3\xBC\xC3\x9F\xC3\xA9"), ""},
+    {"BytesNotHex", kVtBytes, -1, "", Variant("0G"),
+     "entry XX130Tr1/Par2: String \"0G\" is no bytes as hex text"},
+    {"BytesMoreThanTheElementHolds", kVtBytes, 2, "", Variant("010203"),
+     "entry XX130Tr1/Par2: String \"010203\" has 3 bytes, more than the 2 of the element"},
+    {"BooleanFromText", kVtBoolean, -1, "", Variant("maybe"),
+     "entry XX130Tr1/Par2: String \"maybe\" is no Boolean"},
+    {"DecimalFromText", kVtDecimal, -1, "", Variant("1/2"),
+     "entry XX130Tr1/Par2: String \"1/2\" is no decimal number"},
+    {"UnitTextTheTableKnows", kVtDouble, -1, ".Unit", Variant("bar"), ""},
+    {"UnitTextTheTableDoesNotKnow", kVtDouble, -1, ".Unit", Variant("furlong"),
+     "entry XX130Tr1/Par2.Unit: String \"furlong\" is no known unit"},
+    {"UnitBeyondAByte", kVtDouble, -1, ".Unit", Int16(300),
+     "entry XX130Tr1/Par2.Unit: Integer 300 is no unit code"},
+    {"UnitAsLongMeansTheInitUnit", kVtDouble, -1, ".Unit", Long(57), ""},
+    {"FlagsFromText", kVtDouble, -1, ".Flags", Variant("damaged"),
+     "entry XX130Tr1/Par2.Flags: String \"damaged\" is no flag word"},
+};
+
+class DataSetEntryCheck : public PropertyBagRead,
+                          public ::testing::WithParamInterface<EntryCheckCase> {};
+
+TEST_P(DataSetEntryCheck, NamesTheFirstEntryItsElementCannotTake) {
+  const EntryCheckCase& c = GetParam();
+  element_.ValueType = c.value_type;
+  element_.ValueTypeLength = c.length;
+  bag_.WriteProperty(std::string(kPath) + c.key_suffix, c.stored);
+  const DataSetEntriesCheck check = CheckDataSetEntries(element_, bag_, Context());
+  EXPECT_TRUE(check.present);
+  EXPECT_EQ(check.fault.value_or(""), c.fault);
+  // Judging takes nothing.
+  EXPECT_EQ(element_.TransientValue, Variant(1.0));
+  EXPECT_EQ(element_.nUnit, 7);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, DataSetEntryCheck, ::testing::ValuesIn(kEntryChecks), RowName());
+
+TEST_F(PropertyBagRead, CheckSeesNoEntriesOfAnElementOutsideTheDataSet) {
+  bag_.WriteProperty(kPath, Variant("hello"));
+  element_.ElementMode = mode::kDeviceCommand;
+  DataSetEntriesCheck check = CheckDataSetEntries(element_, bag_, Context());
+  EXPECT_FALSE(check.present);
+  EXPECT_FALSE(check.fault);
+
+  com::MemoryPropertyBag empty;
+  element_.ElementMode = mode::kStored;
+  check = CheckDataSetEntries(element_, empty, Context());
+  EXPECT_FALSE(check.present);
+  EXPECT_FALSE(check.fault);
 }
 
 // ---- DTM variable fragment -------------------------------------------------------------

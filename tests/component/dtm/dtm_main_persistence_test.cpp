@@ -3,8 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <iterator>
+
 #include "component/datamodel/data_element.h"
 #include "component/ui/framework/ctl_monitor.h"
+#include "platform/com/error.h"
 #include "platform/com/property_bag.h"
 #include "tests/component/dtm/dtm_fixture.h"
 
@@ -38,7 +42,25 @@ class DtmDataSet : public DtmFixture {
   com::MemoryPropertyBag bag_;
 };
 
-TEST_F(DtmDataSet, SaveAndLoadRoundTripEveryElement) {
+TEST_F(DtmDataSet, SaveHoldsTheDataSetElementsAndNothingElseInCollectionOrder) {
+  SetUpInstance();
+  // Left from an earlier save: must not outlive this one.
+  bag_.WriteProperty("SC132Inx1", com::Variant(std::int16_t{254}));
+  dtm_->Class_WriteProperties(bag_);
+  const auto& entries = bag_.Entries();
+  ASSERT_EQ(entries.size(), 348u);  // 116 elements, three entries each
+  const char* const first[] = {"~/Tag", "~/Tag.Unit", "~/Tag.Flags", "~/Address",
+                               "~/Address.Unit", "~/Address.Flags", "UC000/ManuId"};
+  for (std::size_t i = 0; i < std::size(first); ++i) EXPECT_EQ(entries[i].first, first[i]);
+  EXPECT_EQ(entries[345].first, "SC133Inx2");
+  EXPECT_EQ(entries[347].first, "SC133Inx2.Flags");
+  // Device commands and values of the moment are no part of it.
+  for (const char* name : {"SC132Inx1", "SC132Inx1.Unit", "DataStatus"}) {
+    EXPECT_FALSE(bag_.Contains(name)) << name;
+  }
+}
+
+TEST_F(DtmDataSet, SaveAndLoadRoundTripTheDataSet) {
   SetUpInstance();
   // Edits as a page makes them, so related elements follow.
   auto edit = [&](const std::string& path, const com::Variant& value) {
@@ -53,6 +75,7 @@ TEST_F(DtmDataSet, SaveAndLoadRoundTripEveryElement) {
   auto loaded = NewDtm();
   loaded->Class_ReadProperties(bag_);
   for (const DataElementPtr& item : dtm_->Context().Parameters().Elements()) {
+    if ((item->IPrivateDataElement_ElementMode() & mode::kStored) == 0) continue;
     const std::string name = item->IPrivateDataElement_Name();
     SCOPED_TRACE(name);
     const auto saved = std::dynamic_pointer_cast<clsDataElement>(item);
@@ -62,7 +85,110 @@ TEST_F(DtmDataSet, SaveAndLoadRoundTripEveryElement) {
     EXPECT_EQ(back->Validity(), saved->Validity());
   }
   EXPECT_EQ(Element(*loaded, "UC013/Descr")->TransientValue, com::Variant("SAVED TEXT"));
+  EXPECT_EQ(Element(*loaded, "SC128Tr2/Par2")->TransientValue, com::Variant(33.5f));
   EXPECT_EQ(Element(*loaded, "DataStatus")->TransientValue, com::Variant(std::int16_t{0}));
+}
+
+TEST_F(DtmDataSet, PlantedDeviceCommandEntryHasNoEffect) {
+  SetUpInstance();
+  dtm_->Class_WriteProperties(bag_);
+  // 254 would make the zero-point button send a cold start.
+  bag_.WriteProperty("SC132Inx1", com::Variant(std::int16_t{254}));
+  bag_.WriteProperty("SC132Inx1.Flags", com::Variant(std::int32_t{0}));
+  auto loaded = NewDtm();
+  loaded->Class_ReadProperties(bag_);
+  EXPECT_EQ(Element(*loaded, "SC132Inx1")->TransientValue, com::Variant(std::int16_t{1}));
+  EXPECT_TRUE(Element(*loaded, "SC132Inx1")->Validity());
+}
+
+// Bags a load refuses, each named with its origin, before anything is taken.
+struct RefusedBagCase {
+  const char* name;
+  std::function<void(com::MemoryPropertyBag&)> spoil;  // on a bag this component saved
+  const char* description;
+};
+
+const RefusedBagCase kRefusedBags[] = {
+    {"Empty", [](com::MemoryPropertyBag& bag) { bag.Clear(); },
+     "set.xml: an empty data set, without any entry"},
+    {"Foreign",
+     [](com::MemoryPropertyBag& bag) {
+       bag.Clear();
+       bag.WriteProperty("Valve/Stroke", com::Variant(12.0));
+     },
+     "set.xml: a data set of another component (its entry Valve/Stroke is none of this "
+     "component's)"},
+    {"ForeignEntryAmongOurs",
+     [](com::MemoryPropertyBag& bag) { bag.WriteProperty("Valve/Stroke", com::Variant(12.0)); },
+     "set.xml: a data set of another component (its entry Valve/Stroke is none of this "
+     "component's)"},
+    {"OnlyEntriesOutsideTheDataSet",
+     [](com::MemoryPropertyBag& bag) {
+       bag.Clear();
+       bag.WriteProperty("SC132Inx1", com::Variant(std::int16_t{254}));
+     },
+     "set.xml: a data set of another component (none of its entries belongs to this component's "
+     "data set)"},
+    {"DateAsALong",
+     [](com::MemoryPropertyBag& bag) {
+       bag.WriteProperty("UC013/Date", com::Variant(std::int32_t{16777216}));
+     },
+     "set.xml: entry UC013/Date: Long 16777216 is no date"},
+    {"ByteBeyondItsRange",
+     [](com::MemoryPropertyBag& bag) {
+       bag.WriteProperty("SC130Tr1/Par2", com::Variant(std::int32_t{300}));
+     },
+     "set.xml: entry SC130Tr1/Par2: Long 300 is no whole number from 0 to 255"},
+    {"ByteAsText",
+     [](com::MemoryPropertyBag& bag) { bag.WriteProperty("SC130Tr1/Par2", com::Variant("hello")); },
+     "set.xml: entry SC130Tr1/Par2: String \"hello\" is no whole number from 0 to 255"},
+    {"TagTooLongForTheDevice",
+     [](com::MemoryPropertyBag& bag) { bag.WriteProperty("UC013/Tag", com::Variant("TOOLONGTAG")); },
+     "set.xml: entry UC013/Tag: String \"TOOLONGTAG\" has 10 characters, more than the 8 of the "
+     "element"},
+};
+
+class DtmRefusedDataSet : public DtmDataSet,
+                          public ::testing::WithParamInterface<RefusedBagCase> {};
+
+TEST_P(DtmRefusedDataSet, NamesFileAndEntryAndChangesNothing) {
+  SetUpInstance();
+  dtm_->Class_WriteProperties(bag_);
+  GetParam().spoil(bag_);
+  bag_.SetOrigin("set.xml");
+
+  // An instance with edits of its own keeps them all.
+  Element(*dtm_, "UC013/Descr")->TransientValue = com::Variant("MINE");
+  Element(*dtm_, "SC130Tr1/Par2")->TransientValue = com::Variant(std::int16_t{1});
+  Element(*dtm_, "DataStatus")->TransientValue = com::Variant(std::int16_t{1});
+  try {
+    dtm_->Class_ReadProperties(bag_);
+    ADD_FAILURE() << "the load was taken";
+  } catch (const com::ComError& error) {
+    EXPECT_EQ(error.Number(), 321);
+    EXPECT_EQ(error.Description(), GetParam().description);
+  }
+  EXPECT_EQ(Element(*dtm_, "UC013/Descr")->TransientValue, com::Variant("MINE"));
+  EXPECT_EQ(Element(*dtm_, "SC130Tr1/Par2")->TransientValue, com::Variant(std::int16_t{1}));
+  EXPECT_EQ(Element(*dtm_, "DataStatus")->TransientValue, com::Variant(std::int16_t{1}));
+
+  // A new instance refuses it alike.
+  auto fresh = NewDtm();
+  EXPECT_THROW(fresh->Class_ReadProperties(bag_), com::ComError);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, DtmRefusedDataSet, ::testing::ValuesIn(kRefusedBags),
+                         [](const auto& i) { return std::string(i.param.name); });
+
+TEST_F(DtmDataSet, ABagOfNoOriginIsNamedAsTheDataSet) {
+  SetUpInstance();
+  com::MemoryPropertyBag empty;
+  try {
+    NewDtm()->Class_ReadProperties(empty);
+    ADD_FAILURE() << "the load was taken";
+  } catch (const com::ComError& error) {
+    EXPECT_EQ(error.Description(), "data set: an empty data set, without any entry");
+  }
 }
 
 TEST_F(DtmDataSet, SaveProtocolListsStoredElementsBetweenLockAndUnlock) {
