@@ -1,16 +1,15 @@
 #include "platform/win/registry.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <optional>
 #include <system_error>
 #include <utility>
 
 #include "platform/com/error.h"
+#include "platform/win/atomic_file.h"
 
 namespace dtm::win {
 namespace {
@@ -59,9 +58,18 @@ std::string Fold(const std::string& text) {
   return folded;
 }
 
+// A user's ";" comments in the backing file, kept with the line they stand
+// before (or at the end of) so that a save writes them back.
+struct Notes {
+  std::vector<std::string> leading;  // whole comment lines before the line
+  std::string trailing;              // the blanks and ";" comment after a value, or ""
+};
+
 struct Key {
   std::string display;  // the spelling of the first write, for the backing file
   std::vector<RegValue> values;
+  std::vector<Notes> value_notes;  // one per value, same order
+  std::vector<std::string> leading;  // comment lines before the section line
 };
 
 // Keyed by hive and the case-folded path; "" is the hive's own key.
@@ -105,15 +113,21 @@ std::string FoldedPath(const std::vector<std::string>& components) {
   return folded;
 }
 
-void PutValue(Key& key, const RegValue& value) {
+RegValue* FindValue(Key& key, const std::string& name) {
   for (auto& existing : key.values) {
-    if (SameTextIgnoringCase(existing.name, value.name)) {
-      existing.type = value.type;
-      existing.data = value.data;
-      return;
-    }
+    if (SameTextIgnoringCase(existing.name, name)) return &existing;
+  }
+  return nullptr;
+}
+
+void PutValue(Key& key, const RegValue& value, Notes notes = {}) {
+  if (RegValue* existing = FindValue(key, value.name)) {
+    existing->type = value.type;
+    existing->data = value.data;
+    return;
   }
   key.values.push_back(value);
+  key.value_notes.push_back(std::move(notes));
 }
 
 // ---- Backing file --------------------------------------------------------
@@ -186,76 +200,97 @@ bool HasSubKey(const KeyMap& keys, const KeyId& id) {
          next->first.second.starts_with(prefix);
 }
 
-std::string FormatFile(const KeyMap& keys) {
-  std::string out = "; Registry values, one section per key. Edit while no program uses it.\n";
+constexpr const char* kNewFileHeader =
+    "; Registry values, one section per key. Edit while no program uses it.";
+
+void AppendLines(std::string& out, const std::vector<std::string>& lines) {
+  for (const auto& line : lines) out += line + '\n';
+}
+
+// The user's comments come back where they stood; blank lines are not kept.
+std::string FormatFile(const KeyMap& keys, const std::vector<std::string>& preamble,
+                       const std::vector<std::string>& trailer) {
+  std::string out;
+  AppendLines(out, preamble);
   for (auto it = keys.begin(); it != keys.end(); ++it) {
     const auto& [id, key] = *it;
     // Parents are implied by their sub-keys' sections.
-    if (key.values.empty() && (id.second.empty() || HasSubKey(keys, id))) continue;
-    out += "\n[";
+    if (key.values.empty() && key.leading.empty() &&
+        (id.second.empty() || HasSubKey(keys, id))) {
+      continue;
+    }
+    out += '\n';
+    AppendLines(out, key.leading);
+    out += '[';
     out += HiveText(id.first);
     if (!key.display.empty()) out += "\\" + key.display;
     out += "]\n";
-    for (const auto& value : key.values) {
+    for (std::size_t i = 0; i < key.values.size(); ++i) {
+      const RegValue& value = key.values[i];
+      const Notes& notes = key.value_notes[i];
+      AppendLines(out, notes.leading);
       out += value.name.empty() ? std::string("@") : Quote(value.name);
       out += '=';
       out += FormatData(value);
+      out += notes.trailing;
       out += '\n';
     }
   }
+  if (!trailer.empty()) {
+    out += '\n';
+    AppendLines(out, trailer);
+  }
   return out;
-}
-
-bool WriteAll(int fd, const std::string& text) {
-  std::size_t done = 0;
-  while (done < text.size()) {
-    const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  return true;
-}
-
-// Writes a sibling temporary file and renames it over the target, so a
-// crash leaves either the old file or the new one, never a mix.
-bool SaveAtomically(const std::filesystem::path& file, const std::string& text) {
-  std::filesystem::path temp = file;
-  temp += ".saving";
-  const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) return false;
-  const bool written = WriteAll(fd, text) && ::fsync(fd) == 0;
-  const bool closed = ::close(fd) == 0;
-  if (!written || !closed || ::rename(temp.c_str(), file.c_str()) != 0) {
-    ::unlink(temp.c_str());
-    return false;
-  }
-  return true;
 }
 
 class FileParser {
  public:
   explicit FileParser(std::filesystem::path file) : file_(std::move(file)) {}
 
-  KeyMap Parse(std::istream& in) {
-    KeyMap keys = EmptyHives();
+  struct Result {
+    KeyMap keys;
+    std::vector<std::string> preamble;  // comments before a blank line ahead of any section
+    std::vector<std::string> trailer;   // comments after the last value
+  };
+
+  Result Parse(std::istream& in) {
+    Result result{EmptyHives(), {}, {}};
     Key* current = nullptr;
+    std::vector<std::string> comments;  // not yet given to a line
     std::string line;
     while (std::getline(in, line)) {
       ++line_number_;
       text_ = Trim(line);
       pos_ = 0;
-      if (text_.empty() || text_[0] == ';') continue;
-      if (text_[0] == '[') {
-        current = &ParseSection(keys);
+      if (text_.empty()) {
+        // A blank line ends the file's own heading; comments after it stand
+        // before the first section.
+        if (current == nullptr) {
+          result.preamble.insert(result.preamble.end(), comments.begin(), comments.end());
+          comments.clear();
+        }
+        continue;
+      }
+      if (text_[0] == ';') {
+        comments.push_back(text_);
+      } else if (text_[0] == '[') {
+        current = &ParseSection(result.keys);
+        current->leading.insert(current->leading.end(), comments.begin(), comments.end());
+        comments.clear();
       } else {
         if (current == nullptr) Fail("a value before the first section");
-        PutValue(*current, ParseValue());
+        Notes notes{std::move(comments), {}};
+        comments.clear();
+        const RegValue value = ParseValue(notes.trailing);
+        PutValue(*current, value, std::move(notes));
       }
     }
-    return keys;
+    if (current == nullptr) {
+      result.preamble.insert(result.preamble.end(), comments.begin(), comments.end());
+    } else {
+      result.trailer = std::move(comments);
+    }
+    return result;
   }
 
  private:
@@ -268,7 +303,7 @@ class FileParser {
 
   [[noreturn]] void Fail(const std::string& reason) const {
     throw com::ComError(kInvalidFileFormat,
-                        "Invalid file format: " + file_.string() + " line " +
+                        file_.string() + " line " +
                             std::to_string(line_number_) + ": " + reason,
                         kErrorSource);
   }
@@ -285,7 +320,7 @@ class FileParser {
     return CreateKey(keys, *hive, std::vector<std::string>(components.begin() + 1, components.end()));
   }
 
-  RegValue ParseValue() {
+  RegValue ParseValue(std::string& trailing) {
     RegValue value;
     if (Peek() == '@') {
       ++pos_;
@@ -319,8 +354,10 @@ class FileParser {
     } else {
       Fail("unknown kind of value data");
     }
+    const std::size_t data_end = pos_;
     SkipBlanks();
     if (pos_ < text_.size() && text_[pos_] != ';') Fail("unexpected text after the value");
+    trailing = pos_ < text_.size() ? text_.substr(data_end) : std::string();
     return value;
   }
 
@@ -400,19 +437,23 @@ class FileParser {
   std::size_t pos_ = 0;
 };
 
-KeyMap LoadFile(const std::filesystem::path& file) {
+// nullopt when there is no file yet.
+std::optional<FileParser::Result> LoadFile(const std::filesystem::path& file) {
   std::error_code error;
-  if (!std::filesystem::exists(file, error)) {
-    if (error) {
-      throw com::ComError(kPathFileAccessError,
-                          "Path/File access error: " + file.string() + ": " + error.message(),
-                          kErrorSource);
-    }
-    return EmptyHives();
+  const auto status = std::filesystem::status(file, error);
+  if (status.type() == std::filesystem::file_type::not_found) return std::nullopt;
+  if (error) {
+    throw com::ComError(kPathFileAccessError,
+                        "cannot read " + file.string() + ": " + error.message(), kErrorSource);
+  }
+  if (status.type() != std::filesystem::file_type::regular) {
+    throw com::ComError(kPathFileAccessError, file.string() + ": not a regular file",
+                        kErrorSource);
   }
   std::ifstream in(file, std::ios::binary);
-  if (!in || std::filesystem::is_directory(file, error)) {
-    throw com::ComError(kPathFileAccessError, "Path/File access error: " + file.string(),
+  if (!in) {
+    throw com::ComError(kPathFileAccessError,
+                        "cannot read " + file.string() + ": " + std::strerror(errno),
                         kErrorSource);
   }
   return FileParser(file).Parse(in);
@@ -440,12 +481,17 @@ RegValue DwordValue(std::string name, std::uint32_t number) {
 struct MemoryRegistry::Impl {
   KeyMap keys = EmptyHives();
   std::optional<std::filesystem::path> backing_file;
+  std::vector<std::string> preamble{kNewFileHeader};
+  std::vector<std::string> trailer;
   std::map<KeyHandle, KeyId> open_keys;
   KeyHandle next_handle = 1;
 
   // Saves after a change; on failure puts `before` back.
   std::int32_t Commit(KeyMap before) {
-    if (backing_file && !SaveAtomically(*backing_file, FormatFile(keys))) {
+    if (!backing_file) return kErrorSuccess;
+    try {
+      ReplaceFileAtomically(*backing_file, FormatFile(keys, preamble, trailer));
+    } catch (const com::ComError&) {
       keys = std::move(before);
       return kErrorRegistryIoFailed;
     }
@@ -457,7 +503,11 @@ MemoryRegistry::MemoryRegistry() : impl_(std::make_unique<Impl>()) {}
 
 MemoryRegistry::MemoryRegistry(std::filesystem::path backing_file)
     : impl_(std::make_unique<Impl>()) {
-  impl_->keys = LoadFile(backing_file);
+  if (auto loaded = LoadFile(backing_file)) {
+    impl_->keys = std::move(loaded->keys);
+    impl_->preamble = std::move(loaded->preamble);
+    impl_->trailer = std::move(loaded->trailer);
+  }
   impl_->backing_file = std::move(backing_file);
 }
 
@@ -498,6 +548,14 @@ std::int32_t MemoryRegistry::CloseKey(KeyHandle key) {
 std::int32_t MemoryRegistry::SetValue(Hive hive, const std::string& path, const RegValue& value) {
   if (!KnownHive(hive)) return kErrorInvalidHandle;
   if (HasLineBreak(path)) return kErrorInvalidParameter;
+  // The same value again is no change: nothing to save.
+  const auto found = impl_->keys.find({hive, FoldedPath(SplitPath(path))});
+  if (found != impl_->keys.end()) {
+    const RegValue* existing = FindValue(found->second, value.name);
+    if (existing && existing->type == value.type && existing->data == value.data) {
+      return kErrorSuccess;
+    }
+  }
   KeyMap before = impl_->keys;
   PutValue(CreateKey(impl_->keys, hive, SplitPath(path)), value);
   return impl_->Commit(std::move(before));

@@ -76,8 +76,10 @@ RegValue StringValue(std::string name, const std::string& text);
 RegValue DwordValue(std::string name, std::uint32_t number);
 
 // A registry held in memory. Optionally backed by a text file: loaded on
-// construction, written back (via a temporary file and a rename) after each
-// write. A user edits the file to set values such as "BusyWait".
+// construction, written back (ReplaceFileAtomically) after each write that
+// changes something; writing a value as it already is touches no file, so
+// a file the user cannot write serves every caller that changes nothing.
+// A user edits the file to set values such as "BusyWait".
 //
 // The backing file is line based, in the manner of a .reg export:
 //
@@ -93,13 +95,18 @@ RegValue DwordValue(std::string name, std::uint32_t number);
 // HKEY_LOCAL_MACHINE) and a key path; its parents are created too. A value
 // line may end with blanks and a ";" comment. Any other line is damage: the
 // constructor raises ComError 321 (Invalid file format) naming the file and
-// the line, and nothing is loaded. A missing file is an empty registry; it
-// is created by the first write. Saving writes every key that has values or
-// no sub-keys, REG_SZ and REG_DWORD in their readable forms when the data
-// allows it, anything else as hex, so a save and a load give back the same
-// keys, values, types, data and value order; comments are not kept. When
-// the file cannot be written, the write is undone and returns
-// kErrorRegistryIoFailed.
+// the line ("<file> line 3: ..."), and nothing is loaded; a path that is no
+// regular file, or one that cannot be read, raises ComError 75. A missing
+// file is an empty registry; it is created by the first write. Saving
+// writes every key that has values, comments or no sub-keys, REG_SZ and
+// REG_DWORD in their readable forms when the data allows it, anything else
+// as hex, so a save and a load give back the same keys, values, types, data
+// and value order. Comment lines come back before the section or value line
+// they stood before (those after the last value at the end, those ahead of
+// a blank line before any section at the start), a value's own trailing
+// comment after it;
+// blank lines are not kept. When the file cannot be written, the write is
+// undone and returns kErrorRegistryIoFailed.
 class MemoryRegistry final : public Registry {
  public:
   MemoryRegistry();

@@ -1,12 +1,18 @@
 // The library as an in-process server: self-registration, class objects
 // and the ProgIDs a client creates the DTM by.
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
+
+#include <set>
+#include <string>
 
 #include "component/dtm/dtm_main.h"
 #include "component/dtm/library.h"
 #include "platform/com/class_registry.h"
 #include "tests/component/dtm/dtm_fixture.h"
+#include "tests/testing/temp_folder.h"
 
 namespace dtm::testing {
 namespace {
@@ -32,6 +38,28 @@ TEST_F(LibraryServer, RegistersProgIdAndClassIdBothWays) {
   ASSERT_EQ(library_.DllUnregisterServer(), com::kSOk);
   com::Guid clsid;
   EXPECT_NE(com::ClsidFromProgId(registry_, "VD4625FDT.DTMMain", clsid), com::kSOk);
+}
+
+TEST_F(LibraryServer, RegisteringAgainWritesNoFile) {
+  TempFolder folder;
+  const std::filesystem::path file = folder.Path() / "registry.reg";
+  win::MemoryRegistry file_registry(file);
+  Library library(runtime::Services{loop_, messages_, file_registry, shell_, guids_, temp_files_,
+                                    InstallFolder()});
+  ASSERT_EQ(library.DllRegisterServer(), com::kSOk);
+  struct stat registered {};
+  ASSERT_EQ(::stat(file.c_str(), &registered), 0);
+
+  // Every later session registers too: with nothing changed the file stays
+  // the one written (a save renames a new file over it).
+  win::MemoryRegistry reloaded(file);
+  Library again(runtime::Services{loop_, messages_, reloaded, shell_, guids_, temp_files_,
+                                  InstallFolder()});
+  ASSERT_EQ(again.DllRegisterServer(), com::kSOk);
+  struct stat after {};
+  ASSERT_EQ(::stat(file.c_str(), &after), 0);
+  EXPECT_EQ(after.st_ino, registered.st_ino);
+  EXPECT_EQ(folder.Entries(), (std::set<std::string>{"registry.reg"}));
 }
 
 TEST_F(LibraryServer, CreatesTheDtmByProgIdThroughTheClassTable) {

@@ -190,6 +190,83 @@ TEST_F(RegistryFile, ValueBeforeAnySectionIsDamageOnLineOne) {
   }
 }
 
+TEST_F(RegistryFile, CommentsSurviveAWrite) {
+  WriteText(file_,
+            "; bench set-up of line 4\n"
+            "\n"
+            "; the settings\n"
+            "[HKEY_LOCAL_MACHINE\\Software\\VELDAR AG\\DTM4625_FDT12]\n"
+            "; slower bench\n"
+            "\"BusyWait\"=\"20\"   ; seconds\n"
+            "\"Debug\"=dword:00000001\n"
+            "; kept at the end\n");
+  MemoryRegistry registry(file_);
+  ASSERT_EQ(registry.SetValue(kHkeyLocalMachine, kSettings, StringValue("BusyWait", "30")),
+            kErrorSuccess);
+  ASSERT_EQ(registry.SetValue(kHkeyCurrentUser, "New", StringValue("A", "1")), kErrorSuccess);
+  EXPECT_EQ(ReadText(file_),
+            "; bench set-up of line 4\n"
+            "\n"
+            "[HKEY_CURRENT_USER\\New]\n"
+            "\"A\"=\"1\"\n"
+            "\n"
+            "; the settings\n"
+            "[HKEY_LOCAL_MACHINE\\Software\\VELDAR AG\\DTM4625_FDT12]\n"
+            "; slower bench\n"
+            "\"BusyWait\"=\"30\"   ; seconds\n"
+            "\"Debug\"=dword:00000001\n"
+            "\n"
+            "; kept at the end\n");
+}
+
+// Writes that change nothing must not touch the file: a command that only
+// registers what is registered already runs with a file it cannot write.
+TEST_F(RegistryFile, WritingWhatIsThereAlreadyTouchesNoFile) {
+  {
+    MemoryRegistry registry(file_);
+    ASSERT_EQ(registry.SetValue(kHkeyClassesRoot, "Vd.Device\\CLSID", StringValue("", "{1}")),
+              kErrorSuccess);
+  }
+  struct stat before {};
+  ASSERT_EQ(::stat(file_.c_str(), &before), 0);
+  MemoryRegistry registry(file_);
+  // Another spelling of the same key and value name is the same entry.
+  EXPECT_EQ(registry.SetValue(kHkeyClassesRoot, "VD.DEVICE\\clsid", StringValue("", "{1}")),
+            kErrorSuccess);
+  EXPECT_EQ(registry.DeleteKey(kHkeyClassesRoot, "Vd.Missing"), kErrorFileNotFound);
+  struct stat after {};
+  ASSERT_EQ(::stat(file_.c_str(), &after), 0);
+  EXPECT_EQ(after.st_ino, before.st_ino);  // a save would have renamed a new file over it
+
+  // A real change does save.
+  EXPECT_EQ(registry.SetValue(kHkeyClassesRoot, "Vd.Device\\CLSID", StringValue("", "{2}")),
+            kErrorSuccess);
+  ASSERT_EQ(::stat(file_.c_str(), &after), 0);
+  EXPECT_NE(after.st_ino, before.st_ino);
+}
+
+TEST_F(RegistryFile, SavesThroughALinkIntoTheFileItNames) {
+  const auto real = folder_.Path() / "real.reg";
+  WriteText(real, "[HKEY_LOCAL_MACHINE\\Software]\n\"Old\"=\"1\"\n");
+  ASSERT_EQ(::symlink("real.reg", file_.c_str()), 0);
+  MemoryRegistry registry(file_);
+  ASSERT_EQ(registry.SetValue(kHkeyLocalMachine, "Software", StringValue("New", "2")),
+            kErrorSuccess);
+  EXPECT_TRUE(std::filesystem::is_symlink(file_));
+  EXPECT_NE(ReadText(real).find("\"New\"=\"2\""), std::string::npos);
+}
+
+TEST_F(RegistryFile, AFolderGivenAsTheFileIsRefused) {
+  std::filesystem::create_directory(file_);
+  try {
+    MemoryRegistry registry(file_);
+    ADD_FAILURE() << "a folder was taken as the file";
+  } catch (const com::ComError& e) {
+    EXPECT_EQ(e.Number(), 75);
+    EXPECT_EQ(e.Description(), file_.string() + ": not a regular file");
+  }
+}
+
 class RegistryFileSave : public RegistryFile {
  protected:
   void SetUp() override {

@@ -1,0 +1,148 @@
+#include "platform/win/atomic_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <optional>
+#include <random>
+#include <string>
+
+#include "platform/com/error.h"
+
+namespace dtm::win {
+namespace {
+
+constexpr std::int32_t kPathFileAccessError = 75;
+constexpr const char* kSource = "AtomicFile";
+constexpr int kMaxLinkHops = 40;  // as the kernel's own limit
+constexpr int kNameAttempts = 100;
+
+[[noreturn]] void Refuse(const std::string& description) {
+  throw com::ComError(kPathFileAccessError, description, kSource);
+}
+
+[[noreturn]] void CannotWrite(const std::filesystem::path& target, int error) {
+  Refuse("cannot write " + target.string() + ": " + std::strerror(error));
+}
+
+// Closes on every way out.
+class Descriptor {
+ public:
+  explicit Descriptor(int fd) : fd_(fd) {}
+  ~Descriptor() { Close(); }
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+  int Get() const { return fd_; }
+  bool Close() {
+    if (fd_ < 0) return true;
+    const bool closed = ::close(fd_) == 0;
+    fd_ = -1;
+    return closed;
+  }
+
+ private:
+  int fd_;
+};
+
+// The path the links of `target` lead to, followed one hop at a time so
+// that a relative link counts from its own folder. A name that does not
+// exist (yet) ends the chain: a dangling link names the file to create.
+std::filesystem::path FollowLinks(const std::filesystem::path& target) {
+  std::filesystem::path path = target;
+  for (int hop = 0; hop <= kMaxLinkHops; ++hop) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;
+    std::error_code error;
+    const std::filesystem::path next = std::filesystem::read_symlink(path, error);
+    if (error) CannotWrite(target, error.value());
+    path = next.is_absolute() ? next : path.parent_path() / next;
+  }
+  CannotWrite(target, ELOOP);
+}
+
+bool WriteAll(int fd, std::string_view text) {
+  while (!text.empty()) {
+    const ssize_t n = ::write(fd, text.data(), text.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    text.remove_prefix(static_cast<std::size_t>(n));
+  }
+  return true;
+}
+
+std::string RandomSuffix(std::mt19937_64& generator) {
+  static constexpr char kDigits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
+  std::string suffix;
+  std::uint64_t bits = generator();
+  for (int i = 0; i < 12; ++i) {
+    suffix += kDigits[bits % 36];
+    bits /= 36;
+  }
+  return suffix;
+}
+
+}  // namespace
+
+void ReplaceFileAtomically(const std::filesystem::path& target, std::string_view contents) {
+  const std::filesystem::path file = FollowLinks(target);
+  const std::filesystem::path folder_path =
+      file.parent_path().empty() ? std::filesystem::path(".") : file.parent_path();
+  const std::string name = file.filename().string();
+  if (name.empty() || name == "." || name == "..") {
+    Refuse(target.string() + ": not a regular file");
+  }
+
+  // Everything below works relative to the folder opened once, so a folder
+  // renamed or swapped meanwhile cannot move the write elsewhere.
+  Descriptor folder(::open(folder_path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (folder.Get() < 0) CannotWrite(target, errno);
+
+  std::optional<mode_t> kept_mode;  // of the file replaced
+  struct stat existing {};
+  if (::fstatat(folder.Get(), name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0) {
+    // A link here was put in after FollowLinks looked: not followed either.
+    if (!S_ISREG(existing.st_mode)) Refuse(target.string() + ": not a regular file");
+    if (::faccessat(folder.Get(), name.c_str(), W_OK, AT_EACCESS) != 0) {
+      CannotWrite(target, errno);
+    }
+    kept_mode = existing.st_mode & 07777;
+  } else if (errno != ENOENT) {
+    CannotWrite(target, errno);
+  }
+
+  std::random_device seed;
+  std::mt19937_64 generator((static_cast<std::uint64_t>(seed()) << 32) ^ seed());
+  std::string temporary;
+  int fd = -1;
+  for (int attempt = 0; attempt < kNameAttempts && fd < 0; ++attempt) {
+    temporary = "." + name + "." + RandomSuffix(generator) + ".tmp";
+    fd = ::openat(folder.Get(), temporary.c_str(),
+                  O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0 && errno != EEXIST) CannotWrite(target, errno);
+  }
+  if (fd < 0) CannotWrite(target, EEXIST);
+  Descriptor out(fd);
+
+  int failure = 0;
+  if ((kept_mode && ::fchmod(out.Get(), *kept_mode) != 0) || !WriteAll(out.Get(), contents) || ::fsync(out.Get()) != 0) {
+    failure = errno;
+  }
+  if (!out.Close() && failure == 0) failure = errno;
+  if (failure == 0 &&
+      ::renameat(folder.Get(), temporary.c_str(), folder.Get(), name.c_str()) != 0) {
+    failure = errno;
+  }
+  if (failure != 0) {
+    ::unlinkat(folder.Get(), temporary.c_str(), 0);
+    CannotWrite(target, failure);
+  }
+  // The rename itself lasts only once the folder is on disk too.
+  ::fsync(folder.Get());
+}
+
+}  // namespace dtm::win
