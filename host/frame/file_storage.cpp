@@ -1,11 +1,19 @@
 #include "host/frame/file_storage.h"
 
-#include <charconv>
-#include <optional>
-#include <set>
-#include <system_error>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
+#include <charconv>
+#include <cstring>
+#include <optional>
+#include <system_error>
+#include <unordered_set>
+
+#include "component/dtm/identity.h"
 #include "platform/com/error.h"
+#include "platform/win/atomic_file.h"
 #include "platform/xml/dom.h"
 
 namespace dtm::frame {
@@ -18,6 +26,10 @@ constexpr std::int32_t kInvalidFileFormat = 321;
 constexpr const char* kSource = "FileStorage";
 constexpr const char* kRoot = "PropertyBag";
 constexpr const char* kVersion = "1";
+constexpr const char* kDataSetFormat = "1";
+constexpr const char* kLibraryAttribute = "library";
+constexpr const char* kDeviceTypeAttribute = "deviceType";
+constexpr const char* kFormatAttribute = "format";
 
 struct TypeName {
   com::VarType type;
@@ -166,8 +178,53 @@ Encoded Encode(const std::string& name, const com::Variant& value) {
 }
 
 [[noreturn]] void ThrowDamaged(const std::filesystem::path& file, const std::string& why) {
-  throw com::ComError(kInvalidFileFormat, "Invalid file format: " + file.string() + ": " + why,
-                      kSource);
+  throw com::ComError(kInvalidFileFormat, file.string() + ": " + why, kSource);
+}
+
+[[noreturn]] void ThrowUnreadable(const std::filesystem::path& file, int error) {
+  throw com::ComError(error == ENOENT ? kFileNotFound : kPathFileAccessError,
+                      "cannot read " + file.string() + ": " + std::strerror(error), kSource);
+}
+
+// The whole file, read through one descriptor so that what is checked is
+// what is read: a regular file of at most `limit` bytes. Opened without
+// blocking, so a pipe given as the file is refused rather than waited on.
+std::string ReadDataSetFile(const std::filesystem::path& file, std::uintmax_t limit) {
+  const int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) ThrowUnreadable(file, errno);
+  struct Closer {
+    int fd;
+    ~Closer() { ::close(fd); }
+  } closer{fd};
+  struct stat info {};
+  if (::fstat(fd, &info) != 0) ThrowUnreadable(file, errno);
+  if (!S_ISREG(info.st_mode)) {
+    throw com::ComError(kPathFileAccessError, file.string() + ": not a regular file", kSource);
+  }
+  const auto size = static_cast<std::uintmax_t>(info.st_size);
+  if (size > limit) {
+    ThrowDamaged(file, std::to_string((size + (1u << 20) - 1) >> 20) +
+                           " MiB is too large for a data set; at most " +
+                           std::to_string(limit >> 20) + " MiB are read");
+  }
+  std::string text(static_cast<std::size_t>(size), '\0');
+  std::size_t done = 0;
+  while (done < text.size()) {
+    const ssize_t n = ::read(fd, text.data() + done, text.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) ThrowUnreadable(file, errno);
+    if (n == 0) break;  // shrunk meanwhile: what is there is the file
+    done += static_cast<std::size_t>(n);
+  }
+  text.resize(done);
+  return text;
+}
+
+std::string DescribeIdentity(const std::optional<std::string>& library,
+                             const std::optional<std::string>& device_type,
+                             const std::optional<std::string>& format) {
+  return "library " + library.value_or("(none)") + ", device type " +
+         device_type.value_or("(none)") + ", format " + format.value_or("(none)");
 }
 
 // The entry's value, or nullopt when its text is no value of its type.
@@ -234,12 +291,14 @@ std::optional<com::Variant> Decode(com::VarType type, const std::optional<std::s
   return std::nullopt;
 }
 
-void RemoveIfFile(const std::filesystem::path& file) {
-  std::error_code ignored;
-  if (std::filesystem::is_regular_file(file, ignored)) std::filesystem::remove(file, ignored);
-}
-
 }  // namespace
+
+DataSetIdentity ComponentDataSetIdentity() {
+  return {kLibraryName,
+          std::to_string(kSupportedManufacturerCode) + "/" +
+              std::to_string(kSupportedDeviceTypeCode),
+          kDataSetFormat};
+}
 
 bool FileStorage::Exists() const {
   std::error_code ignored;
@@ -247,19 +306,28 @@ bool FileStorage::Exists() const {
 }
 
 void FileStorage::Load(com::MemoryPropertyBag& bag) const {
-  if (!Exists()) throw com::ComError(kFileNotFound, "File not found: " + file_.string(), kSource);
+  const std::string text = ReadDataSetFile(file_, kMaxFileSize);
   xml::Document document;
-  if (!document.Load(file_)) ThrowDamaged(file_, document.ParseError());
+  if (!document.LoadXml(text)) ThrowDamaged(file_, document.ParseError());
   const xml::Node root = document.DocumentElement();
   if (!root || root.Name() != kRoot) ThrowDamaged(file_, "not a property bag file");
   if (root.Attribute("version") != kVersion) {
     ThrowDamaged(file_, "property bag version " + root.Attribute("version").value_or("(none)") +
                             " is not known");
   }
+  const std::optional<std::string> library = root.Attribute(kLibraryAttribute);
+  const std::optional<std::string> device_type = root.Attribute(kDeviceTypeAttribute);
+  const std::optional<std::string> format = root.Attribute(kFormatAttribute);
+  if ((library || device_type || format) &&
+      !(library == identity_.library && device_type == identity_.device_type &&
+        format == identity_.format)) {
+    ThrowDamaged(file_, "a data set of another component (" +
+                            DescribeIdentity(library, device_type, format) + ")");
+  }
 
   // Everything is read before the bag changes: a damaged entry leaves it as it was.
   std::vector<std::pair<std::string, com::Variant>> entries;
-  std::set<std::string> names;
+  std::unordered_set<std::string> names;
   std::size_t number = 0;
   for (const xml::Node& node : root.Children()) {
     const std::string where = "entry " + std::to_string(++number);
@@ -286,7 +354,8 @@ void FileStorage::Load(com::MemoryPropertyBag& bag) const {
   }
 
   bag.Clear();
-  for (const auto& [name, value] : entries) bag.WriteProperty(name, value);
+  for (auto& [name, value] : entries) bag.WriteProperty(name, value);
+  bag.SetOrigin(file_.string());
 }
 
 void FileStorage::Save(const com::MemoryPropertyBag& bag) const {
@@ -294,6 +363,9 @@ void FileStorage::Save(const com::MemoryPropertyBag& bag) const {
   document.SetDocumentElement(document.CreateElement(kRoot));
   xml::Node root = document.DocumentElement();
   root.SetAttribute("version", kVersion);
+  root.SetAttribute(kLibraryAttribute, identity_.library);
+  root.SetAttribute(kDeviceTypeAttribute, identity_.device_type);
+  root.SetAttribute(kFormatAttribute, identity_.format);
   for (const auto& [name, value] : bag.Entries()) {
     if (!XmlCarries(name)) {
       throw com::ComError(com::vb::kTypeMismatch,
@@ -310,26 +382,7 @@ void FileStorage::Save(const com::MemoryPropertyBag& bag) const {
     if (encoded.value) entry.SetAttribute("value", *encoded.value);
   }
 
-  std::filesystem::path temporary = file_;
-  temporary += ".tmp";
-  try {
-    document.Save(temporary);
-  } catch (const com::ComError& error) {
-    RemoveIfFile(temporary);
-    throw com::ComError(
-        kPathFileAccessError,
-        "Path/File access error: cannot write " + temporary.string() + ": " + error.Description(),
-        kSource);
-  }
-  std::error_code failure;
-  std::filesystem::rename(temporary, file_, failure);
-  if (failure) {
-    RemoveIfFile(temporary);
-    throw com::ComError(
-        kPathFileAccessError,
-        "Path/File access error: cannot replace " + file_.string() + ": " + failure.message(),
-        kSource);
-  }
+  win::ReplaceFileAtomically(file_, document.Xml());
 }
 
 }  // namespace dtm::frame

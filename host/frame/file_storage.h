@@ -16,32 +16,64 @@
 // the locale and read back exactly. A String that XML cannot carry (control
 // characters, broken UTF-8) is kept as the hex of its bytes. Objects cannot
 // be kept.
+//
+// The root also names whose data set the file holds (library, device type
+// as manufacturer and type codes, data-set format): a file of another
+// component is refused; a file without these attributes (saved before they
+// were written) is read, and the component then judges the entries.
 
 #include <filesystem>
+#include <string>
 
 #include "platform/com/property_bag.h"
 
 namespace dtm::frame {
 
+struct DataSetIdentity {
+  std::string library;
+  std::string device_type;  // "<manufacturer>/<device type>", decimal codes
+  std::string format;
+
+  friend bool operator==(const DataSetIdentity&, const DataSetIdentity&) = default;
+};
+
+// The identity of this host's component's data sets.
+DataSetIdentity ComponentDataSetIdentity();
+
 class FileStorage {
  public:
-  explicit FileStorage(std::filesystem::path file) : file_(std::move(file)) {}
+  // Files larger than this are no data set of ours; refused before parsing.
+  static constexpr std::uintmax_t kMaxFileSize = 16u << 20;
+
+  explicit FileStorage(std::filesystem::path file,
+                       DataSetIdentity identity = ComponentDataSetIdentity())
+      : file_(std::move(file)), identity_(std::move(identity)) {}
 
   const std::filesystem::path& File() const { return file_; }
   bool Exists() const;
 
-  // Replaces the bag's entries with the file's. Raises ComError 53 when the
-  // file is missing and 321 when it is damaged or no property bag file; the
-  // bag is unchanged then.
+  // Replaces the bag's entries with the file's and makes the file's name
+  // the bag's origin; time linear in the file's size. Raises ComError, each
+  // description a whole sentence naming the file, the bag unchanged then:
+  //   53  "cannot read <file>: No such file or directory"
+  //   75  "<file>: not a regular file" (a folder, device or pipe), or
+  //       "cannot read <file>: <reason>"
+  //   321 damage or no property bag file ("<file>: entry 3 (A) holds no
+  //       valid Long value"), a file above kMaxFileSize ("<file>: 17 MiB is
+  //       too large for a data set; at most 16 MiB are read"), a data set of
+  //       another component ("<file>: a data set of another component
+  //       (library X, device type 1/2, format 1)").
   void Load(com::MemoryPropertyBag& bag) const;
-  // Writes a temporary file beside the file and renames it over the file,
-  // so a failed save leaves the previous file as it was. Raises ComError:
-  // 13 for an entry the file cannot keep (an object) or a name it cannot
-  // carry, 75 when the file cannot be written.
+  // Writes the file whole through ReplaceFileAtomically, so a failed save
+  // leaves the previous file as it was. Raises ComError: 13 for an entry
+  // the file cannot keep (an object) or a name it cannot carry, 75 when the
+  // file cannot be written ("cannot write <file>: <reason>", "<file>: not a
+  // regular file").
   void Save(const com::MemoryPropertyBag& bag) const;
 
  private:
   std::filesystem::path file_;
+  DataSetIdentity identity_;
 };
 
 }  // namespace dtm::frame

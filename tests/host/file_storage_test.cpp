@@ -1,6 +1,13 @@
 #include "host/frame/file_storage.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
+
+#include <fstream>
+#include <set>
+#include <string>
 
 #include <cmath>
 #include <limits>
@@ -120,6 +127,7 @@ TEST_F(FileStorageFiles, MissingFileRaisesFileNotFound) {
   EXPECT_FALSE(FileStorage(File()).Exists());
   const com::ComError error = RaisedBy([&] { FileStorage(File()).Load(bag); });
   EXPECT_EQ(error.Number(), 53);
+  EXPECT_EQ(error.Description(), "cannot read " + File().string() + ": No such file or directory");
   EXPECT_EQ(bag.Entries().size(), 1u);
 }
 
@@ -220,18 +228,36 @@ TEST_F(FileStorageFailedSave, ObjectEntryRaisesBeforeTheDiskIsTouched) {
   EXPECT_EQ(ReadText(File()), before_);
 }
 
-TEST_F(FileStorageFailedSave, UnwritableTemporaryFileKeepsTheOldFile) {
-  // Something that is no file sits where the temporary file goes.
-  std::filesystem::path temporary = File();
-  temporary += ".tmp";
-  std::filesystem::create_directory(temporary);
-  std::filesystem::create_directory(temporary / "occupied");
+TEST_F(FileStorageFailedSave, LinksPlantedAtTemporaryNamesAreNeverFollowed) {
+  // Another user of the folder plants links where a save might write first.
+  dtm::testing::TempFolder elsewhere;
+  const std::filesystem::path victim = elsewhere.Path() / "victim";
+  WriteText(victim, "victim");
+  std::set<std::string> names;
+  for (const char* suffix : {".tmp", ".saving", "~"}) {
+    std::filesystem::path planted = File();
+    planted += suffix;
+    ASSERT_EQ(::symlink(victim.c_str(), planted.c_str()), 0);
+    names.insert(planted.filename().string());
+  }
   com::MemoryPropertyBag bag;
   bag.WriteProperty("Version", com::Variant(std::int32_t{2}));
-  const com::ComError error = RaisedBy([&] { FileStorage(File()).Save(bag); });
+  FileStorage(File()).Save(bag);
+  EXPECT_EQ(ReadText(victim), "victim");
+  names.insert(File().filename().string());
+  EXPECT_EQ(folder_.Entries(), names);
+  com::MemoryPropertyBag loaded;
+  FileStorage(File()).Load(loaded);
+  EXPECT_EQ(loaded.ReadProperty("Version"), com::Variant(std::int32_t{2}));
+}
+
+TEST_F(FileStorageFailedSave, MissingFolderSaysSoOnce) {
+  const std::filesystem::path file = folder_.Path() / "missing" / "x.xml";
+  com::MemoryPropertyBag bag;
+  bag.WriteProperty("Version", com::Variant(std::int32_t{2}));
+  const com::ComError error = RaisedBy([&] { FileStorage(file).Save(bag); });
   EXPECT_EQ(error.Number(), 75);
-  EXPECT_EQ(ReadText(File()), before_);
-  EXPECT_TRUE(std::filesystem::is_directory(temporary / "occupied"));
+  EXPECT_EQ(error.Description(), "cannot write " + file.string() + ": No such file or directory");
 }
 
 TEST_F(FileStorageFailedSave, TargetThatCannotBeReplacedKeepsWhatIsThere) {
@@ -242,11 +268,10 @@ TEST_F(FileStorageFailedSave, TargetThatCannotBeReplacedKeepsWhatIsThere) {
   bag.WriteProperty("Version", com::Variant(std::int32_t{2}));
   const com::ComError error = RaisedBy([&] { FileStorage(target).Save(bag); });
   EXPECT_EQ(error.Number(), 75);
+  EXPECT_EQ(error.Description(), target.string() + ": not a regular file");
   EXPECT_TRUE(std::filesystem::is_directory(target / "inside"));
-  // The temporary file is cleaned away.
-  std::filesystem::path temporary = target;
-  temporary += ".tmp";
-  EXPECT_FALSE(std::filesystem::exists(temporary));
+  // No temporary file is left behind.
+  EXPECT_EQ(folder_.Entries(), (std::set<std::string>{"folder.xml", "instance.xml"}));
 }
 
 TEST_F(FileStorageFailedSave, SuccessfulSaveReplacesTheFileAndLeavesNoTemporary) {
@@ -256,9 +281,108 @@ TEST_F(FileStorageFailedSave, SuccessfulSaveReplacesTheFileAndLeavesNoTemporary)
   com::MemoryPropertyBag loaded;
   FileStorage(File()).Load(loaded);
   EXPECT_EQ(loaded.ReadProperty("Version"), com::Variant(std::int32_t{2}));
-  std::filesystem::path temporary = File();
-  temporary += ".tmp";
-  EXPECT_FALSE(std::filesystem::exists(temporary));
+  EXPECT_EQ(folder_.Entries(), (std::set<std::string>{"instance.xml"}));
+}
+
+// ---- Whose data set, and what is a data set file at all ----
+
+TEST_F(FileStorageFiles, SaveNamesTheComponentAndLoadGivesTheBagItsOrigin) {
+  com::MemoryPropertyBag saved;
+  saved.WriteProperty("UC013/Tag", com::Variant("TV-101"));
+  FileStorage(File()).Save(saved);
+  EXPECT_NE(ReadText(File()).find("<PropertyBag version=\"1\" library=\"VD4625FDT\" "
+                                  "deviceType=\"165/70\" format=\"1\">"),
+            std::string::npos)
+      << ReadText(File());
+  com::MemoryPropertyBag loaded;
+  FileStorage(File()).Load(loaded);
+  EXPECT_EQ(loaded.Origin(), File().string());
+  EXPECT_EQ(loaded.ReadProperty("UC013/Tag"), com::Variant("TV-101"));
+}
+
+TEST_F(FileStorageFiles, FileWithoutTheComponentsNameIsStillRead) {
+  WriteText(File(), R"(<PropertyBag version="1"><Entry name="A" type="Long" value="1"/></PropertyBag>)");
+  com::MemoryPropertyBag loaded;
+  FileStorage(File()).Load(loaded);
+  EXPECT_EQ(loaded.ReadProperty("A"), com::Variant(std::int32_t{1}));
+}
+
+// Files of another component: refused whole, naming what they are.
+struct ForeignFileCase {
+  const char* name;
+  const char* attributes;
+  const char* says;
+};
+const ForeignFileCase kForeignFiles[] = {
+    {"OtherLibrary", R"(library="XY1000FDT" deviceType="165/70" format="1")",
+     ": a data set of another component (library XY1000FDT, device type 165/70, format 1)"},
+    {"OtherDeviceType", R"(library="VD4625FDT" deviceType="165/71" format="1")",
+     ": a data set of another component (library VD4625FDT, device type 165/71, format 1)"},
+    {"LaterFormat", R"(library="VD4625FDT" deviceType="165/70" format="2")",
+     ": a data set of another component (library VD4625FDT, device type 165/70, format 2)"},
+    {"PartOfTheName", R"(library="VD4625FDT")",
+     ": a data set of another component (library VD4625FDT, device type (none), format (none))"},
+};
+
+class FileStorageForeignFile : public FileStorageFiles,
+                               public ::testing::WithParamInterface<ForeignFileCase> {};
+
+TEST_P(FileStorageForeignFile, IsRefusedAndTheBagKept) {
+  WriteText(File(), std::string("<PropertyBag version=\"1\" ") + GetParam().attributes +
+                        R"(><Entry name="A" type="Long" value="1"/></PropertyBag>)");
+  com::MemoryPropertyBag bag = Untouched();
+  const com::ComError error = RaisedBy([&] { FileStorage(File()).Load(bag); });
+  EXPECT_EQ(error.Number(), 321);
+  EXPECT_EQ(error.Description(), File().string() + GetParam().says);
+  EXPECT_EQ(bag.Entries().size(), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, FileStorageForeignFile, ::testing::ValuesIn(kForeignFiles),
+                         [](const auto& i) { return std::string(i.param.name); });
+
+TEST_F(FileStorageFiles, FolderOrPipeIsNotARegularFile) {
+  const std::filesystem::path folder = folder_.Path() / "folder.xml";
+  std::filesystem::create_directory(folder);
+  const std::filesystem::path pipe = folder_.Path() / "pipe.xml";
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  for (const auto& path : {folder, pipe, std::filesystem::path("/dev/null")}) {
+    com::MemoryPropertyBag bag = Untouched();
+    // A pipe must not block the load: it is refused at once.
+    const com::ComError error = RaisedBy([&] { FileStorage(path).Load(bag); });
+    EXPECT_EQ(error.Number(), 75);
+    EXPECT_EQ(error.Description(), path.string() + ": not a regular file");
+    EXPECT_EQ(bag.Entries().size(), 1u);
+  }
+}
+
+TEST_F(FileStorageFiles, FileAboveTheLimitIsRefusedUnread) {
+  {
+    std::ofstream out(File(), std::ios::binary);
+    out << "<PropertyBag version=\"1\">";
+    out << std::string(FileStorage::kMaxFileSize, ' ');
+    out << "</PropertyBag>";
+  }
+  com::MemoryPropertyBag bag = Untouched();
+  const com::ComError error = RaisedBy([&] { FileStorage(File()).Load(bag); });
+  EXPECT_EQ(error.Number(), 321);
+  EXPECT_EQ(error.Description(),
+            File().string() + ": 17 MiB is too large for a data set; at most 16 MiB are read");
+  EXPECT_EQ(bag.Entries().size(), 1u);
+}
+
+TEST_F(FileStorageFiles, ManyEntriesLoadInLinearTime) {
+  // 200000 entries: a load that looked each name up in the entries before
+  // it would take minutes.
+  std::string text = "<PropertyBag version=\"1\">";
+  for (int i = 0; i < 200000; ++i) {
+    text += "<Entry name=\"E" + std::to_string(i) + "\" type=\"Long\" value=\"1\"/>";
+  }
+  text += "</PropertyBag>";
+  WriteText(File(), text);
+  com::MemoryPropertyBag bag;
+  FileStorage(File()).Load(bag);
+  EXPECT_EQ(bag.Entries().size(), 200000u);
+  EXPECT_EQ(bag.ReadProperty("E199999"), com::Variant(std::int32_t{1}));
 }
 
 }  // namespace
