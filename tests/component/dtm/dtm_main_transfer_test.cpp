@@ -165,6 +165,7 @@ TEST_F(DtmTransfer, LostConnectionEndsTheUploadAsFailedAndKeepsTheData) {
 }
 
 TEST_F(DtmTransfer, WriteProtectedDeviceEndsTheDownloadAsFailed) {
+  // Edited values wait for the download.
   Element("DataStatus")->TransientValue = com::Variant(std::int16_t{2});
   device_.SetWriteProtected(true);
   ASSERT_TRUE(dtm_->IDtmOnlineParameter_DownloadRequest("d1", ""));
@@ -259,6 +260,78 @@ TEST_F(DtmCancel, WithdrawsOnlyTheBusyClass) {
   EXPECT_EQ(protected_element->StatusFlags(), 0x300000);
 }
 
+struct CancelCase {
+  const char* name;
+  bool download;
+  const char* notice;
+};
+void PrintTo(const CancelCase& c, std::ostream* os) { *os << c.name; }
+
+const CancelCase kCancels[] = {{"Upload", false, "UploadFinished(t1, false)"},
+                               {"Download", true, "DownloadFinished(t1, false)"}};
+
+class DtmCancelWholeTransfer : public DtmTransfer,
+                               public ::testing::WithParamInterface<CancelCase> {};
+
+TEST_P(DtmCancelWholeTransfer, EndsItWithOneFailedNotice) {
+  // The values that arrive mark the set changed; the cancelled end says nothing of the device.
+  Element("DataStatus")->TransientValue = com::Variant(std::int16_t{2});
+  ASSERT_TRUE(GetParam().download ? dtm_->IDtmOnlineParameter_DownloadRequest("t1", "")
+                                  : dtm_->IDtmOnlineParameter_UploadRequest("t1", ""));
+  // Some transactions went, the first in flight with the frame.
+  ASSERT_TRUE(loop_.RunUntil([&] { return Transactions() >= 3; }));
+  EXPECT_TRUE(dtm_->IDtmOnlineParameter_CancelAction("t1"));
+  EXPECT_EQ(container_->LogLines(), std::vector<std::string>{GetParam().notice});
+  EXPECT_FALSE(dtm_->UpDownloadAll());
+  EXPECT_EQ(dtm_->ParamBusyCounter(), 0);
+  loop_.RunFor(std::chrono::seconds(60));
+  EXPECT_EQ(container_->LogLines(), std::vector<std::string>{GetParam().notice});
+  EXPECT_EQ(Element("DataStatus")->TransientValue, com::Variant(std::int16_t{2}));
+  EXPECT_FALSE(dtm_->IDtmOnlineParameter_CancelAction("t1"));
+  EXPECT_EQ(container_->LogLines().size(), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, DtmCancelWholeTransfer, ::testing::ValuesIn(kCancels),
+                         [](const auto& i) { return std::string(i.param.name); });
+
+// A second request that is refused while a transfer runs.
+struct SecondRequestCase {
+  const char* name;
+  std::function<bool(DTMMain&, runtime::DTMContext&)> request;
+};
+void PrintTo(const SecondRequestCase& c, std::ostream* os) { *os << c.name; }
+
+const SecondRequestCase kSecondRequests[] = {
+    {"UploadUnderTheRunningId",
+     [](DTMMain& dtm, runtime::DTMContext&) {
+       return dtm.IDtmOnlineParameter_UploadRequest("u1", "");
+     }},
+    {"DownloadOfAnInconsistentSet",
+     [](DTMMain& dtm, runtime::DTMContext& context) {
+       context.Parameters().SetDataSetState(2);
+       return dtm.IDtmOnlineParameter_DownloadRequest("d1", "");
+     }},
+};
+
+class DtmSecondRequest : public DtmTransfer,
+                         public ::testing::WithParamInterface<SecondRequestCase> {};
+
+TEST_P(DtmSecondRequest, RefusedLeavesTheRunningTransferAlone) {
+  ASSERT_TRUE(dtm_->IDtmOnlineParameter_UploadRequest("u1", ""));
+  ASSERT_TRUE(loop_.RunUntil([&] { return Transactions() >= 3; }));
+  dtm_->SetParamBusyCounter(2);  // busy replies counted so far
+  EXPECT_FALSE(GetParam().request(*dtm_, Context()));
+  EXPECT_TRUE(dtm_->UpDownloadAll());
+  EXPECT_EQ(dtm_->ParamBusyCounter(), 2);
+  loop_.RunUntilIdle();
+  EXPECT_EQ(container_->LogLines(), std::vector<std::string>{"UploadFinished(u1, true)"});
+  EXPECT_FALSE(dtm_->UpDownloadAll());
+  EXPECT_EQ(dtm_->ParamBusyCounter(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, DtmSecondRequest, ::testing::ValuesIn(kSecondRequests),
+                         [](const auto& i) { return std::string(i.param.name); });
+
 class DtmFinished : public DtmTransfer {};
 
 TEST_F(DtmFinished, DataStatusOnlyForASuccess) {
@@ -272,13 +345,26 @@ TEST_F(DtmFinished, DataStatusOnlyForASuccess) {
                         {"True", com::Variant(true), true}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
+    container_->ClearLog();
     Element("DataStatus")->TransientValue = com::Variant(std::int16_t{0});
-    dtm_->SetUpDownloadAll(true);
-    dtm_->IPrivateProcess_OnProcessFinished("p", c.success);
+    ASSERT_TRUE(dtm_->IDtmOnlineParameter_UploadRequest(c.name, ""));
+    // The end as the runtime would bring it, while the process is still its own.
+    dtm_->IPrivateProcess_OnProcessFinished(c.name, c.success);
+    Context().ProcessMan().CancelProcess(c.name);
     EXPECT_FALSE(dtm_->UpDownloadAll());
+    EXPECT_EQ(container_->LogLines(),
+              std::vector<std::string>{std::string("UploadFinished(") + c.name + ", " +
+                                       (c.sets ? "true" : "false") + ")"});
     EXPECT_EQ(Element("DataStatus")->TransientValue,
               com::Variant(static_cast<std::int16_t>(c.sets ? 1 : 0)));
   }
+}
+
+TEST_F(DtmFinished, EndOfNoTransferOfThisInstanceIsDropped) {
+  Element("DataStatus")->TransientValue = com::Variant(std::int16_t{0});
+  dtm_->IPrivateProcess_OnProcessFinished("p", com::Variant(true));
+  EXPECT_TRUE(container_->Log().empty());
+  EXPECT_EQ(Element("DataStatus")->TransientValue, com::Variant(std::int16_t{0}));
 }
 
 TEST_F(DtmFinished, ConnectLinesGoToTheProtocol) {

@@ -227,6 +227,37 @@ TEST_F(UploadTransfers, QueuedProcessesSendOneTransactionAtATime) {
   EXPECT_EQ(state_at_end, (std::vector<std::int32_t>{3, 2}));
 }
 
+TEST_F(UploadTransfers, EachProcessTellsItsKindUntilItsEndIsOver) {
+  Add("A", 1, true, true);
+  auto command = Add("K", 40, false);
+  Connect();
+  ASSERT_TRUE(Upload("u1"));
+  ASSERT_TRUE(Download("d1"));
+  std::string command_id;
+  ASSERT_TRUE(processes().StartCommand(command, sink_, command_id));
+  EXPECT_EQ(processes().StateOf("u1"), 1);
+  EXPECT_EQ(processes().StateOf("d1"), 2);
+  EXPECT_EQ(processes().StateOf(command_id), 0);
+  EXPECT_EQ(processes().StateOf("unknown"), 0);
+  EXPECT_EQ(processes().RunningTransfers(), (Lines{"d1", "u1"}));
+
+  std::vector<std::int32_t> kind_at_end;
+  std::vector<Lines> running_at_end;
+  sink_->on_finished = [&] {
+    kind_at_end.push_back(processes().StateOf("d1"));
+    running_at_end.push_back(processes().RunningTransfers());
+  };
+  ASSERT_TRUE(processes().CancelProcess("u1"));
+  EXPECT_EQ(processes().StateOf("u1"), 0);
+  loop_.RunUntilIdle();
+  // The download's own end still sees it, but no longer as one to end.
+  ASSERT_EQ(kind_at_end.size(), 2u);
+  EXPECT_EQ(kind_at_end[0], 2);
+  EXPECT_EQ(running_at_end[0], Lines{});
+  EXPECT_EQ(processes().StateOf("d1"), 0);
+  EXPECT_TRUE(processes().RunningTransfers().empty());
+}
+
 // ---------------------------------------------------------------------------
 
 class DownloadTransfers : public TransferFixture {};
