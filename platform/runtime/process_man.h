@@ -34,7 +34,8 @@ class ProcessMan {
   // download writes every element whose IPrivateDataElement_IsDownloadParam
   // is true. A group element is one transaction. The end reaches `sink`
   // once, posted to the event loop: IPrivateProcess_OnProcessFinished with
-  // true when every result has status 0 (also when no element qualified).
+  // true when the device accepted every transaction (every result's Outcome
+  // is kAccepted; also when no element qualified).
   // False when it cannot start (no communication, a process of that id runs).
   bool StartProcess(const std::string& invoke_id, const std::string& parameter_path, bool download,
                     std::int32_t flags, bool notify_frame, bool whole_set,
