@@ -386,6 +386,7 @@ void clsDataModel::EvaluateResponse(runtime::DTMContext& context,
     std::int32_t extra = 0;
     decode_one(element, extra);
     element.SetStatusFlags((element.StatusFlags() & ~kClearedOnAnswer) | result_class | extra);
+    context.CommMan().OnResultClass(result_class | extra);
     context.Parameters().NotifyChanged(
         std::dynamic_pointer_cast<IPrivateDataElement>(element.shared_from_this()), "");
   } else {
@@ -396,6 +397,7 @@ void clsDataModel::EvaluateResponse(runtime::DTMContext& context,
       decode_one(*member, extra);
       member->CmdErr = element.CmdErr;
       member->SetStatusFlags((member->StatusFlags() & ~kClearedOnAnswer) | result_class | extra);
+      context.CommMan().OnResultClass(result_class | extra);
       context.Parameters().NotifyChanged(member_ptr, "");
     }
   }

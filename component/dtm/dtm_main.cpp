@@ -213,7 +213,12 @@ bool DTMMain::IDtm_PrepareToRelease() {
     m_Context->ShowError("Error terminating communication.");
     return false;
   }
+  // A shut-down whose disconnect was still pending is complete now: the
+  // frame hears of it here, and its late end is dropped.
+  if (!m_ShutdownInvokeID.empty()) FinishShutdown();
   if (!IDtm_ReleaseCommunication()) return false;
+  // Nothing may reach the frame after PreparedToRelease.
+  EndRunningTransfers();
   runtime::Parameters& parameters = m_Context->Parameters();
   if (parameters.DataChangedState() == 1) {
     if (auto storage = m_Context->FrameStorage()) storage->SaveRequest(m_Context->SystemTag());
@@ -293,6 +298,15 @@ bool DTMMain::IDtmParameter_SetParameters(const std::string& parameter_path,
 bool DTMMain::StartWholeTransfer(const std::string& invoke_id, const std::string& parameter_path,
                                  bool download) {
   m_Context->GUIMan().ValidateGUIs();
+  // A refused request must not disturb a transfer that runs: its flag and
+  // busy count are given back.
+  const bool other_running = (m_Context->ProcessMan().State() & 3) != 0;
+  const bool previous_flag = up_download_all_;
+  const std::int16_t previous_count = param_busy_counter_;
+  auto undo = [&] {
+    up_download_all_ = other_running && previous_flag;
+    param_busy_counter_ = other_running ? previous_count : std::int16_t{0};
+  };
   up_download_all_ = true;
   if (const auto monitor = ctlMonitor::Find(*m_Context)) {
     monitor->MonitorHeading("IFDT: " +
@@ -307,7 +321,7 @@ bool DTMMain::StartWholeTransfer(const std::string& invoke_id, const std::string
     if (state == 2 || state == 4) {
       // Nothing runs, so nothing would ever clear the transfer flag: later
       // page reads would count busy replies silently and lose their headings.
-      up_download_all_ = false;
+      undo();
       m_Context->MessageBox(m_Context->GetKeyText("cannot_start_incon_param_download"), 0);
       return false;
     }
@@ -316,8 +330,7 @@ bool DTMMain::StartWholeTransfer(const std::string& invoke_id, const std::string
   const bool started = m_Context->ProcessMan().StartProcess(invoke_id, parameter_path, download,
                                                             0, true, true, sink);
   if (!started) {
-    up_download_all_ = false;
-    param_busy_counter_ = 0;
+    undo();
     m_Context->MessageBox(m_Context->GetKeyText(download ? "cannot_start_param_download"
                                                          : "cannot_start_param_upload"),
                           0);
@@ -336,7 +349,9 @@ bool DTMMain::IDtmOnlineParameter_DownloadRequest(const std::string& invoke_id,
 }
 
 bool DTMMain::IDtmOnlineParameter_CancelAction(const std::string& invoke_id) {
-  const bool cancelled = m_Context->ProcessMan().CancelProcess(invoke_id);
+  runtime::ProcessMan& processes = m_Context->ProcessMan();
+  const std::int32_t kind = processes.StateOf(invoke_id);
+  const bool cancelled = processes.CancelProcess(invoke_id);
   // The result class is a code, not a set of bits: only the busy class is
   // withdrawn, so write protection (0x300000) and the others stay as they are.
   constexpr std::int32_t kBusyClass = 0x200000;
@@ -347,6 +362,8 @@ bool DTMMain::IDtmOnlineParameter_CancelAction(const std::string& invoke_id) {
     }
   }
   m_Context->GUIMan().NotifyParameterSetChanged("");
+  // The runtime reports no end of a cancelled process: the frame's comes from here.
+  if (cancelled && kind != 0) EndWholeTransfer(invoke_id, kind == 2, false);
   return cancelled;
 }
 
@@ -415,6 +432,11 @@ void DTMMain::IPrivateProcess_OnProcessFinished(const std::string& process_id,
     FinishShutdown();
     return;
   }
+  // Only the whole transfers this instance runs end at the frame; any other
+  // end (that of a shut-down the release has completed, or a second one) is
+  // dropped.
+  const std::int32_t kind = m_Context->ProcessMan().StateOf(process_id);
+  if (kind == 0) return;
   bool succeeded = false;
   if (success.has_value()) {
     try {
@@ -423,7 +445,18 @@ void DTMMain::IPrivateProcess_OnProcessFinished(const std::string& process_id,
       succeeded = false;
     }
   }
-  const bool download = (m_Context->ProcessMan().State() & 2) != 0;
+  EndWholeTransfer(process_id, kind == 2, succeeded);
+}
+
+void DTMMain::EndRunningTransfers() {
+  runtime::ProcessMan& processes = m_Context->ProcessMan();
+  for (const std::string& id : processes.RunningTransfers()) {
+    const bool download = processes.StateOf(id) == 2;
+    if (processes.CancelProcess(id)) EndWholeTransfer(id, download, false);
+  }
+}
+
+void DTMMain::EndWholeTransfer(const std::string& process_id, bool download, bool succeeded) {
   const char* busy_key = download ? "device_busy_download" : "device_busy_upload";
 
   // A frame that fails its notice must not leave the transfer flag set and

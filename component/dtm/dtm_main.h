@@ -119,6 +119,11 @@ class DTMMain : public com::Object,
   // The common start of an upload or a download of all parameters.
   bool StartWholeTransfer(const std::string& invoke_id, const std::string& parameter_path,
                           bool download);
+  // The end of a whole transfer: the frame's notice, the busy count, the
+  // transfer flag and, for a success, "DataStatus".
+  void EndWholeTransfer(const std::string& process_id, bool download, bool succeeded);
+  // Ends the whole transfers still running, each with a failed notice.
+  void EndRunningTransfers();
   // "DataStatus" tells the pages where the values come from.
   void SetDataStatus(std::int16_t status);
   // One protocol line per element of the stored data set.

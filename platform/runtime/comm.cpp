@@ -290,6 +290,9 @@ void CommMan::OnTransactionResponse(const std::string& invoke_id, const std::str
 
   repeat_requested_ = false;
   reading_ = true;
+  // Until the read returns, the value counts as not taken.
+  read_outcome_ = ResultOutcome::kRefused;
+  reported_outcome_ = ResultOutcome::kAccepted;
   try {
     if (const auto model = context_.DataModel()) {
       // What the model changes while it decodes comes from the device: the
@@ -306,6 +309,7 @@ void CommMan::OnTransactionResponse(const std::string& invoke_id, const std::str
       }
       parameters.SetStateFlag(previous_flag);
     }
+    read_outcome_ = reported_outcome_;
   } catch (...) {
     // The error travels on; the transfer goes on with the next element.
     reading_ = false;
@@ -358,6 +362,23 @@ void CommMan::ClearResults(const std::string& process_id) { results_.erase(proce
 
 void CommMan::RepeatTransaction() {
   if (reading_) repeat_requested_ = true;
+}
+
+void CommMan::OnResultClass(std::int32_t result_class) {
+  if (!reading_) return;
+  constexpr std::int32_t kBusyClass = 0x200000;
+  constexpr std::int32_t kStillDecodedClass = 0xF00000;
+  ResultOutcome outcome = ResultOutcome::kRefused;
+  if (result_class == 0 || result_class == kStillDecodedClass) {
+    outcome = ResultOutcome::kAccepted;
+  } else if (result_class == kBusyClass) {
+    outcome = ResultOutcome::kBusy;
+  }
+  // A refusal outweighs busy, busy outweighs an acceptance.
+  auto weight = [](ResultOutcome o) {
+    return o == ResultOutcome::kRefused ? 2 : o == ResultOutcome::kBusy ? 1 : 0;
+  };
+  if (weight(outcome) > weight(reported_outcome_)) reported_outcome_ = outcome;
 }
 
 void CommMan::OnWriteProtected() { write_protected_ = true; }
@@ -458,7 +479,7 @@ void CommMan::Send(Transfer& transfer) {
 void CommMan::EndElement(Transfer& transfer, std::int32_t status) {
   transfer.results->push_back(
       ProcessResult{transfer.items[transfer.next].element, status,
-                    status == 0 ? ResultOutcome::kAccepted : ResultOutcome::kNotAnswered});
+                    status == 0 ? read_outcome_ : ResultOutcome::kNotAnswered});
   ++transfer.next;
 }
 
@@ -471,8 +492,9 @@ void CommMan::Finish() {
   Transfer finished = std::move(transfers_.front());
   transfers_.pop_front();
   prepared_.reset();
-  const bool success = std::all_of(finished.results->begin(), finished.results->end(),
-                                   [](const ProcessResult& r) { return r.Status == 0; });
+  const bool success =
+      std::all_of(finished.results->begin(), finished.results->end(),
+                  [](const ProcessResult& r) { return r.Outcome == ResultOutcome::kAccepted; });
   if (!transfers_.empty()) SchedulePump();
   if (finished.done) finished.done(success);
 }

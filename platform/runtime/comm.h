@@ -46,7 +46,6 @@ class CommObject : public com::Object {
   std::int32_t device_type_code_ = -1;
 };
 
-// A finished transaction of a process, in transaction order.
 // How the device took one transaction of a transfer.
 enum class ResultOutcome {
   kAccepted,     // answered; the value was taken (or written)
@@ -55,6 +54,7 @@ enum class ResultOutcome {
   kNotAnswered,  // no answer: refused by the frame, timed out, or the connection was lost
 };
 
+// A finished transaction of a process, in transaction order.
 struct ProcessResult {
   DataElementPtr Element;
   std::int32_t Status = 0;  // 0 done; -5 communication failure
@@ -135,15 +135,18 @@ class CommMan {
   // invoke id) and every element ends with -5 when that fails. Per element:
   // - the data model builds the request; one it does not build (false, or
   //   a command outside 0..255) is not sent and leaves no result;
-  // - an answer of the frame (any response document; one that cannot be
-  //   read counts as an answer without response code) gives status 0: the
+  // - an answer of the frame with a response code gives status 0: the
   //   element's communication-error bits 0xF0000 are cleared, then the data
-  //   model reads the response, and it may ask for RepeatTransaction;
+  //   model reads the response, and it may ask for RepeatTransaction and
+  //   tells the result class (OnResultClass) that makes the Outcome;
+  // - an answer without response code (a response document that cannot be
+  //   read counts as one) is read by the data model too, but gives -5;
   // - a request the frame refuses, no answer within the transaction
   //   timeout, or a lost connection gives -5; once the connection is lost
   //   every remaining element gets -5 at once.
   // `done(success)` runs once, from a task of the loop, after the last
-  // element; success is true when every result has status 0.
+  // element; success is true when every result's Outcome is kAccepted (also
+  // when there is no result).
   TransferId StartTransfer(const std::string& process_id, std::vector<TransferItem> items,
                            std::function<void(bool success)> done);
   // Stops the transfer after the transaction in flight (whose answer the
@@ -158,6 +161,14 @@ class CommMan {
   // Called by the data model inside ReadTransactionResponse: the same
   // request goes again once the call has returned. Ignored elsewhere.
   void RepeatTransaction();
+  // Called by the data model inside ReadTransactionResponse, once for the
+  // element or for each group member it answered, with the result class it
+  // gave it (status flag bits 0xF00000). The transaction's Outcome follows
+  // the worst class of its last read: 0, and 0xF00000 (a code whose value
+  // is still decoded), accept; 0x200000 (busy to the end) is kBusy; every
+  // other class refuses. A read that reports nothing accepts, one that
+  // raises refuses (the value was not taken). Ignored outside a read.
+  void OnResultClass(std::int32_t result_class);
   // Called by the data model when the device reported write protection.
   // The remaining writes are still sent.
   void OnWriteProtected();
@@ -194,6 +205,8 @@ class CommMan {
   void SchedulePump();
   void Pump();
   void Send(Transfer& transfer);
+  // The element's result: -5 is kNotAnswered, an answer takes the outcome
+  // of its read.
   void EndElement(Transfer& transfer, std::int32_t status);
   void FailRemaining(Transfer& transfer);
   void Finish();
@@ -224,6 +237,10 @@ class CommMan {
   std::map<std::string, std::shared_ptr<std::vector<ProcessResult>>> results_;
   bool reading_ = false;  // inside ReadTransactionResponse
   bool repeat_requested_ = false;
+  // The outcome of the read that runs or ran last, and the worst class the
+  // data model reported in it.
+  ResultOutcome read_outcome_ = ResultOutcome::kAccepted;
+  ResultOutcome reported_outcome_ = ResultOutcome::kAccepted;
   bool write_protected_ = false;
   std::string demand_connect_id_;  // a connect a transfer opened
   loop::Clock::Duration timeout_ = std::chrono::seconds(5);

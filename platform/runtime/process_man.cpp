@@ -91,6 +91,22 @@ void ProcessMan::ReleaseCommand(const std::string& process_id) {
   context_.CommMan().ClearResults(process_id);
 }
 
+std::int32_t ProcessMan::StateOf(const std::string& invoke_id) const {
+  const auto it = running_.find(invoke_id);
+  if (it == running_.end()) return 0;
+  if (it->second.kind == Kind::kUpload) return 1;
+  if (it->second.kind == Kind::kDownload) return 2;
+  return 0;
+}
+
+std::vector<std::string> ProcessMan::RunningTransfers() const {
+  std::vector<std::string> ids;
+  for (const auto& [id, process] : running_) {
+    if (process.kind != Kind::kCommand && !process.finishing) ids.push_back(id);
+  }
+  return ids;
+}
+
 void ProcessMan::UpdateState() {
   state_ = 0;
   for (const auto& [id, process] : running_) {

@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "component/interfaces/private.h"
 #include "platform/runtime/comm.h"
@@ -33,7 +34,8 @@ class ProcessMan {
   // download writes every element whose IPrivateDataElement_IsDownloadParam
   // is true. A group element is one transaction. The end reaches `sink`
   // once, posted to the event loop: IPrivateProcess_OnProcessFinished with
-  // true when every result has status 0 (also when no element qualified).
+  // true when the device accepted every transaction (every result's Outcome
+  // is kAccepted; also when no element qualified).
   // False when it cannot start (no communication, a process of that id runs).
   bool StartProcess(const std::string& invoke_id, const std::string& parameter_path, bool download,
                     std::int32_t flags, bool notify_frame, bool whole_set,
@@ -44,6 +46,13 @@ class ProcessMan {
   // Bit set of the running processes: 1 an upload, 2 a download. Still valid
   // inside the finish callback of the process that ends.
   std::int32_t State() const { return state_; }
+  // The same for one process: 1 an upload, 2 a download, 0 a command or a
+  // process that is not running (cancelled, ended, or never started). Still
+  // valid inside its own finish callback.
+  std::int32_t StateOf(const std::string& invoke_id) const;
+  // The ids of the uploads and downloads that run and are not ending yet,
+  // in id order.
+  std::vector<std::string> RunningTransfers() const;
 
   // Runs one device command element (a write) as a process of its own under
   // a new id (`process_id`); its end as for StartProcess. False without

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 
 #include "tests/component/dtm/dtm_fixture.h"
 #include "tests/platform/runtime/fakes.h"
@@ -27,7 +28,14 @@ std::string Upper(std::string text) {
   return text;
 }
 
-using DtmReleaseCommunication = DtmFixture;
+class DtmShutdown : public DtmFixture {
+ protected:
+  com::Variant DataStatus() {
+    return Context().Parameters().Item("DataStatus")->IPrivateDataElement_TransientValue();
+  }
+};
+
+using DtmReleaseCommunication = DtmShutdown;
 
 TEST_F(DtmReleaseCommunication, WithoutConnectionReleasesAtOnceAndTellsTheFrameFirst) {
   SetUpInstance();
@@ -69,10 +77,11 @@ TEST_F(DtmReleaseCommunication, RefusedDisconnectIsReportedAndForgotten) {
   EXPECT_FALSE(dtm_->IDtm_PrepareToReleaseCommunication());
   EXPECT_EQ(Errors(), std::vector<std::string>{"Cannot shut down communication."});
   const std::string id = channel_->Requests().back().invoke_id;
-  // A process end with that id no longer counts as the shut-down's end.
+  // A process end with that id no longer counts as the shut-down's end,
+  // nor as the end of anything else.
   dtm_->IPrivateProcess_OnProcessFinished(id, com::Variant(true));
-  const std::vector<std::string> lines = container_->LogLines();
-  EXPECT_EQ(std::count(lines.begin(), lines.end(), "CommunicationReleased(TAG1)"), 0);
+  EXPECT_TRUE(container_->Log().empty());
+  EXPECT_EQ(DataStatus(), com::Variant(std::int16_t{0}));
   EXPECT_NE(Context().CommMan().Communication(), nullptr);
 }
 
@@ -89,7 +98,10 @@ TEST_F(DtmReleaseCommunication, EndInOtherLetterCaseStillEndsTheShutdown) {
   EXPECT_EQ(Errors(), std::vector<std::string>{"Error shutting down communication"});
   EXPECT_FALSE(Context().CommMan().ConnectionOpen());
   EXPECT_EQ(Context().CommMan().Communication(), nullptr);
+  // The direct disconnect brings no second end to the frame.
+  loop_.RunUntilIdle();
   EXPECT_EQ(container_->LogLines(), std::vector<std::string>{"CommunicationReleased(TAG1)"});
+  EXPECT_EQ(DataStatus(), com::Variant(std::int16_t{0}));
 }
 
 TEST_F(DtmReleaseCommunication, ReleaseRefusedWhileConnected) {
@@ -99,7 +111,7 @@ TEST_F(DtmReleaseCommunication, ReleaseRefusedWhileConnected) {
   EXPECT_TRUE(Context().CommMan().Attached());
 }
 
-class DtmRelease : public DtmFixture {
+class DtmRelease : public DtmShutdown {
  protected:
   CallLog pages_;
 };
@@ -151,13 +163,42 @@ TEST_F(DtmRelease, ClosesPagesAndSavesNothingWhenUnchanged) {
   EXPECT_EQ(container_->LogLines(), std::vector<std::string>{"PreparedToRelease(TAG1)"});
 }
 
+TEST_F(DtmRelease, WhileTheShutdownDisconnectIsPendingCompletesItOnce) {
+  SetUpInstance();
+  OpenConnection();
+  ASSERT_TRUE(dtm_->IDtm_PrepareToReleaseCommunication());
+  // The frame releases before the disconnect's end has arrived.
+  EXPECT_TRUE(dtm_->IDtm_PrepareToRelease());
+  const std::vector<std::string> notices{"CommunicationReleased(TAG1)", "PreparedToRelease(TAG1)"};
+  EXPECT_EQ(container_->LogLines(), notices);
+  loop_.RunFor(std::chrono::seconds(60));
+  // Nothing reaches the frame after PreparedToRelease.
+  EXPECT_EQ(container_->LogLines(), notices);
+  EXPECT_EQ(DataStatus(), com::Variant(std::int16_t{0}));
+  EXPECT_TRUE(Errors().empty());
+}
+
+TEST_F(DtmRelease, EndsAWholeTransferThatRunsBeforeThePreparedNotice) {
+  SetUpInstance();
+  ASSERT_TRUE(dtm_->IDtm_SetCommunication(channel_));
+  channel_->SetSilent(true);  // the transfer waits for its connect
+  ASSERT_TRUE(dtm_->IDtmOnlineParameter_UploadRequest("u1", ""));
+  loop_.RunUntilIdle();
+  EXPECT_TRUE(dtm_->IDtm_PrepareToRelease());
+  const std::vector<std::string> notices{"UploadFinished(u1, false)", "PreparedToRelease(TAG1)"};
+  EXPECT_EQ(container_->LogLines(), notices);
+  EXPECT_FALSE(dtm_->UpDownloadAll());
+  loop_.RunFor(std::chrono::seconds(60));
+  EXPECT_EQ(container_->LogLines(), notices);
+}
+
 TEST_F(DtmRelease, WithoutContainerNoNotice) {
   ASSERT_TRUE(dtm_->IDtm_InitNew(SupportedDeviceTypeXml()));
   EXPECT_TRUE(dtm_->IDtm_PrepareToRelease());
   EXPECT_EQ(Context().Parameters().DataSetState(), 4);
 }
 
-using DtmDelete = DtmFixture;
+using DtmDelete = DtmShutdown;
 
 TEST_F(DtmDelete, RefusedWhileConnectedOrWithPagesAndKeepsTheState) {
   SetUpInstance();

@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <functional>
+#include <ostream>
+
 #include "component/datamodel/data_element.h"
 #include "component/ui/framework/ctl_monitor.h"
 #include "host/device/attach.h"
@@ -115,8 +119,8 @@ TEST_F(DtmTransfer, BusyRepliesDuringAnUploadEndInOneMessageWithTheCount) {
   EXPECT_NE(boxes[0].find('3'), std::string::npos);
   EXPECT_EQ(dtm_->ParamBusyCounter(), 0);
   EXPECT_FALSE(dtm_->UpDownloadAll());
-  // Every transaction was answered, busy or not: the transfer itself succeeded.
-  EXPECT_EQ(container_->LogLines().back(), "UploadFinished(u1, true)");
+  // The three elements whose device stayed busy hold no device values.
+  EXPECT_EQ(container_->LogLines().back(), "UploadFinished(u1, false)");
 }
 
 TEST_F(DtmTransfer, RefusedDownloadLeavesNoTransferFlagBehind) {
@@ -160,13 +164,80 @@ TEST_F(DtmTransfer, LostConnectionEndsTheUploadAsFailedAndKeepsTheData) {
   EXPECT_EQ(Errors(), std::vector<std::string>{"The connection to the device was lost."});
 }
 
-TEST_F(DtmTransfer, WriteProtectedDeviceEndsTheDownloadWithItsMessage) {
+TEST_F(DtmTransfer, WriteProtectedDeviceEndsTheDownloadAsFailed) {
+  // Edited values wait for the download.
+  Element("DataStatus")->TransientValue = com::Variant(std::int16_t{2});
   device_.SetWriteProtected(true);
   ASSERT_TRUE(dtm_->IDtmOnlineParameter_DownloadRequest("d1", ""));
   loop_.RunUntilIdle();
   EXPECT_FALSE(Boxes().empty());
   EXPECT_EQ(Element("UC013/Descr")->StatusFlags() & flags::kResponseClassMask, 0x300000);
+  EXPECT_EQ(container_->LogLines(), std::vector<std::string>{"DownloadFinished(d1, false)"});
+  EXPECT_EQ(Element("DataStatus")->TransientValue, com::Variant(std::int16_t{2}));
+  EXPECT_FALSE(dtm_->UpDownloadAll());
 }
+
+// What the device made of each transaction of an upload, as the results
+// of the process tell it, and the frame's notice.
+struct UploadOutcomeCase {
+  const char* name;
+  std::function<void(device::SimDevice&)> fault;
+  std::vector<std::string> not_accepted;  // "<element>:<outcome>"
+  const char* end;
+};
+void PrintTo(const UploadOutcomeCase& c, std::ostream* os) { *os << c.name; }
+
+const UploadOutcomeCase kUploadOutcomes[] = {
+    {"Clean", [](device::SimDevice&) {}, {}, "UploadFinished(u1, true)"},
+    {"GroupReadRefused",
+     [](device::SimDevice& device) { device.ForceResponseCode(128, device::rc::kInvalidSelection); },
+     {"SC128Tr2/:refused"}, "UploadFinished(u1, false)"},
+    {"GroupAnswerTooShort", [](device::SimDevice& device) { device.InjectShortResponse(128, 4); },
+     {"SC128Tr2/:refused"}, "UploadFinished(u1, false)"},
+    {"CodeWhoseValueIsStillDecoded",
+     [](device::SimDevice& device) { device.ForceResponseCode(128, 1, 1, true); }, {},
+     "UploadFinished(u1, true)"},
+    {"NoAnswer", [](device::SimDevice& device) { device.InjectNoResponse(1, 128); },
+     {"SC128Tr2/:not answered"}, "UploadFinished(u1, false)"},
+};
+
+class DtmUploadOutcome : public DtmTransfer,
+                         public ::testing::WithParamInterface<UploadOutcomeCase> {
+ protected:
+  static const char* OutcomeName(runtime::ResultOutcome outcome) {
+    switch (outcome) {
+      case runtime::ResultOutcome::kAccepted:
+        return "accepted";
+      case runtime::ResultOutcome::kRefused:
+        return "refused";
+      case runtime::ResultOutcome::kBusy:
+        return "busy";
+      case runtime::ResultOutcome::kNotAnswered:
+        return "not answered";
+    }
+    return "?";
+  }
+  std::vector<std::string> NotAccepted(const std::string& process_id) {
+    std::vector<std::string> lines;
+    for (const auto& result : Context().CommMan().GetResults(process_id)) {
+      if (result.Outcome == runtime::ResultOutcome::kAccepted) continue;
+      lines.push_back(result.Element->IPrivateDataElement_Name() + ":" +
+                      OutcomeName(result.Outcome));
+    }
+    return lines;
+  }
+};
+
+TEST_P(DtmUploadOutcome, FollowsTheDevicesAnswers) {
+  GetParam().fault(device_);
+  ASSERT_TRUE(dtm_->IDtmOnlineParameter_UploadRequest("u1", ""));
+  loop_.RunFor(std::chrono::seconds(60));
+  EXPECT_EQ(NotAccepted("u1"), GetParam().not_accepted);
+  EXPECT_EQ(container_->LogLines(), std::vector<std::string>{GetParam().end});
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, DtmUploadOutcome, ::testing::ValuesIn(kUploadOutcomes),
+                         [](const auto& i) { return std::string(i.param.name); });
 
 TEST_F(DtmTransfer, ADtmDroppedWhileItsUploadRunsIsFreed) {
   ASSERT_TRUE(dtm_->IDtmOnlineParameter_UploadRequest("u1", ""));
@@ -189,6 +260,78 @@ TEST_F(DtmCancel, WithdrawsOnlyTheBusyClass) {
   EXPECT_EQ(protected_element->StatusFlags(), 0x300000);
 }
 
+struct CancelCase {
+  const char* name;
+  bool download;
+  const char* notice;
+};
+void PrintTo(const CancelCase& c, std::ostream* os) { *os << c.name; }
+
+const CancelCase kCancels[] = {{"Upload", false, "UploadFinished(t1, false)"},
+                               {"Download", true, "DownloadFinished(t1, false)"}};
+
+class DtmCancelWholeTransfer : public DtmTransfer,
+                               public ::testing::WithParamInterface<CancelCase> {};
+
+TEST_P(DtmCancelWholeTransfer, EndsItWithOneFailedNotice) {
+  // The values that arrive mark the set changed; the cancelled end says nothing of the device.
+  Element("DataStatus")->TransientValue = com::Variant(std::int16_t{2});
+  ASSERT_TRUE(GetParam().download ? dtm_->IDtmOnlineParameter_DownloadRequest("t1", "")
+                                  : dtm_->IDtmOnlineParameter_UploadRequest("t1", ""));
+  // Some transactions went, the first in flight with the frame.
+  ASSERT_TRUE(loop_.RunUntil([&] { return Transactions() >= 3; }));
+  EXPECT_TRUE(dtm_->IDtmOnlineParameter_CancelAction("t1"));
+  EXPECT_EQ(container_->LogLines(), std::vector<std::string>{GetParam().notice});
+  EXPECT_FALSE(dtm_->UpDownloadAll());
+  EXPECT_EQ(dtm_->ParamBusyCounter(), 0);
+  loop_.RunFor(std::chrono::seconds(60));
+  EXPECT_EQ(container_->LogLines(), std::vector<std::string>{GetParam().notice});
+  EXPECT_EQ(Element("DataStatus")->TransientValue, com::Variant(std::int16_t{2}));
+  EXPECT_FALSE(dtm_->IDtmOnlineParameter_CancelAction("t1"));
+  EXPECT_EQ(container_->LogLines().size(), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, DtmCancelWholeTransfer, ::testing::ValuesIn(kCancels),
+                         [](const auto& i) { return std::string(i.param.name); });
+
+// A second request that is refused while a transfer runs.
+struct SecondRequestCase {
+  const char* name;
+  std::function<bool(DTMMain&, runtime::DTMContext&)> request;
+};
+void PrintTo(const SecondRequestCase& c, std::ostream* os) { *os << c.name; }
+
+const SecondRequestCase kSecondRequests[] = {
+    {"UploadUnderTheRunningId",
+     [](DTMMain& dtm, runtime::DTMContext&) {
+       return dtm.IDtmOnlineParameter_UploadRequest("u1", "");
+     }},
+    {"DownloadOfAnInconsistentSet",
+     [](DTMMain& dtm, runtime::DTMContext& context) {
+       context.Parameters().SetDataSetState(2);
+       return dtm.IDtmOnlineParameter_DownloadRequest("d1", "");
+     }},
+};
+
+class DtmSecondRequest : public DtmTransfer,
+                         public ::testing::WithParamInterface<SecondRequestCase> {};
+
+TEST_P(DtmSecondRequest, RefusedLeavesTheRunningTransferAlone) {
+  ASSERT_TRUE(dtm_->IDtmOnlineParameter_UploadRequest("u1", ""));
+  ASSERT_TRUE(loop_.RunUntil([&] { return Transactions() >= 3; }));
+  dtm_->SetParamBusyCounter(2);  // busy replies counted so far
+  EXPECT_FALSE(GetParam().request(*dtm_, Context()));
+  EXPECT_TRUE(dtm_->UpDownloadAll());
+  EXPECT_EQ(dtm_->ParamBusyCounter(), 2);
+  loop_.RunUntilIdle();
+  EXPECT_EQ(container_->LogLines(), std::vector<std::string>{"UploadFinished(u1, true)"});
+  EXPECT_FALSE(dtm_->UpDownloadAll());
+  EXPECT_EQ(dtm_->ParamBusyCounter(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, DtmSecondRequest, ::testing::ValuesIn(kSecondRequests),
+                         [](const auto& i) { return std::string(i.param.name); });
+
 class DtmFinished : public DtmTransfer {};
 
 TEST_F(DtmFinished, DataStatusOnlyForASuccess) {
@@ -202,13 +345,26 @@ TEST_F(DtmFinished, DataStatusOnlyForASuccess) {
                         {"True", com::Variant(true), true}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
+    container_->ClearLog();
     Element("DataStatus")->TransientValue = com::Variant(std::int16_t{0});
-    dtm_->SetUpDownloadAll(true);
-    dtm_->IPrivateProcess_OnProcessFinished("p", c.success);
+    ASSERT_TRUE(dtm_->IDtmOnlineParameter_UploadRequest(c.name, ""));
+    // The end as the runtime would bring it, while the process is still its own.
+    dtm_->IPrivateProcess_OnProcessFinished(c.name, c.success);
+    Context().ProcessMan().CancelProcess(c.name);
     EXPECT_FALSE(dtm_->UpDownloadAll());
+    EXPECT_EQ(container_->LogLines(),
+              std::vector<std::string>{std::string("UploadFinished(") + c.name + ", " +
+                                       (c.sets ? "true" : "false") + ")"});
     EXPECT_EQ(Element("DataStatus")->TransientValue,
               com::Variant(static_cast<std::int16_t>(c.sets ? 1 : 0)));
   }
+}
+
+TEST_F(DtmFinished, EndOfNoTransferOfThisInstanceIsDropped) {
+  Element("DataStatus")->TransientValue = com::Variant(std::int16_t{0});
+  dtm_->IPrivateProcess_OnProcessFinished("p", com::Variant(true));
+  EXPECT_TRUE(container_->Log().empty());
+  EXPECT_EQ(Element("DataStatus")->TransientValue, com::Variant(std::int16_t{0}));
 }
 
 TEST_F(DtmFinished, ConnectLinesGoToTheProtocol) {

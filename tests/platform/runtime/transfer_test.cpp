@@ -70,6 +70,10 @@ class TransferFixture : public fakes::RuntimeFixture {
         context.CommMan().RepeatTransaction();
       }
       if (write_protected_.count(name) != 0) context.CommMan().OnWriteProtected();
+      for (const std::int32_t result_class : classes_[name]) {
+        context.CommMan().OnResultClass(result_class);
+      }
+      if (raises_.count(name) != 0) throw com::ComError(6, "Overflow", "Fake model");
       return true;
     };
   }
@@ -152,6 +156,9 @@ class TransferFixture : public fakes::RuntimeFixture {
   std::map<std::string, Bytes> request_data_;
   std::map<std::string, int> repeats_;
   std::map<std::string, bool> write_protected_;
+  // The result classes the model reports while it reads an element, in order.
+  std::map<std::string, std::vector<std::int32_t>> classes_;
+  std::map<std::string, bool> raises_;  // the model's read raises an error
   std::function<std::optional<std::string>(const HartRequest&)> device_;
   std::vector<Seen> seen_;
 };
@@ -218,6 +225,37 @@ TEST_F(UploadTransfers, QueuedProcessesSendOneTransactionAtATime) {
   EXPECT_EQ(log_, (Lines{"Build(A,false)", "Device(1)", "Read(A,false)", "sink.Finished(u1,True)",
                          "Build(B,true)", "Device(2)", "Read(B,true)", "sink.Finished(d1,True)"}));
   EXPECT_EQ(state_at_end, (std::vector<std::int32_t>{3, 2}));
+}
+
+TEST_F(UploadTransfers, EachProcessTellsItsKindUntilItsEndIsOver) {
+  Add("A", 1, true, true);
+  auto command = Add("K", 40, false);
+  Connect();
+  ASSERT_TRUE(Upload("u1"));
+  ASSERT_TRUE(Download("d1"));
+  std::string command_id;
+  ASSERT_TRUE(processes().StartCommand(command, sink_, command_id));
+  EXPECT_EQ(processes().StateOf("u1"), 1);
+  EXPECT_EQ(processes().StateOf("d1"), 2);
+  EXPECT_EQ(processes().StateOf(command_id), 0);
+  EXPECT_EQ(processes().StateOf("unknown"), 0);
+  EXPECT_EQ(processes().RunningTransfers(), (Lines{"d1", "u1"}));
+
+  std::vector<std::int32_t> kind_at_end;
+  std::vector<Lines> running_at_end;
+  sink_->on_finished = [&] {
+    kind_at_end.push_back(processes().StateOf("d1"));
+    running_at_end.push_back(processes().RunningTransfers());
+  };
+  ASSERT_TRUE(processes().CancelProcess("u1"));
+  EXPECT_EQ(processes().StateOf("u1"), 0);
+  loop_.RunUntilIdle();
+  // The download's own end still sees it, but no longer as one to end.
+  ASSERT_EQ(kind_at_end.size(), 2u);
+  EXPECT_EQ(kind_at_end[0], 2);
+  EXPECT_EQ(running_at_end[0], Lines{});
+  EXPECT_EQ(processes().StateOf("d1"), 0);
+  EXPECT_TRUE(processes().RunningTransfers().empty());
 }
 
 // ---------------------------------------------------------------------------
@@ -345,6 +383,130 @@ TEST_F(TransactionContents, AnswerClearsTheCommunicationErrorBitsBeforeTheModelR
   EXPECT_EQ(seen_[0].flags, 0x00100001);
   EXPECT_EQ(answered->status_flags, 0x00100001);
   EXPECT_EQ(silent->status_flags, 0x000F0000);  // no answer: left to the page
+}
+
+// ---------------------------------------------------------------------------
+// How the device took each transaction, and what that makes of the process.
+
+const char* OutcomeName(ResultOutcome outcome) {
+  switch (outcome) {
+    case ResultOutcome::kAccepted:
+      return "accepted";
+    case ResultOutcome::kRefused:
+      return "refused";
+    case ResultOutcome::kBusy:
+      return "busy";
+    case ResultOutcome::kNotAnswered:
+      return "not answered";
+  }
+  return "?";
+}
+
+enum class Reply { kAnswer, kNoResponseCode, kReadRaises };
+
+struct OutcomeCase {
+  const char* name;
+  std::vector<std::int32_t> classes;  // what the model reports while it reads A
+  Reply reply;
+  const char* outcome;  // of A; B is always answered and accepted
+  const char* end;
+};
+void PrintTo(const OutcomeCase& c, std::ostream* os) { *os << c.name; }
+
+const OutcomeCase kOutcomes[] = {
+    {"NothingReported", {}, Reply::kAnswer, "A:0:accepted", "sink.Finished(u1,True)"},
+    {"NoClass", {0}, Reply::kAnswer, "A:0:accepted", "sink.Finished(u1,True)"},
+    {"ValueStillDecoded", {0xF00000}, Reply::kAnswer, "A:0:accepted", "sink.Finished(u1,True)"},
+    {"NotImplemented", {0x100000}, Reply::kAnswer, "A:0:refused", "sink.Finished(u1,False)"},
+    {"WriteProtected", {0x300000}, Reply::kAnswer, "A:0:refused", "sink.Finished(u1,False)"},
+    {"InvalidSelection", {0x400000}, Reply::kAnswer, "A:0:refused", "sink.Finished(u1,False)"},
+    {"TooFewBytes", {0x500000}, Reply::kAnswer, "A:0:refused", "sink.Finished(u1,False)"},
+    {"DeviceSpecific", {0x700000}, Reply::kAnswer, "A:0:refused", "sink.Finished(u1,False)"},
+    {"BusyToTheEnd", {0x200000}, Reply::kAnswer, "A:0:busy", "sink.Finished(u1,False)"},
+    {"OneGroupMemberRefused", {0, 0x500000, 0xF00000}, Reply::kAnswer, "A:0:refused",
+     "sink.Finished(u1,False)"},
+    {"GroupMembersBusy", {0x200000, 0x200000}, Reply::kAnswer, "A:0:busy",
+     "sink.Finished(u1,False)"},
+    {"NoResponseCode", {}, Reply::kNoResponseCode, "A:-5:not answered",
+     "sink.Finished(u1,False)"},
+    {"ReadRaises", {}, Reply::kReadRaises, "A:0:refused", "sink.Finished(u1,False)"},
+};
+
+class TransactionOutcomes : public TransferFixture,
+                            public ::testing::WithParamInterface<OutcomeCase> {
+ protected:
+  // "<name>:<status>:<outcome>" of each result.
+  Lines Outcomes(const std::string& process_id) {
+    Lines lines;
+    for (const ProcessResult& result : comm().GetResults(process_id)) {
+      lines.push_back(result.Element->IPrivateDataElement_Name() + ":" +
+                      std::to_string(result.Status) + ":" + OutcomeName(result.Outcome));
+    }
+    return lines;
+  }
+};
+
+TEST_P(TransactionOutcomes, FollowTheClassesTheModelReports) {
+  Add("A", 1, true);
+  Add("B", 2, true);
+  classes_["A"] = GetParam().classes;
+  raises_["A"] = GetParam().reply == Reply::kReadRaises;
+  if (!raises_["A"]) raises_.erase("A");
+  if (GetParam().reply == Reply::kNoResponseCode) {
+    device_ = [](const HartRequest& request) -> std::optional<std::string> {
+      if (request.command == 1) {
+        return std::string(R"(<FDT><TransactionResponse command="1" commStatus="2"/></FDT>)");
+      }
+      HartResponse response;
+      response.command = request.command;
+      response.response_code = 0;
+      return BuildTransactionResponseXml(response);
+    };
+  }
+  Connect();
+  ASSERT_TRUE(Upload("u1"));
+  // Whether an error of the model's read leaves the loop is not this test's matter.
+  for (int tasks = 0; tasks < 100 && loop_.HasPending(); ++tasks) {
+    try {
+      loop_.RunUntilIdle();
+    } catch (const com::ComError&) {
+    }
+  }
+  EXPECT_EQ(Outcomes("u1"), (Lines{GetParam().outcome, "B:0:accepted"}));
+  EXPECT_EQ(Finished(), 1u);
+  ASSERT_FALSE(log_.empty());
+  EXPECT_EQ(log_.back(), GetParam().end);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, TransactionOutcomes, ::testing::ValuesIn(kOutcomes),
+                         [](const auto& i) { return std::string(i.param.name); });
+
+TEST_F(TransactionOutcomes, OnlyTheLastReadOfARepeatedTransactionCounts) {
+  Add("A", 5, true);
+  model_->on_read = [this, first = true](DTMContext& context, HartTransaction&, bool,
+                                         const DataElementPtr&) mutable {
+    // Busy at first; the repeat is answered.
+    context.CommMan().OnResultClass(first ? 0x200000 : 0);
+    if (first) context.CommMan().RepeatTransaction();
+    first = false;
+    return true;
+  };
+  Connect();
+  ASSERT_TRUE(Upload("u1"));
+  loop_.RunUntilIdle();
+  EXPECT_EQ(Outcomes("u1"), (Lines{"A:0:accepted"}));
+  EXPECT_EQ(log_.back(), "sink.Finished(u1,True)");
+}
+
+TEST_F(TransactionOutcomes, ClassReportedOutsideAReadChangesNothing) {
+  Add("A", 1, true);
+  Connect();
+  comm().OnResultClass(0x300000);
+  ASSERT_TRUE(Upload("u1"));
+  loop_.RunUntilIdle();
+  comm().OnResultClass(0x300000);
+  EXPECT_EQ(Outcomes("u1"), (Lines{"A:0:accepted"}));
+  EXPECT_EQ(log_.back(), "sink.Finished(u1,True)");
 }
 
 // ---------------------------------------------------------------------------
@@ -793,6 +955,16 @@ TEST_F(ParamProcessPass, FailedTransactionEndsUnsuccessful) {
   loop_.RunFor(seconds(10));
   EXPECT_EQ(log_.back(), "page.Finished(" + process_->ProcessID() + ",False)");
   EXPECT_EQ(Results(process_->ProcessID()), (Lines{"A:-5", "B:0"}));
+}
+
+TEST_F(ParamProcessPass, RefusedTransactionEndsUnsuccessful) {
+  classes_["B"] = {0x300000};  // the device is write protected
+  Connect();
+  AddBoth();
+  ASSERT_EQ(Start(), 0);
+  loop_.RunUntilIdle();
+  EXPECT_EQ(log_.back(), "page.Finished(" + process_->ProcessID() + ",False)");
+  EXPECT_EQ(Results(process_->ProcessID()), (Lines{"A:0", "B:0"}));
 }
 
 TEST_F(ParamProcessPass, EveryStartHasANewIdAndForgetsThePreviousResults) {
