@@ -85,22 +85,37 @@ void CopyTransientAndDevice(const clsDataElement& from, clsDataElement& to) {
 // The device holds 8 characters of the tag, the instance 10: a longer tag
 // must not be cut on its way into the device, so the device's tag carries
 // the input error and the data set reads as inconsistent until it fits.
-void MarkTagLength(const Run& run, clsDataElement& device_tag) {
-  const std::int32_t error = device_tag.CalcParamErrorFlags(run.context, device_tag.TransientValue);
-  std::int32_t status = device_tag.StatusFlags() & ~flags::kInputErrorMask;
-  if (error == flags::kTextTooLong) status |= flags::kTextTooLong;
-  device_tag.SetStatusFlags(status);
+// Either tag may bring the fitting one (an edit, or a device read that the
+// mirror passes on), so the device's tag is judged on every change of
+// either. Only the mark of this check goes: another input error of the
+// device's tag (an invalid character) is its own check's business.
+// Answers whether the flags changed.
+bool MarkTagLength(const Run& run, clsDataElement& device_tag) {
+  const std::int32_t old_flags = device_tag.StatusFlags();
+  const bool too_long = device_tag.CalcParamErrorFlags(run.context, device_tag.TransientValue) ==
+                        flags::kTextTooLong;
+  if (too_long) {
+    device_tag.SetStatusFlags((old_flags & ~flags::kInputErrorMask) | flags::kTextTooLong);
+  } else if ((old_flags & flags::kInputErrorMask) == flags::kTextTooLong) {
+    device_tag.SetStatusFlags(old_flags & ~flags::kInputErrorMask);
+  }
+  return device_tag.StatusFlags() != old_flags;
 }
 
 void InstanceTagChanged(const Run& run) {
-  if (!run.Outermost() || run.FromDevice()) return;
   const auto device_tag = run.Item("UC013/Tag");
-  CopyValues(run.element, *device_tag);
-  MarkTagLength(run, *device_tag);
-  run.Notify(device_tag);
+  if (run.Outermost() && !run.FromDevice()) {
+    CopyValues(run.element, *device_tag);
+    MarkTagLength(run, *device_tag);
+    run.Notify(device_tag);
+  } else if (MarkTagLength(run, *device_tag)) {
+    run.Notify(device_tag);
+  }
 }
 
+// The device's tag is announced by the caller of this run.
 void DeviceTagChanged(const Run& run) {
+  MarkTagLength(run, run.element);
   if (!run.Outermost()) return;
   const auto instance_tag = run.Item("~/Tag");
   CopyValues(run.element, *instance_tag);

@@ -16,6 +16,21 @@ std::string Lower(std::string text) {
   return text;
 }
 
+// The protocol's texts are UTF-8: its widths count characters, not bytes
+// ("Gerätezustand" is 13 wide).
+bool ContinuationByte(char byte) { return (static_cast<unsigned char>(byte) & 0xC0u) == 0x80u; }
+
+std::size_t Characters(const std::string& text) {
+  return static_cast<std::size_t>(
+      std::count_if(text.begin(), text.end(), [](char byte) { return !ContinuationByte(byte); }));
+}
+
+std::string FirstCharacter(const std::string& text) {
+  std::size_t end = text.empty() ? 0 : 1;
+  while (end < text.size() && ContinuationByte(text[end])) ++end;
+  return text.substr(0, end);
+}
+
 struct Phrase {
   const char* key;
   const char* phrase;
@@ -123,9 +138,12 @@ void ctlMonitor::MonitorLine(const std::string& text, const std::optional<com::V
 
 void ctlMonitor::MonitorHeading(const std::string& heading, const std::optional<std::string>& fill) {
   const std::string unit = fill.value_or("-");
-  const std::string lead = unit.empty() ? std::string() : std::string(4, unit[0]);
+  const std::string first = FirstCharacter(unit);
+  std::string lead;
+  for (int i = 0; i < 4; ++i) lead += first;
   std::string trailer;
-  const long repeats = static_cast<long>(kHeadingWidth) - 4 - static_cast<long>(heading.size()) - 2;
+  const long repeats =
+      static_cast<long>(kHeadingWidth) - 4 - static_cast<long>(Characters(heading)) - 2;
   for (long i = 0; i < repeats; ++i) trailer += unit;
   MonitorLine(lead + " " + heading + " " + trailer, com::Variant(std::int16_t{1}));
 }

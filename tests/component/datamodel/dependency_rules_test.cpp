@@ -19,6 +19,7 @@
 #include "platform/runtime/context.h"
 #include "platform/runtime/parameters.h"
 #include "tests/component/datamodel/element_fixture.h"
+#include "tests/component/datamodel/hart_fixture.h"
 #include "tests/component/dtm/dtm_fixture.h"
 
 namespace dtm::testing {
@@ -655,8 +656,10 @@ const TagCase kTagCases[] = {
     {"EightCharactersFit", "VALVE_12", 0x5000, 0x0, 1},
     {"FitKeepsOtherFlags", "V1", 0x5020, 0x20, 1},
     {"TooLongReplacesAnotherInputError", "VALVE_1234", 0x6000, 0x5000, 2},
-    // Only the length is judged here.
+    // Only the length is judged here, and only its own mark cleared.
     {"InvalidCharactersClearTheMark", "tag_2", 0x5000, 0x0, 1},
+    {"FitKeepsAnInvalidCharacterError", "V1", 0x6020, 0x6020, 2},
+    {"FitKeepsANotNumericError", "V1", 0x2000, 0x2000, 2},
 };
 
 class TagMend : public DependencyRules, public ::testing::WithParamInterface<TagCase> {};
@@ -681,11 +684,76 @@ TEST_F(DependencyRules, DownloadRefusesATagTooLongForTheDevice) {
             "The parameter download cannot be started: the data set is inconsistent.");
 }
 
+// The instance's tag from the device is not mirrored: the device's tag
+// keeps its too long value and its mark.
 TEST_F(DependencyRules, TagFromTheDeviceLeavesTheDeviceTagFlags) {
-  Element("UC013/Tag")->SetStatusFlags(0x5000);
+  Change("~/Tag", Text("VALVE_1234"));
   Parameters().SetStateFlag(1);
   Change("~/Tag", Text("VALVE_12"));
+  EXPECT_EQ(Show(Element("UC013/Tag")->TransientValue), Show(Text("VALVE_1234")));
   EXPECT_EQ(Element("UC013/Tag")->StatusFlags(), 0x5000);
+  EXPECT_EQ(Parameters().DataSetState(), 2);
+}
+
+// After a tag too long for the device, a fitting tag that comes with the
+// device's tag (an edit of it, or a read from the device) clears the mark
+// and makes the data set consistent again.
+struct FittingDeviceTagCase {
+  const char* name;
+  std::int32_t state_flag;
+  std::int32_t flags_before;  // of the device's tag, once the long tag is in
+  std::int32_t flags_after;
+  std::int32_t data_set_state;
+};
+
+const FittingDeviceTagCase kFittingDeviceTagCases[] = {
+    {"Edited", 0, 0x5000, 0x0, 1},
+    {"ReadFromTheDevice", 1, 0x5000, 0x0, 1},
+    {"ReadKeepsOtherFlags", 1, 0x5020, 0x20, 1},
+    {"ReadKeepsAnInvalidCharacterError", 1, 0x6000, 0x6000, 2},
+};
+
+class FittingDeviceTag : public DependencyRules,
+                         public ::testing::WithParamInterface<FittingDeviceTagCase> {};
+
+TEST_P(FittingDeviceTag, ClearsOnlyTheLengthMark) {
+  Change("~/Tag", Text("VALVE_1234"));
+  ASSERT_EQ(Element("UC013/Tag")->StatusFlags(), 0x5000);
+  Element("UC013/Tag")->SetStatusFlags(GetParam().flags_before);
+  Parameters().SetStateFlag(GetParam().state_flag);
+  Change("UC013/Tag", Text("PLANT_9"));
+  EXPECT_EQ(Element("UC013/Tag")->StatusFlags(), GetParam().flags_after);
+  EXPECT_EQ(Show(Element("~/Tag")->TransientValue), Show(Text("PLANT_9")));
+  EXPECT_EQ(Parameters().DataSetState(), GetParam().data_set_state);
+  EXPECT_EQ(page_->notices, (Notices{"~/Tag", "UC013/Tag"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, FittingDeviceTag, ::testing::ValuesIn(kFittingDeviceTagCases),
+                         [](const auto& i) { return std::string(i.param.name); });
+
+// The whole way: an upload of command 13 brings the fitting tag "VALVE_12"
+// (packed), which the mirror passes into the instance's tag.
+class TagReadFromTheDevice : public hart::HartFixture {};
+
+TEST_F(TagReadFromTheDevice, ClearsTheLengthMarkAndTheDataSetIsConsistentAgain) {
+  clsDataElement& instance_tag = Element("~/Tag");
+  instance_tag.TransientValue = com::Variant("VALVE_1234");
+  Context().Parameters().NotifyChanged(Ptr("~/Tag"), "");
+  ASSERT_EQ(Element("UC013/Tag").StatusFlags() & 0xF000, 0x5000);
+  ASSERT_EQ(Context().Parameters().DataSetState(), 2);
+
+  ConnectDevice([](const runtime::HartRequest& request) {
+    if (request.command != 13) return hart::Reply(request.command, 0x40);
+    hart::Bytes data = {0x58, 0x13, 0x16, 0x15, 0xFC, 0x72};  // "VALVE_12"
+    for (int i = 0; i < 4; ++i) data.insert(data.end(), {0x82, 0x08, 0x20});  // blanks
+    data.insert(data.end(), {10, 12, 126});  // 10.12.2026
+    return hart::Reply(13, 0x00, data);
+  });
+  EXPECT_EQ(Transfer("UC013/", false), std::vector<std::int32_t>{0});
+  EXPECT_EQ(Show(Element("UC013/Tag").TransientValue), Show(com::Variant("VALVE_12")));
+  EXPECT_EQ(Show(instance_tag.TransientValue), Show(com::Variant("VALVE_12")));
+  EXPECT_EQ(Element("UC013/Tag").StatusFlags() & 0xF000, 0);
+  EXPECT_EQ(Context().Parameters().DataSetState(), 1);
 }
 
 // ---- Errors end the run ------------------------------------------------------------------------

@@ -603,16 +603,30 @@ TEST_F(ProbeResponse, OnlyMembersOfTheCommandAreRead) {
 // ---- Write protection ---------------------------------------------------------
 
 TEST_F(CommandErrors, WriteProtectionIsShownForEveryResponse) {
-  ASSERT_TRUE(Respond("T/Probe", true, 0x07, Bytes{0x07, 0x01}));
-  ASSERT_TRUE(Respond("SC128Tr2/Par1", true, 0x07, Bytes{0x2E, 0x41, 0x48, 0x00, 0x00}));
-  const auto boxes = Boxes();
-  ASSERT_EQ(boxes.size(), 2u);
-  for (const auto& box : boxes) {
-    EXPECT_EQ(box.text, LanguageHelpers::GetLangText(Context(), "device_write_protected"));
-    EXPECT_EQ(box.style, 16);
+  struct Case {
+    const char* name;
+    std::int32_t language;
+    const char* text;
+  };
+  const Case cases[] = {
+      {"German", 1031, "Das Gerät ist schreibgeschützt: Der Parameter wurde nicht geschrieben."},
+      {"English", 1033, "The device is write-protected: the parameter was not written."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_TRUE(dtm_->IDtm_SetLanguage(c.language));
+    messages_.entries.clear();
+    ASSERT_TRUE(Respond("T/Probe", true, 0x07, Bytes{0x07, 0x01}));
+    ASSERT_TRUE(Respond("SC128Tr2/Par1", true, 0x07, Bytes{0x2E, 0x41, 0x48, 0x00, 0x00}));
+    const auto boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 2u);
+    for (const auto& box : boxes) {
+      EXPECT_EQ(box.text, c.text);
+      EXPECT_EQ(box.style, 16);
+    }
+    EXPECT_TRUE(Context().CommMan().WriteProtected());
+    EXPECT_EQ(Element("T/Probe").StatusFlags() & kAnswerBits, 0x300000);
   }
-  EXPECT_TRUE(Context().CommMan().WriteProtected());
-  EXPECT_EQ(Element("T/Probe").StatusFlags() & kAnswerBits, 0x300000);
 }
 
 TEST_F(CommandErrors, AccessRestrictedIsNoWriteProtection) {

@@ -4,16 +4,22 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
+#include <fstream>
 #include <memory>
+#include <optional>
 #include <ostream>
+#include <regex>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "component/datamodel/data_element.h"
 #include "component/datamodel/data_model.h"
 #include "component/datamodel/data_model_helpers.h"
+#include "component/ui/framework/ctl_monitor.h"
 #include "platform/com/error.h"
 #include "platform/com/variant.h"
 #include "platform/runtime/dictionary.h"
@@ -104,7 +110,12 @@ bool IsGroup(const std::string& path) { return !path.empty() && path.back() == '
 class ShippedLanguage : public LanguageTextsFixture,
                         public ::testing::WithParamInterface<std::int32_t> {};
 
-TEST_P(ShippedLanguage, EveryValueElementGetsALabelAndADescription) {
+// The slots that fill a transaction up to four parameters describe nothing.
+const std::set<std::string> kFillerSlots = {
+    "SC130Tr3/Par2", "SC130Tr3/Par3",  "SC130Tr3/Par4",  "SC128Tr1/Par4",
+    "SC130Tr8/Par3", "SC130Tr8/Par4", "SC128Tr15/Par3", "SC128Tr15/Par4"};
+
+TEST_P(ShippedLanguage, EveryValueElementGetsALabelAndADescriptionButTheFillers) {
   ASSERT_TRUE(dtm_->IDtm_SetLanguage(GetParam()));
   EXPECT_EQ(Errors(), std::vector<std::string>{});
   int value_elements = 0;
@@ -114,7 +125,7 @@ TEST_P(ShippedLanguage, EveryValueElementGetsALabelAndADescription) {
     ++value_elements;
     const clsDataElement& element = Element(path);
     EXPECT_NE(element.Prompt, "") << path;
-    EXPECT_NE(element.Description, "") << path;
+    EXPECT_EQ(element.Description.empty(), kFillerSlots.count(path) == 1) << path;
   }
   EXPECT_EQ(value_elements, 166);
 }
@@ -181,9 +192,9 @@ const TextCase kTextCases[] = {
      "7:Device is write-protected|16:Access restricted|32:Device is busy|"
      "64:Command not implemented in the device"},
     {"GermanFillerLabel", kGerman, "SC130Tr3/Par2", Field::kLabel, "Reserve"},
-    {"GermanFillerDescription", kGerman, "SC130Tr3/Par2", Field::kDescription, "Reserviert"},
+    {"GermanFillerDescription", kGerman, "SC130Tr3/Par2", Field::kDescription, ""},
     {"EnglishFillerLabel", kEnglish, "SC128Tr15/Par4", Field::kLabel, "Spare"},
-    {"EnglishFillerDescription", kEnglish, "SC128Tr15/Par4", Field::kDescription, "Reserved"},
+    {"EnglishFillerDescription", kEnglish, "SC128Tr15/Par4", Field::kDescription, ""},
 };
 
 class ShippedText : public LanguageTextsFixture, public ::testing::WithParamInterface<TextCase> {};
@@ -512,7 +523,7 @@ TEST_F(ShippedDictionaryFiles, EveryEntryHasTheMandatoryTexts) {
   for (std::int32_t language : {kGerman, kEnglish}) {
     for (const FileEntry& entry : SectionEntries(language, "parameters")) {
       EXPECT_NE(entry.node.Attribute("label").value_or(""), "") << entry.key;
-      EXPECT_NE(entry.node.Attribute("description").value_or(""), "") << entry.key;
+      EXPECT_TRUE(entry.node.Attribute("description").has_value()) << entry.key;
       EXPECT_TRUE(entry.node.Attribute("help").has_value()) << entry.key;
     }
     for (const FileEntry& entry : SectionEntries(language, "units")) {
@@ -556,9 +567,432 @@ TEST_F(ShippedDictionaryFiles, GermanDescriptionsAreTheBuildTexts) {
   ASSERT_TRUE(dtm_->IDtm_SetLanguage(kEnglish));
   ASSERT_TRUE(dtm_->IDtm_SetLanguage(kGerman));
   for (const auto& [path, description] : built) {
-    if (description.empty()) continue;  // the filler slots get "Reserviert"
     EXPECT_EQ(Element(path).Description, description) << path;
   }
+}
+
+
+// ---- Every text key the code asks for ----------------------------------------
+// The source tree is read for the keys its text lookups name, so that a key
+// added to the code without its German and English entry fails here. A key
+// held in a variable is followed to the literals assigned to it, and a key
+// passed in as a parameter to the literals its callers pass; a lookup whose
+// key cannot be told that way must be listed below, or the scan fails.
+
+// The lookups and the argument that names the key. All read the "text" of
+// section "keys" but two: the monitor's phrases are English texts that its
+// phrase table translates, and GetValue names section and attribute itself.
+struct Lookup {
+  const char* name;
+  std::size_t key_argument;
+  bool phrase;
+};
+
+constexpr Lookup kLookups[] = {
+    {"GetLangText", 1, false},
+    {"GetKeyText", 0, false},
+    {"GetText", 0, true},
+    {"GetValue", 1, false},
+};
+
+struct KeyUse {
+  std::string file;
+  std::size_t line = 0;
+  std::string section;    // "" for a monitor phrase
+  std::string key;        // the key, or the phrase
+  std::string attribute;
+  bool operator==(const KeyUse&) const = default;
+};
+
+struct Unresolved {
+  std::string file;
+  std::size_t line = 0;
+  std::string argument;
+};
+
+struct ScanResult {
+  std::vector<KeyUse> uses;
+  std::vector<Unresolved> unresolved;
+};
+
+struct SourceFile {
+  std::string name;  // relative to the source tree
+  std::string text;  // comments blanked, literals kept
+};
+
+// Blanks comments (lines stay where they were) and keeps literals whole.
+std::string WithoutComments(const std::string& text) {
+  std::string out = text;
+  std::size_t i = 0;
+  while (i < out.size()) {
+    const char c = out[i];
+    if (c == '"' || c == '\'') {
+      for (++i; i < out.size() && out[i] != c; ++i) {
+        if (out[i] == '\\') ++i;
+      }
+      ++i;
+    } else if (out.compare(i, 2, "//") == 0) {
+      while (i < out.size() && out[i] != '\n') out[i++] = ' ';
+    } else if (out.compare(i, 2, "/*") == 0) {
+      const std::size_t end = std::min(out.find("*/", i + 2), out.size() - 2) + 2;
+      for (; i < end; ++i) {
+        if (out[i] != '\n') out[i] = ' ';
+      }
+    } else {
+      ++i;
+    }
+  }
+  return out;
+}
+
+bool IdentifierChar(char c) {
+  return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_';
+}
+
+std::string Trim(const std::string& text) {
+  const std::size_t begin = text.find_first_not_of(" \t\r\n");
+  if (begin == std::string::npos) return "";
+  return text.substr(begin, text.find_last_not_of(" \t\r\n") - begin + 1);
+}
+
+// The literals of an expression; literals side by side are one text.
+std::vector<std::string> Literals(const std::string& expression) {
+  std::vector<std::string> literals;
+  bool joined = false;
+  for (std::size_t i = 0; i < expression.size(); ++i) {
+    const char c = expression[i];
+    if (c == '\'') {
+      for (++i; i < expression.size() && expression[i] != '\''; ++i) {
+        if (expression[i] == '\\') ++i;
+      }
+      joined = false;
+    } else if (c == '"') {
+      std::string literal;
+      for (++i; i < expression.size() && expression[i] != '"'; ++i) {
+        if (expression[i] == '\\') ++i;
+        literal += expression[i];
+      }
+      if (joined) {
+        literals.back() += literal;
+      } else {
+        literals.push_back(literal);
+      }
+      joined = true;
+    } else if (!std::isspace(static_cast<unsigned char>(c))) {
+      joined = false;
+    }
+  }
+  return literals;
+}
+
+// The arguments of the call whose "(" is at `open`.
+std::vector<std::string> Arguments(const std::string& text, std::size_t open) {
+  std::vector<std::string> arguments(1);
+  int depth = 0;
+  for (std::size_t i = open; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '"' || c == '\'') {
+      const std::size_t start = i;
+      for (++i; i < text.size() && text[i] != c; ++i) {
+        if (text[i] == '\\') ++i;
+      }
+      arguments.back() += text.substr(start, i - start + 1);
+      continue;
+    }
+    if (c == '(' || c == '[' || c == '{') {
+      if (depth++ == 0) continue;
+    } else if (c == ')' || c == ']' || c == '}') {
+      if (--depth == 0) break;
+    } else if (c == ',' && depth == 1) {
+      arguments.emplace_back();
+      continue;
+    }
+    arguments.back() += c;
+  }
+  for (std::string& argument : arguments) argument = Trim(argument);
+  return arguments;
+}
+
+// Positions of the calls of `name` (not its declarations: see IsDeclared).
+std::vector<std::size_t> CallsOf(const std::string& text, const std::string& name) {
+  std::vector<std::size_t> opens;
+  for (std::size_t at = text.find(name); at != std::string::npos; at = text.find(name, at + 1)) {
+    if (at > 0 && IdentifierChar(text[at - 1])) continue;
+    std::size_t open = at + name.size();
+    while (open < text.size() && std::isspace(static_cast<unsigned char>(text[open]))) ++open;
+    if (open < text.size() && text[open] == '(') opens.push_back(open);
+  }
+  return opens;
+}
+
+// "const std::string& key" declares a parameter; an expression never has a
+// type and a name side by side.
+bool IsDeclared(const std::string& argument) {
+  static const std::regex declaration(R"(^[\w:<>]+(\s+[\w:<>]+)*[\s&*]+\w+(\s*=.*)?$)");
+  return std::regex_match(argument, declaration) &&
+         argument.find_first_of(" &*") != std::string::npos;
+}
+
+std::size_t LineOf(const std::string& text, std::size_t at) {
+  const auto end = text.begin() + static_cast<std::ptrdiff_t>(at);
+  return static_cast<std::size_t>(std::count(text.begin(), end, '\n')) + 1;
+}
+
+class KeyScanner {
+ public:
+  explicit KeyScanner(std::vector<SourceFile> files) : files_(std::move(files)) {}
+
+  ScanResult Scan() const {
+    ScanResult result;
+    for (const SourceFile& file : files_) {
+      for (const Lookup& lookup : kLookups) {
+        for (const std::size_t open : CallsOf(file.text, lookup.name)) {
+          ScanCall(file, lookup, open, result);
+        }
+      }
+    }
+    return result;
+  }
+
+ private:
+  void ScanCall(const SourceFile& file, const Lookup& lookup, std::size_t open,
+                ScanResult& result) const {
+    const std::vector<std::string> arguments = Arguments(file.text, open);
+    if (arguments.size() <= lookup.key_argument) return;
+    if (std::any_of(arguments.begin(), arguments.end(), IsDeclared)) return;
+    KeyUse use{file.name, LineOf(file.text, open), lookup.phrase ? "" : "keys", "", "text"};
+    if (std::string(lookup.name) == "GetValue") {
+      // Only a section named in the call says which dictionary part is read.
+      const std::vector<std::string> section = Literals(arguments[0]);
+      if (section.size() != 1 || arguments[0].front() != '"') return;
+      use.section = section[0];
+      if (arguments.size() > 2 && Literals(arguments[2]).size() == 1) {
+        use.attribute = Literals(arguments[2])[0];
+      }
+    }
+    const std::string& argument = arguments[lookup.key_argument];
+    std::vector<std::string> keys = Literals(argument);
+    if (keys.empty()) {
+      std::optional<std::vector<std::string>> resolved = Resolve(file, open, argument);
+      if (!resolved) return;  // a lookup routine passing its own key on
+      keys = *resolved;
+    }
+    if (keys.empty()) result.unresolved.push_back({file.name, use.line, argument});
+    for (const std::string& key : keys) {
+      use.key = key;
+      result.uses.push_back(use);
+    }
+  }
+
+  // The literals a variable or parameter can hold; nullopt when the call
+  // sits in a lookup routine and passes on that routine's own key.
+  std::optional<std::vector<std::string>> Resolve(const SourceFile& file, std::size_t call,
+                                                  const std::string& name) const {
+    std::vector<std::string> keys;
+    static const std::regex identifier(R"(^[A-Za-z_]\w*$)");
+    if (!std::regex_match(name, identifier)) return keys;
+    // Assignments: "name = ..." up to the statement's end.
+    const std::regex assignment("\\b" + name + "\\s*=(?!=)([^;]*);");
+    for (auto it = std::sregex_iterator(file.text.begin(), file.text.end(), assignment);
+         it != std::sregex_iterator(); ++it) {
+      for (const std::string& key : Literals((*it)[1].str())) keys.push_back(key);
+    }
+    if (!keys.empty()) return keys;
+    // A parameter of the routine the call sits in: what its callers pass.
+    const std::string before = file.text.substr(0, call);
+    const std::regex header("(\\w+)\\s*\\(([^()]*\\b" + name + ")\\s*[,)][^;{}]*\\{");
+    std::smatch last;
+    for (auto it = std::sregex_iterator(before.begin(), before.end(), header);
+         it != std::sregex_iterator(); ++it) {
+      last = *it;
+    }
+    if (last.empty()) return keys;
+    const std::string routine = last[1].str();
+    for (const Lookup& lookup : kLookups) {
+      if (routine == lookup.name) return std::nullopt;
+    }
+    const std::size_t index =
+        static_cast<std::size_t>(std::count(last[2].first, last[2].second, ','));
+    for (const SourceFile& other : files_) {
+      for (const std::size_t open : CallsOf(other.text, routine)) {
+        const std::vector<std::string> arguments = Arguments(other.text, open);
+        if (arguments.size() <= index || IsDeclared(arguments[index])) continue;
+        for (const std::string& key : Literals(arguments[index])) keys.push_back(key);
+      }
+    }
+    return keys;
+  }
+
+  std::vector<SourceFile> files_;
+};
+
+std::vector<SourceFile> TreeSources() {
+  std::vector<SourceFile> files;
+  for (const char* folder : {"component", "platform"}) {
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(SourceDir() / folder)) {
+      const std::string extension = entry.path().extension().string();
+      if (extension != ".cpp" && extension != ".h") continue;
+      std::ifstream stream(entry.path(), std::ios::binary);
+      std::stringstream text;
+      text << stream.rdbuf();
+      files.push_back({std::filesystem::relative(entry.path(), SourceDir()).generic_string(),
+                       WithoutComments(text.str())});
+    }
+  }
+  std::sort(files.begin(), files.end(),
+            [](const SourceFile& a, const SourceFile& b) { return a.name < b.name; });
+  return files;
+}
+
+// Lookups whose key the scan cannot follow, and the keys they ask for. The
+// monitor fills its phrase table from a table of keys in its own file.
+struct KnownForwarder {
+  const char* file;
+  const char* argument;
+  std::regex keys;  // the literals of the file that the lookup can be given
+};
+
+const KnownForwarder& PhraseTable() {
+  static const KnownForwarder forwarder{"component/ui/framework/ctl_monitor.cpp", "p.key",
+                                        std::regex("^M_[A-Z_]+$")};
+  return forwarder;
+}
+
+ScanResult ScanTheTree() {
+  const std::vector<SourceFile> files = TreeSources();
+  ScanResult result = KeyScanner(files).Scan();
+  std::vector<Unresolved> unresolved;
+  for (const Unresolved& item : result.unresolved) {
+    const KnownForwarder& known = PhraseTable();
+    if (item.file != known.file || item.argument != known.argument) {
+      unresolved.push_back(item);
+      continue;
+    }
+    for (const SourceFile& file : files) {
+      if (file.name != known.file) continue;
+      for (const std::string& literal : Literals(file.text)) {
+        if (std::regex_match(literal, known.keys)) {
+          result.uses.push_back({file.name, item.line, "keys", literal, "text"});
+        }
+      }
+    }
+  }
+  result.unresolved = unresolved;
+  return result;
+}
+
+std::ostream& operator<<(std::ostream& os, const KeyUse& use) {
+  return os << use.file << ":" << use.line << " [" << use.section << "] \"" << use.key << "\" "
+            << use.attribute;
+}
+
+void PrintTo(const KeyUse& use, std::ostream* os) { *os << use; }
+
+// The scan on sources of the test's own: each way a key reaches a lookup.
+TEST(KeyScan, FollowsLiteralsVariablesAndParameters) {
+  const std::vector<SourceFile> files = {
+      {"a.cpp",
+       "void F(bool b) {\n"
+       "  GetLangText(c, \"plain_key\", x);\n"
+       "  Box(ctx.GetKeyText(b ? \"when_true\" : \"when_\" \"false\"));\n"
+       "  const char* chosen = b ? \"chosen_a\" : \"chosen_b\";\n"
+       "  GetLangText(c, chosen);\n"
+       "  m->GetText(\"     Status: \");\n"
+       "  d.GetValue(\"DTMruntime\", \"runtime_key\", \"caption\");\n"
+       "  d.GetValue(node, name, \"text\");\n"
+       "  GetLangText(c, unknown);\n"
+       "}\n"
+       "void Lines(int n, const std::string& phrase) { m->GetText(phrase); }\n"
+       "void G() { Lines(1, \"DB-read \"); }\n"},
+      {"b.cpp",
+       "std::string GetLangText(Context& c, const std::string& key) {\n"
+       "  return c.GetValue(\"keys\", key, \"text\");\n"
+       "}\n"
+       "void H() { Lines(2, \"DB-write \"); }\n"},
+  };
+  const ScanResult result = KeyScanner(files).Scan();
+  const std::vector<KeyUse> expected = {
+      {"a.cpp", 2, "keys", "plain_key", "text"},
+      {"a.cpp", 5, "keys", "chosen_a", "text"},
+      {"a.cpp", 5, "keys", "chosen_b", "text"},
+      {"a.cpp", 3, "keys", "when_true", "text"},
+      {"a.cpp", 3, "keys", "when_false", "text"},
+      {"a.cpp", 6, "", "     Status: ", "text"},
+      {"a.cpp", 11, "", "DB-read ", "text"},
+      {"a.cpp", 11, "", "DB-write ", "text"},
+      {"a.cpp", 7, "DTMruntime", "runtime_key", "caption"},
+  };
+  EXPECT_EQ(result.uses, expected);
+  ASSERT_EQ(result.unresolved.size(), 1u);
+  EXPECT_EQ(result.unresolved[0].argument, "unknown");
+  EXPECT_EQ(result.unresolved[0].line, 9u);
+}
+
+
+// The shipped files against the scan of the tree.
+class KeysTheCodeAsksFor : public LanguageTextsFixture {
+ protected:
+  static const ScanResult& Scan() {
+    static const ScanResult result = ScanTheTree();
+    return result;
+  }
+
+  static std::string Describe(std::int32_t language, const KeyUse& use) {
+    std::ostringstream text;
+    text << (language == kGerman ? "German: " : "English: ") << use;
+    return text.str();
+  }
+};
+
+TEST_F(KeysTheCodeAsksFor, TheScanFollowsEveryLookup) {
+  std::vector<std::string> unresolved;
+  for (const Unresolved& item : Scan().unresolved) {
+    unresolved.push_back(item.file + ":" + std::to_string(item.line) + " " + item.argument);
+  }
+  EXPECT_EQ(unresolved, std::vector<std::string>{});
+  // A key reached each way the code passes one: literal, variable,
+  // parameter, the phrase table, another section.
+  std::set<std::string> keys;
+  for (const KeyUse& use : Scan().uses) keys.insert(use.key);
+  for (const char* key : {"devtype_not_supported", "device_write_protected",
+                          "device_busy_download", "device_busy_upload",
+                          "cannot_start_incon_param_download", "comm_con_aborted", "M_STATUS",
+                          "     Status: ", "Polling status", "DB-read "}) {
+    EXPECT_EQ(keys.count(key), 1u) << key;
+  }
+}
+
+TEST_F(KeysTheCodeAsksFor, EachKeyHasAGermanAndAnEnglishText) {
+  std::vector<std::string> missing;
+  for (const std::int32_t language : {kGerman, kEnglish}) {
+    for (const KeyUse& use : Scan().uses) {
+      if (use.section.empty()) continue;
+      const std::vector<FileEntry> entries = SectionEntries(language, use.section);
+      const auto entry = std::find_if(entries.begin(), entries.end(),
+                                      [&](const FileEntry& e) { return e.key == use.key; });
+      if (entry == entries.end() || entry->node.Attribute(use.attribute).value_or("").empty()) {
+        missing.push_back(Describe(language, use));
+      }
+    }
+  }
+  EXPECT_EQ(missing, std::vector<std::string>{});
+}
+
+// A phrase the monitor's table lacks, or whose key has no entry, would be
+// written as "".
+TEST_F(KeysTheCodeAsksFor, EachMonitorPhraseHasAGermanAndAnEnglishText) {
+  ctlMonitor monitor;
+  std::vector<std::string> missing;
+  for (const std::int32_t language : {kGerman, kEnglish}) {
+    ASSERT_TRUE(Context().Dictionary().SelectLanguage(language));
+    monitor.FillPhraseTable(Context());
+    for (const KeyUse& use : Scan().uses) {
+      if (use.section.empty() && monitor.GetText(use.key).empty()) {
+        missing.push_back(Describe(language, use));
+      }
+    }
+  }
+  EXPECT_EQ(missing, std::vector<std::string>{});
 }
 
 }  // namespace

@@ -13,6 +13,12 @@ using Lines = std::vector<std::string>;
 
 Lines Of(const ctlMonitor& monitor) { return {monitor.Lines().begin(), monitor.Lines().end()}; }
 
+std::string Repeated(const std::string& unit, int times) {
+  std::string text;
+  for (int i = 0; i < times; ++i) text += unit;
+  return text;
+}
+
 class MonitorLines : public ::testing::Test {
  protected:
   ctlMonitor monitor_;
@@ -55,6 +61,33 @@ TEST_F(MonitorLines, SeveralCharacterFillUsesItsFirstForTheLead) {
   monitor_.MonitorHeading(std::string(51, 'h'), std::string("ab"));
   // 61 - 4 - 51 - 2 = 4 units of "ab".
   EXPECT_EQ(Of(monitor_)[1], "aaaa " + std::string(51, 'h') + " abababab");
+}
+
+// The width counts characters of the UTF-8 text: an umlaut or a fill
+// beyond ASCII takes one column, however many bytes it has.
+TEST_F(MonitorLines, HeadingsCountCharactersNotBytes) {
+  struct Case {
+    const char* name;
+    std::string heading;
+    std::optional<std::string> fill;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {"Umlaut", "DTM: Gerätezustand laden (TAG1)", std::nullopt,
+       "---- DTM: Gerätezustand laden (TAG1) ------------------------"},
+      {"FillBeyondAscii", "IFDT: Schreiben (T)", std::string("═"),
+       "════ IFDT: Schreiben (T) " + Repeated("═", 36)},
+      // 54 characters leave room for one unit of fill.
+      {"UmlautsUpToTheWidth", "DTM: " + std::string(23, 'x') + "äöüÄÖÜßäöüÄÖÜßäöüÄÖÜßäöüÄÖ",
+       std::nullopt, "---- DTM: " + std::string(23, 'x') + "äöüÄÖÜßäöüÄÖÜßäöüÄÖÜßäöüÄÖ -"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    monitor_.Clear();
+    monitor_.MonitorHeading(c.heading, c.fill);
+    ASSERT_EQ(monitor_.Lines().size(), 2u);
+    EXPECT_EQ(monitor_.Lines()[1], c.expected);
+  }
 }
 
 TEST_F(MonitorLines, SectionNamesItsOrigin) {
@@ -160,6 +193,15 @@ TEST_F(MonitorFound, PhraseTableFollowsTheLanguageAndIgnoresCase) {
   monitor->FillPhraseTable(Context());
   EXPECT_NE(monitor->GetText("Upload all parameters"), "Upload all parameters");
   EXPECT_EQ(monitor->GetText("     Receive:").size(), 13u);
+}
+
+TEST_F(MonitorFound, GermanHeadingIsRuledTo61Characters) {
+  SetUpInstance();
+  auto monitor = OpenMonitor("mon");
+  Context().Dictionary().SelectLanguage(7);
+  monitor->FillPhraseTable(Context());
+  monitor->MonitorHeading("DTM: " + monitor->GetText("Upload device state") + " (TAG1)");
+  EXPECT_EQ(Of(*monitor)[1], "---- DTM: Gerätezustand laden (TAG1) " + std::string(24, '-'));
 }
 
 }  // namespace
