@@ -9,6 +9,12 @@ namespace dtm::device {
 
 void AttachDevice(frame::ChannelStandIn& channel, SimDevice& device,
                   TransactionObserver observer) {
+  // The connect answer carries the identity the device holds at that time.
+  channel.SetIdentitySource([&device] {
+    const Identity identity = device.Memory().identity;
+    return frame::ChannelStandIn::DeviceCodes{identity.manufacturer_code,
+                                              identity.device_type_code};
+  });
   channel.SetTransactionHandler(
       [&channel, &device, observer = std::move(observer)](
           const std::string& document) -> std::optional<std::string> {

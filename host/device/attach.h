@@ -1,7 +1,8 @@
 #pragma once
-// Puts a simulated device behind the frame's communication channel: each
-// transaction request document is decoded, answered by the device and the
-// answer coded into a transaction response document. A request document
+// Puts a simulated device behind the frame's communication channel: a
+// connect is answered with the device's manufacturer and device type codes;
+// each transaction request document is decoded, answered by the device and
+// the answer coded into a transaction response document. A request document
 // that does not decode gets no answer; a line break the device reports
 // drops the channel's connection.
 
@@ -16,8 +17,8 @@ namespace dtm::device {
 using TransactionObserver =
     std::function<void(const runtime::HartRequest&, const runtime::HartResponse&)>;
 
-// Both must outlive the channel's use of the handler (or until another
-// handler replaces it).
+// Both must outlive the channel's use of the handler and the identity
+// source (or until others replace them).
 void AttachDevice(frame::ChannelStandIn& channel, SimDevice& device,
                   TransactionObserver observer = {});
 

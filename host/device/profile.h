@@ -12,16 +12,18 @@
 #include <map>
 #include <string>
 
+#include "component/dtm/identity.h"
 #include "host/device/wire.h"
 
 namespace dtm::device {
 
+// By default the device the component supports.
 struct Identity {
-  std::uint8_t manufacturer_code = 165;
-  std::uint8_t device_type_code = 70;
+  std::uint8_t manufacturer_code = static_cast<std::uint8_t>(kSupportedManufacturerCode);
+  std::uint8_t device_type_code = static_cast<std::uint8_t>(kSupportedDeviceTypeCode);
   std::uint8_t preambles = 5;
   std::uint8_t universal_revision = 5;
-  std::uint8_t device_revision = 1;
+  std::uint8_t device_revision = static_cast<std::uint8_t>(kSupportedDeviceRevision);
   std::uint8_t software_revision = 1;
   std::uint8_t hardware_revision = 1;
   std::uint8_t flags = 0;

@@ -6,11 +6,11 @@ namespace dtm::frame {
 
 namespace {
 
-std::string ConnectAnswer(bool ok, std::int32_t manufacturer_code, std::int32_t device_type_code) {
+std::string ConnectAnswer(bool ok, const ChannelStandIn::DeviceCodes& codes) {
   if (!ok) return R"(<FDT><ConnectResponse result="error"/></FDT>)";
   return R"(<FDT><ConnectResponse result="ok" manufacturerCode=")" +
-         std::to_string(manufacturer_code) + R"(" deviceTypeCode=")" +
-         std::to_string(device_type_code) + R"("/></FDT>)";
+         std::to_string(codes.manufacturer_code) + R"(" deviceTypeCode=")" +
+         std::to_string(codes.device_type_code) + R"("/></FDT>)";
 }
 
 constexpr const char* kDisconnectAnswer = R"(<FDT><DisconnectResponse result="ok"/></FDT>)";
@@ -24,8 +24,7 @@ ChannelStandIn::~ChannelStandIn() {
 
 void ChannelStandIn::SetDeviceIdentity(std::int32_t manufacturer_code,
                                        std::int32_t device_type_code) {
-  manufacturer_code_ = manufacturer_code;
-  device_type_code_ = device_type_code;
+  identity_source_ = [codes = DeviceCodes{manufacturer_code, device_type_code}] { return codes; };
 }
 
 bool ChannelStandIn::ConnectRequest(const std::shared_ptr<IFdtCommunicationEvents>& callback,
@@ -38,7 +37,10 @@ bool ChannelStandIn::ConnectRequest(const std::shared_ptr<IFdtCommunicationEvent
   if (silent_) return true;
   // Codes and outcome as they stand now: the device answered the request.
   const bool ok = !connect_fails_;
-  const std::string answer = ConnectAnswer(ok, manufacturer_code_, device_type_code_);
+  const DeviceCodes codes = identity_source_
+                                ? identity_source_()
+                                : DeviceCodes{kSupportedManufacturerCode, kSupportedDeviceTypeCode};
+  const std::string answer = ConnectAnswer(ok, codes);
   PostAnswer(invoke_id,
              [ok, invoke_id, answer](ChannelStandIn& self, IFdtCommunicationEvents& events) {
                self.state_ = ok ? State::kOpen : State::kClosed;

@@ -2,8 +2,9 @@
 // The frame's communication channel to one HART device. Every answer comes
 // later, posted to the event loop, never inside the request that asked for
 // it. The channel holds one connection at a time. What stands behind it
-// decides the answers: the identity the connect answer reports, and a
-// transaction handler (a simulated device) for HART transactions.
+// decides the answers: the identity the connect answer reports (the
+// supported device's unless set), and a transaction handler (a simulated
+// device) for HART transactions.
 //
 // The line carries one transaction at a time: with a latency set, each
 // transaction's answer is due that long after the line has become free
@@ -23,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "component/dtm/identity.h"
 #include "component/interfaces/fdt.h"
 #include "platform/com/object.h"
 #include "platform/loop/event_loop.h"
@@ -34,6 +36,15 @@ class ChannelStandIn final : public com::Object, public IFdtCommunication {
   // The device's answer to one transaction request; nullopt when the device
   // stays silent (the frame then sends no answer).
   using TransactionHandler = std::function<std::optional<std::string>(const std::string& request)>;
+
+  // The codes a connect answer reports.
+  struct DeviceCodes {
+    std::int32_t manufacturer_code = 0;
+    std::int32_t device_type_code = 0;
+  };
+  // Asked at each connect: the device behind the channel may have changed
+  // since the last one.
+  using IdentitySource = std::function<DeviceCodes()>;
 
   struct Request {
     std::string kind;  // "ConnectRequest", "DisconnectRequest", "TransactionRequest", "Abort"
@@ -64,8 +75,11 @@ class ChannelStandIn final : public com::Object, public IFdtCommunication {
   bool Connected() const { return state_ == State::kOpen; }
   const std::vector<Request>& Requests() const { return requests_; }
 
-  // What the connect answer reports as the device's identity.
+  // What the connect answer reports as the device's identity: these codes,
+  // or what `source` answers at each connect (an empty source: the
+  // supported device's codes).
   void SetDeviceIdentity(std::int32_t manufacturer_code, std::int32_t device_type_code);
+  void SetIdentitySource(IdentitySource source) { identity_source_ = std::move(source); }
   // The device does not answer: connects end with result="error".
   void SetConnectFails(bool fails) { connect_fails_ = fails; }
   void SetRefuseConnect(bool refuse) { refuse_connect_ = refuse; }
@@ -95,8 +109,7 @@ class ChannelStandIn final : public com::Object, public IFdtCommunication {
   std::vector<std::pair<std::string, loop::EventLoop::TaskId>> pending_;  // answers due
   std::vector<Request> requests_;
 
-  std::int32_t manufacturer_code_ = 165;
-  std::int32_t device_type_code_ = 70;
+  IdentitySource identity_source_;
   bool connect_fails_ = false;
   bool refuse_connect_ = false;
   bool refuse_disconnect_ = false;
