@@ -68,6 +68,9 @@ std::string Library::ProgIdOf(const std::string& class_name) {
 }
 
 com::HResult Library::DllRegisterServer() {
+  // Every session registers: the entries are stored together, and not at
+  // all when they stand already.
+  win::RegistryUpdate update(services_.registry);
   for (const ClassInfo& info : Classes()) {
     const std::string prog_id = ProgIdOf(info.class_name);
     const std::string clsid = info.clsid.ToString();
@@ -78,14 +81,16 @@ com::HResult Library::DllRegisterServer() {
       return com::kEFail;
     }
   }
-  return com::kSOk;
+  return update.End() == win::kErrorSuccess ? com::kSOk : com::kEFail;
 }
 
 com::HResult Library::DllUnregisterServer() {
+  win::RegistryUpdate update(services_.registry);
   for (const ClassInfo& info : Classes()) {
     services_.registry.DeleteKey(win::kHkeyClassesRoot, ProgIdOf(info.class_name));
     services_.registry.DeleteKey(win::kHkeyClassesRoot, "CLSID\\" + info.clsid.ToString());
   }
+  update.End();
   return com::kSOk;
 }
 

@@ -219,7 +219,7 @@ std::string FormatFile(const KeyMap& keys, const std::vector<std::string>& pream
         (id.second.empty() || HasSubKey(keys, id))) {
       continue;
     }
-    out += '\n';
+    if (!out.empty()) out += '\n';  // a blank line between sections, none ahead of the first
     AppendLines(out, key.leading);
     out += '[';
     out += HiveText(id.first);
@@ -237,7 +237,7 @@ std::string FormatFile(const KeyMap& keys, const std::vector<std::string>& pream
     }
   }
   if (!trailer.empty()) {
-    out += '\n';
+    if (!out.empty()) out += '\n';
     AppendLines(out, trailer);
   }
   return out;
@@ -481,16 +481,43 @@ RegValue DwordValue(std::string name, std::uint32_t number) {
 struct MemoryRegistry::Impl {
   KeyMap keys = EmptyHives();
   std::optional<std::filesystem::path> backing_file;
+  FileWriter writer;
   std::vector<std::string> preamble{kNewFileHeader};
   std::vector<std::string> trailer;
   std::map<KeyHandle, KeyId> open_keys;
   KeyHandle next_handle = 1;
+  // An update open: its depth, the keys before it, whether a write in it
+  // changed something.
+  int update_depth = 0;
+  KeyMap before_update;
+  bool update_changed = false;
 
-  // Saves after a change; on failure puts `before` back.
-  std::int32_t Commit(KeyMap before) {
+  // The keys as they are before a change: the snapshot a failed save puts
+  // back. Within an update the one taken at its start serves.
+  std::optional<KeyMap> Snapshot() const {
+    if (update_depth > 0) return std::nullopt;
+    return keys;
+  }
+
+  // Saves after a change; on failure puts `before` back. Within an update
+  // the save waits for its end.
+  std::int32_t Commit(std::optional<KeyMap> before) {
+    if (update_depth > 0) {
+      update_changed = true;
+      return kErrorSuccess;
+    }
+    return Save(std::move(*before));
+  }
+
+  std::int32_t Save(KeyMap before) {
     if (!backing_file) return kErrorSuccess;
     try {
-      ReplaceFileAtomically(*backing_file, FormatFile(keys, preamble, trailer));
+      const std::string contents = FormatFile(keys, preamble, trailer);
+      if (writer) {
+        writer(*backing_file, contents);
+      } else {
+        ReplaceFileAtomically(*backing_file, contents);
+      }
     } catch (const com::ComError&) {
       keys = std::move(before);
       return kErrorRegistryIoFailed;
@@ -501,7 +528,7 @@ struct MemoryRegistry::Impl {
 
 MemoryRegistry::MemoryRegistry() : impl_(std::make_unique<Impl>()) {}
 
-MemoryRegistry::MemoryRegistry(std::filesystem::path backing_file)
+MemoryRegistry::MemoryRegistry(std::filesystem::path backing_file, FileWriter writer)
     : impl_(std::make_unique<Impl>()) {
   if (auto loaded = LoadFile(backing_file)) {
     impl_->keys = std::move(loaded->keys);
@@ -509,6 +536,7 @@ MemoryRegistry::MemoryRegistry(std::filesystem::path backing_file)
     impl_->trailer = std::move(loaded->trailer);
   }
   impl_->backing_file = std::move(backing_file);
+  impl_->writer = std::move(writer);
 }
 
 MemoryRegistry::~MemoryRegistry() = default;
@@ -556,7 +584,7 @@ std::int32_t MemoryRegistry::SetValue(Hive hive, const std::string& path, const 
       return kErrorSuccess;
     }
   }
-  KeyMap before = impl_->keys;
+  std::optional<KeyMap> before = impl_->Snapshot();
   PutValue(CreateKey(impl_->keys, hive, SplitPath(path)), value);
   return impl_->Commit(std::move(before));
 }
@@ -567,7 +595,7 @@ std::int32_t MemoryRegistry::DeleteKey(Hive hive, const std::string& path) {
   if (folded.empty()) return kErrorAccessDenied;
   auto& keys = impl_->keys;
   if (!keys.contains({hive, folded})) return kErrorFileNotFound;
-  KeyMap before = keys;
+  std::optional<KeyMap> before = impl_->Snapshot();
   const std::string prefix = folded + "\\";
   std::erase_if(keys, [&](const auto& entry) {
     const KeyId& id = entry.first;
@@ -588,6 +616,21 @@ std::int32_t MemoryRegistry::QueryValue(Hive hive, const std::string& path,
     }
   }
   return kErrorFileNotFound;
+}
+
+void MemoryRegistry::BeginUpdate() {
+  if (impl_->update_depth++ > 0) return;
+  impl_->before_update = impl_->keys;
+  impl_->update_changed = false;
+}
+
+std::int32_t MemoryRegistry::EndUpdate() {
+  if (impl_->update_depth == 0 || --impl_->update_depth > 0) return kErrorSuccess;
+  KeyMap before = std::move(impl_->before_update);
+  impl_->before_update.clear();
+  if (!impl_->update_changed) return kErrorSuccess;
+  impl_->update_changed = false;
+  return impl_->Save(std::move(before));
 }
 
 std::size_t MemoryRegistry::OpenKeyCount() const { return impl_->open_keys.size(); }

@@ -9,9 +9,12 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 namespace dtm::win {
@@ -70,6 +73,38 @@ class Registry {
   // does; "" is the key's default value (convenience for the COM layer).
   virtual std::int32_t QueryValue(Hive hive, const std::string& path, const std::string& name,
                                   RegValue& value) = 0;
+
+  // A run of writes stored as one (a registration): between BeginUpdate and
+  // the matching EndUpdate each write takes effect at once for the readers
+  // but is kept back from the backing store; EndUpdate then stores them
+  // together, once, and only when one of them changed something. Pairs
+  // nest; the outermost EndUpdate stores. When storing fails, every change
+  // since the outermost BeginUpdate is undone and EndUpdate returns
+  // kErrorRegistryIoFailed; the writes themselves answered success. A
+  // registry without a backing store has nothing to hold back.
+  virtual void BeginUpdate() {}
+  virtual std::int32_t EndUpdate() { return kErrorSuccess; }
+};
+
+// Holds a registry update open for a scope; one left without End ends on
+// leaving (its result then unheard, as after an early failure).
+class RegistryUpdate {
+ public:
+  explicit RegistryUpdate(Registry& registry) : registry_(&registry) { registry.BeginUpdate(); }
+  ~RegistryUpdate() {
+    if (registry_) registry_->EndUpdate();
+  }
+  RegistryUpdate(const RegistryUpdate&) = delete;
+  RegistryUpdate& operator=(const RegistryUpdate&) = delete;
+
+  // Ends the update now: EndUpdate's result.
+  std::int32_t End() {
+    Registry* registry = std::exchange(registry_, nullptr);
+    return registry ? registry->EndUpdate() : kErrorSuccess;
+  }
+
+ private:
+  Registry* registry_;
 };
 
 RegValue StringValue(std::string name, const std::string& text);
@@ -77,8 +112,9 @@ RegValue DwordValue(std::string name, std::uint32_t number);
 
 // A registry held in memory. Optionally backed by a text file: loaded on
 // construction, written back (ReplaceFileAtomically) after each write that
-// changes something; writing a value as it already is touches no file, so
-// a file the user cannot write serves every caller that changes nothing.
+// changes something, or once at the end of an update; writing a value as
+// it already is touches no file, so a file the user cannot write serves
+// every caller that changes nothing.
 // A user edits the file to set values such as "BusyWait".
 //
 // The backing file is line based, in the manner of a .reg export:
@@ -106,11 +142,18 @@ RegValue DwordValue(std::string name, std::uint32_t number);
 // a blank line before any section at the start), a value's own trailing
 // comment after it;
 // blank lines are not kept. When the file cannot be written, the write is
-// undone and returns kErrorRegistryIoFailed.
+// undone and returns kErrorRegistryIoFailed (within an update: every write
+// of the update, and EndUpdate returns it).
 class MemoryRegistry final : public Registry {
  public:
+  // How the backing file is written: ReplaceFileAtomically unless a test
+  // watches the saves. Raises com::ComError when the file cannot be written.
+  using FileWriter =
+      std::function<void(const std::filesystem::path& file, std::string_view contents)>;
+
   MemoryRegistry();
-  explicit MemoryRegistry(std::filesystem::path backing_file);  // raises ComError on a damaged file
+  // Raises ComError on a damaged file.
+  explicit MemoryRegistry(std::filesystem::path backing_file, FileWriter writer = {});
   ~MemoryRegistry() override;
 
   std::int32_t OpenKey(Hive hive, const std::string& path, std::uint32_t access,
@@ -122,6 +165,8 @@ class MemoryRegistry final : public Registry {
   std::int32_t DeleteKey(Hive hive, const std::string& path) override;
   std::int32_t QueryValue(Hive hive, const std::string& path, const std::string& name,
                           RegValue& value) override;
+  void BeginUpdate() override;
+  std::int32_t EndUpdate() override;
 
   std::size_t OpenKeyCount() const;  // handles not yet closed (tests check every key is closed)
 

@@ -7,10 +7,13 @@
 
 #include <set>
 #include <string>
+#include <string_view>
 
 #include "component/dtm/dtm_main.h"
 #include "component/dtm/library.h"
 #include "platform/com/class_registry.h"
+#include "platform/com/error.h"
+#include "platform/win/atomic_file.h"
 #include "tests/component/dtm/dtm_fixture.h"
 #include "tests/testing/temp_folder.h"
 
@@ -60,6 +63,44 @@ TEST_F(LibraryServer, RegisteringAgainWritesNoFile) {
   ASSERT_EQ(::stat(file.c_str(), &after), 0);
   EXPECT_EQ(after.st_ino, registered.st_ino);
   EXPECT_EQ(folder.Entries(), (std::set<std::string>{"registry.reg"}));
+}
+
+// Each save of the file is a new file flushed to disk and renamed over
+// the old one: a registration stores its entries in one.
+TEST_F(LibraryServer, RegistrationSavesTheFileOnce) {
+  TempFolder folder;
+  int saves = 0;
+  win::MemoryRegistry file_registry(
+      folder.Path() / "registry.reg",
+      [&saves](const std::filesystem::path& file, std::string_view contents) {
+        ++saves;
+        win::ReplaceFileAtomically(file, contents);
+      });
+  Library library(runtime::Services{loop_, messages_, file_registry, shell_, guids_, temp_files_,
+                                    InstallFolder()});
+  ASSERT_EQ(library.DllRegisterServer(), com::kSOk);
+  EXPECT_EQ(saves, 1);
+  win::RegValue value;
+  EXPECT_EQ(win::MemoryRegistry(folder.Path() / "registry.reg")
+                .QueryValue(win::kHkeyClassesRoot, "VD4625FDT.DTMMain\\CLSID", "", value),
+            win::kErrorSuccess);
+  ASSERT_EQ(library.DllRegisterServer(), com::kSOk);
+  EXPECT_EQ(saves, 1);
+  ASSERT_EQ(library.DllUnregisterServer(), com::kSOk);
+  EXPECT_EQ(saves, 2);
+}
+
+TEST_F(LibraryServer, RegistrationThatCannotBeSavedFails) {
+  TempFolder folder;
+  win::MemoryRegistry file_registry(
+      folder.Path() / "registry.reg", [](const std::filesystem::path& file, std::string_view) {
+        throw com::ComError(75, "cannot write " + file.string(), "test");
+      });
+  Library library(runtime::Services{loop_, messages_, file_registry, shell_, guids_, temp_files_,
+                                    InstallFolder()});
+  EXPECT_EQ(library.DllRegisterServer(), com::kEFail);
+  com::Guid clsid;
+  EXPECT_NE(com::ClsidFromProgId(file_registry, "VD4625FDT.DTMMain", clsid), com::kSOk);
 }
 
 TEST_F(LibraryServer, CreatesTheDtmByProgIdThroughTheClassTable) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/com/error.h"
+#include "platform/win/atomic_file.h"
 #include "platform/win/registry.h"
 #include "tests/platform/win/registry_reading.h"
 #include "tests/testing/temp_folder.h"
@@ -303,6 +304,116 @@ TEST_F(RegistryFileSave, FailedSaveUndoesTheWrite) {
   EXPECT_EQ(registry.DeleteKey(kHkeyLocalMachine, "Software"), kErrorRegistryIoFailed);
   EXPECT_EQ(AllValues(registry, kHkeyLocalMachine, "Software"),
             (std::vector<RegValue>{{"Old", kRegSz, {'1', 0}}}));
+}
+
+// Saves the file as the registry does and counts the saves; fails them
+// while `fail` is set.
+class RegistryFileUpdate : public RegistryFileSave {
+ protected:
+  MemoryRegistry::FileWriter CountingWriter() {
+    return [this](const std::filesystem::path& file, std::string_view contents) {
+      ++saves_;
+      if (fail_) throw com::ComError(75, "cannot write " + file.string(), "test");
+      ReplaceFileAtomically(file, contents);
+    };
+  }
+
+  int saves_ = 0;
+  bool fail_ = false;
+};
+
+TEST_F(RegistryFileUpdate, WritesOfAnUpdateAreSavedOnceAtItsEnd) {
+  const std::string old_text = ReadText(file_);
+  MemoryRegistry registry(file_, CountingWriter());
+  registry.BeginUpdate();
+  ASSERT_EQ(registry.SetValue(kHkeyLocalMachine, "Software", StringValue("New", "2")),
+            kErrorSuccess);
+  ASSERT_EQ(registry.SetValue(kHkeyClassesRoot, "Vd.Device\\CLSID", StringValue("", "{1}")),
+            kErrorSuccess);
+  ASSERT_EQ(registry.SetValue(kHkeyClassesRoot, "Vd.Other", StringValue("", "gone")),
+            kErrorSuccess);
+  ASSERT_EQ(registry.DeleteKey(kHkeyClassesRoot, "Vd.Other"), kErrorSuccess);
+  // Readers see the writes at once; the file waits.
+  EXPECT_EQ(AllValues(registry, kHkeyLocalMachine, "Software"),
+            (std::vector<RegValue>{{"Old", kRegSz, {'1', 0}}, {"New", kRegSz, {'2', 0}}}));
+  EXPECT_EQ(saves_, 0);
+  EXPECT_EQ(ReadText(file_), old_text);
+
+  EXPECT_EQ(registry.EndUpdate(), kErrorSuccess);
+  EXPECT_EQ(saves_, 1);
+  EXPECT_EQ(ReadText(file_),
+            "[HKEY_CLASSES_ROOT\\Vd.Device\\CLSID]\n"
+            "@=\"{1}\"\n"
+            "\n"
+            "[HKEY_LOCAL_MACHINE\\Software]\n"
+            "\"Old\"=\"1\"\n"
+            "\"New\"=\"2\"\n");
+
+  // After the update each change saves again by itself.
+  ASSERT_EQ(registry.SetValue(kHkeyLocalMachine, "Software", StringValue("New", "3")),
+            kErrorSuccess);
+  EXPECT_EQ(saves_, 2);
+}
+
+TEST_F(RegistryFileUpdate, UpdateThatChangesNothingSavesNothing) {
+  MemoryRegistry registry(file_, CountingWriter());
+  {
+    RegistryUpdate update(registry);
+    ASSERT_EQ(registry.SetValue(kHkeyLocalMachine, "SOFTWARE", StringValue("old", "1")),
+              kErrorSuccess);
+    EXPECT_EQ(registry.DeleteKey(kHkeyLocalMachine, "Software\\Missing"), kErrorFileNotFound);
+    EXPECT_EQ(update.End(), kErrorSuccess);
+  }
+  EXPECT_EQ(saves_, 0);
+}
+
+TEST_F(RegistryFileUpdate, NestedUpdatesSaveAtTheOutermostEnd) {
+  MemoryRegistry registry(file_, CountingWriter());
+  {
+    RegistryUpdate outer(registry);
+    {
+      RegistryUpdate inner(registry);
+      ASSERT_EQ(registry.SetValue(kHkeyLocalMachine, "Software", StringValue("A", "1")),
+                kErrorSuccess);
+    }  // left without End: ends all the same
+    EXPECT_EQ(saves_, 0);
+    ASSERT_EQ(registry.SetValue(kHkeyLocalMachine, "Software", StringValue("B", "2")),
+              kErrorSuccess);
+  }
+  EXPECT_EQ(saves_, 1);
+  MemoryRegistry reloaded(file_);
+  EXPECT_EQ(AllValues(reloaded, kHkeyLocalMachine, "Software"),
+            (std::vector<RegValue>{
+                {"Old", kRegSz, {'1', 0}}, {"A", kRegSz, {'1', 0}}, {"B", kRegSz, {'2', 0}}}));
+  // An end without a beginning is no update.
+  EXPECT_EQ(registry.EndUpdate(), kErrorSuccess);
+  EXPECT_EQ(saves_, 1);
+}
+
+TEST_F(RegistryFileUpdate, FailedSaveUndoesEveryWriteOfTheUpdate) {
+  MemoryRegistry registry(file_, CountingWriter());
+  fail_ = true;
+  registry.BeginUpdate();
+  ASSERT_EQ(registry.SetValue(kHkeyLocalMachine, "Software", StringValue("Old", "changed")),
+            kErrorSuccess);
+  ASSERT_EQ(registry.SetValue(kHkeyCurrentUser, "New", StringValue("A", "1")), kErrorSuccess);
+  EXPECT_EQ(registry.EndUpdate(), kErrorRegistryIoFailed);
+  EXPECT_EQ(saves_, 1);
+  EXPECT_EQ(AllValues(registry, kHkeyLocalMachine, "Software"),
+            (std::vector<RegValue>{{"Old", kRegSz, {'1', 0}}}));
+  EXPECT_FALSE(KeyExists(registry, kHkeyCurrentUser, "New"));
+
+  // The next update starts from the restored keys.
+  fail_ = false;
+  registry.BeginUpdate();
+  ASSERT_EQ(registry.SetValue(kHkeyCurrentUser, "New", StringValue("A", "1")), kErrorSuccess);
+  EXPECT_EQ(registry.EndUpdate(), kErrorSuccess);
+  EXPECT_EQ(ReadText(file_),
+            "[HKEY_CURRENT_USER\\New]\n"
+            "\"A\"=\"1\"\n"
+            "\n"
+            "[HKEY_LOCAL_MACHINE\\Software]\n"
+            "\"Old\"=\"1\"\n");
 }
 
 }  // namespace
