@@ -58,10 +58,30 @@ TEST_F(DeviceIdentityAtConnect, FactoryProfileIsTheSupportedDevice) {
 
 // The codes come from the device, and the answer decides the connection.
 struct ForeignCase {
+  const char* name;
   const char* identity;  // attributes of the profile's <Identity>
   std::int32_t answer;
   const char* question;
   bool connected;
+};
+
+const ForeignCase kForeignCases[] = {
+    {"OtherMakerDeclined", R"(manufacturerCode="17" deviceTypeCode="4")", kNo,
+     "The connected device has manufacturer code 17 and device type code 4; it is no 4625 "
+     "positioner. Continue anyway?",
+     false},
+    {"OtherMakerAccepted", R"(manufacturerCode="17" deviceTypeCode="4")", kYes,
+     "The connected device has manufacturer code 17 and device type code 4; it is no 4625 "
+     "positioner. Continue anyway?",
+     true},
+    {"OtherTypeDeclined", R"(deviceTypeCode="71")", kNo,
+     "The connected device has manufacturer code 165 and device type code 71; it is no 4625 "
+     "positioner. Continue anyway?",
+     false},
+    {"OtherMakerOnlyAccepted", R"(manufacturerCode="38")", kYes,
+     "The connected device has manufacturer code 38 and device type code 70; it is no 4625 "
+     "positioner. Continue anyway?",
+     true},
 };
 
 class ForeignDeviceAtConnect : public DeviceIdentityAtConnect,
@@ -82,25 +102,8 @@ TEST_P(ForeignDeviceAtConnect, RaisesTheDeviceTypeQuestion) {
   EXPECT_EQ(channel_->Connected(), c.connected);  // a declined device's line is freed
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Codes, ForeignDeviceAtConnect,
-    ::testing::Values(
-        ForeignCase{R"(manufacturerCode="17" deviceTypeCode="4")", kNo,
-                    "The connected device has manufacturer code 17 and device type code 4; it "
-                    "is no 4625 positioner. Continue anyway?",
-                    false},
-        ForeignCase{R"(manufacturerCode="17" deviceTypeCode="4")", kYes,
-                    "The connected device has manufacturer code 17 and device type code 4; it "
-                    "is no 4625 positioner. Continue anyway?",
-                    true},
-        ForeignCase{R"(deviceTypeCode="71")", kNo,
-                    "The connected device has manufacturer code 165 and device type code 71; "
-                    "it is no 4625 positioner. Continue anyway?",
-                    false},
-        ForeignCase{R"(manufacturerCode="38")", kYes,
-                    "The connected device has manufacturer code 38 and device type code 70; "
-                    "it is no 4625 positioner. Continue anyway?",
-                    true}));
+INSTANTIATE_TEST_SUITE_P(Table, ForeignDeviceAtConnect, ::testing::ValuesIn(kForeignCases),
+                         [](const auto& i) { return std::string(i.param.name); });
 
 // A device switched on again with another memory is asked for its codes
 // at the next connect.
