@@ -76,9 +76,12 @@ std::size_t Width(const std::string& text) {
 void AddRows(runtime::DTMContext& context, const std::shared_ptr<clsDataElement>& element,
              std::optional<runtime::ResultOutcome> outcome, std::int32_t language,
              Listing& listing) {
+  // A value that was to be read and did not arrive is not shown: what the
+  // element holds is not the device's.
+  const bool shown = listing.writing || !outcome || *outcome == runtime::ResultOutcome::kAccepted;
   auto add = [&](const clsDataElement& value) {
     listing.rows.push_back({value.Name, Clean(value.Prompt),
-                            Clean(DisplayValue(context, value, language)),
+                            shown ? Clean(DisplayValue(context, value, language)) : "",
                             Clean(value.UnitString(context)),
                             Clean(StatusText(value, outcome, language)), outcome});
   };
@@ -148,8 +151,9 @@ std::string StatusText(const clsDataElement& element,
 }
 
 Listing ListResults(runtime::DTMContext& context, const std::vector<runtime::ProcessResult>& results,
-                    std::int32_t language) {
+                    std::int32_t language, bool writing) {
   Listing listing;
+  listing.writing = writing;
   listing.transactions = results.size();
   for (const runtime::ProcessResult& result : results) {
     auto element = std::dynamic_pointer_cast<clsDataElement>(result.Element);

@@ -32,7 +32,9 @@ struct ListingRow {
 struct Listing {
   std::vector<ListingRow> rows;
   std::size_t transactions = 0;
-  bool writing = false;  // a download: values written, not read
+  // A download: values written, not read; a value shows also when the
+  // device did not take it.
+  bool writing = false;
 
   // Rows whose transaction ended so; `outcome` nullopt counts the rows
   // that were not transferred.
@@ -53,9 +55,9 @@ std::string StatusText(const clsDataElement& element,
                        std::optional<runtime::ResultOutcome> outcome, std::int32_t language);
 
 // One row per value of the transfer's results (a group's members each get
-// the group's outcome), in the order of the results.
+// the group's outcome), in the order of the results; `writing` for a download.
 Listing ListResults(runtime::DTMContext& context, const std::vector<runtime::ProcessResult>& results,
-                    std::int32_t language);
+                    std::int32_t language, bool writing);
 // One row per value of `targets` (elements or groups); each takes the
 // outcome of its own result or its group's, if there is one.
 Listing ListTargets(runtime::DTMContext& context, const std::vector<std::string>& targets,

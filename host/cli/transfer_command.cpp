@@ -71,8 +71,8 @@ int RunTransfer(Session& session, const TransferOptions& options, std::ostream& 
   }
   const bool ended_well =
       WaitForEnd(session, download ? "DownloadFinished" : "UploadFinished", options);
-  Listing listing = ListResults(context, context.CommMan().GetResults(id), session.Language());
-  listing.writing = download;
+  const Listing listing =
+      ListResults(context, context.CommMan().GetResults(id), session.Language(), download);
   session.Messages().Flush();
   if (session.DeviceTypeDeclined()) return ListingStatus(session, listing);
   WriteOutcome(session, listing, options.format, out);
