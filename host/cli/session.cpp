@@ -93,14 +93,26 @@ bool Session::UseDevice(const std::optional<std::filesystem::path>& profile,
 }
 
 bool Session::DeviceTypeDeclined() const {
-  if (!device_ || !dtm_) return false;
-  const device::Identity identity = device_->Memory().identity;
-  const std::string question = LanguageHelpers::GetLangText(
-      dtm_->Context(), "devicetype_not_supported", com::Variant(static_cast<std::int32_t>(identity.manufacturer_code)),
-      com::Variant(static_cast<std::int32_t>(identity.device_type_code)));
+  if (!dtm_) return false;
+  // The question's text with the codes the connection reported in place
+  // of %1 and %2: its fixed parts, in order.
+  const std::string question =
+      LanguageHelpers::GetLangText(dtm_->Context(), "devicetype_not_supported");
+  std::vector<std::string> parts;
+  for (std::size_t start = 0;;) {
+    const std::size_t mark = question.find('%', start);
+    parts.push_back(question.substr(start, mark - start));
+    if (mark == std::string::npos) break;
+    start = mark + 2;
+  }
+  auto asks = [&](const std::string& text) {
+    if (parts.size() != 3) return text == question;
+    return text.starts_with(parts[0]) && text.ends_with(parts[2]) &&
+           text.find(parts[1], parts[0].size()) != std::string::npos;
+  };
   constexpr std::int32_t kNo = 7;
   for (const ConsoleMessages::Box& box : messages_.Boxes()) {
-    if (box.text == question && box.answer == kNo) return true;
+    if (box.answer == kNo && asks(box.text)) return true;
   }
   return false;
 }

@@ -123,7 +123,8 @@ void WriteDocument(const std::string& document, bool pretty, std::ostream& out) 
       xmlFreeDoc(doc);
     }
   }
-  out << document << '\n';
+  out << document;
+  if (!document.ends_with('\n')) out << '\n';
 }
 
 int RunUpload(Session& session, const TransferOptions& options, std::ostream& out) {

@@ -77,6 +77,7 @@ enum class Fault {
   kFloatsSilent,   // the float table (command 128) is never answered
   kSilent,         // nothing is answered
   kBusy,           // every answer is busy; each takes a while on the line
+  kForeignCodes,   // the connection reports another manufacturer and device type
 };
 
 DeviceHook HookFor(Fault fault) {
@@ -96,6 +97,8 @@ DeviceHook HookFor(Fault fault) {
         // Busy retries run until a span of clock time has passed.
         c.SetTransactionLatency(std::chrono::milliseconds(200));
       };
+    case Fault::kForeignCodes:
+      return [](device::SimDevice&, frame::ChannelStandIn& c) { c.SetDeviceIdentity(38, 12); };
   }
   return {};
 }
@@ -232,6 +235,19 @@ const Case kCases[] = {
      {"the folder {folder}/none does not exist"},
      {},
      {{"VD4625_REGISTRY", "{folder}/none/registry.reg"}}},
+    {"a device of another type, declined",
+     {"read", "UC000/", "--answer", "no"},
+     Fault::kForeignCodes,
+     status::kDeclined,
+     {},
+     {"manufacturer code 38 and device type code 12; it is no 4625 positioner. Continue anyway? -> No",
+      "vd4625: the connected device is of another type; declined\n"}},
+    {"a device of another type, accepted",
+     {"read", "UC000/ManuId", "--answer", "yes", "--format", "tsv"},
+     Fault::kForeignCodes,
+     status::kOk,
+     {"UC000/ManuId\tManufacturer\t165 (VELDAR)\t\tok"},
+     {"manufacturer code 38 and device type code 12; it is no 4625 positioner. Continue anyway? -> Yes"}},
     {"document of an unknown function",
      {"document", "--function", "99"},
      Fault::kNone,
@@ -292,6 +308,79 @@ INSTANTIATE_TEST_SUITE_P(Vd4625, Commands, ::testing::ValuesIn(kCases),
                            }
                            return name;
                          });
+
+// The device's own profile names another type: the connection reports it.
+TEST_F(Vd4625, AForeignProfileAsksAndNoEndsTheSession) {
+  const CliRun declined = Run({"read", "UC000/", "--answer", "no", "--device-profile", "{foreign}"});
+  if (declined.err.find("Continue anyway?") == std::string::npos) {
+    GTEST_SKIP() << "the channel does not report the attached device's codes";
+  }
+  EXPECT_EQ(declined.status, status::kDeclined);
+  EXPECT_EQ(declined.out, "");
+  EXPECT_EQ(Occurrences(declined.err, "manufacturer code 38 and device type code 12"), 1u)
+      << declined.err;
+
+  const CliRun accepted = Run({"read", "UC000/", "--answer", "yes", "--device-profile", "{foreign}"});
+  EXPECT_EQ(accepted.status, status::kOk) << accepted.err;
+  EXPECT_NE(accepted.out.find("UC000/ManuId"), std::string::npos);
+}
+
+// A failed upload never replaces a good data set; --save-anyway does.
+TEST_F(Vd4625, SaveAfterAFailedUploadOnlyWhenAsked) {
+  const std::filesystem::path file = folder_.Path() / "mine.xml";
+  const std::string before = ReadText(shared_->Path() / "set.xml");
+  WriteText(file, before);
+
+  const CliRun refused = Run({"upload", "--save", file.string()}, HookFor(Fault::kFloatsSilent));
+  EXPECT_EQ(refused.status, status::kIncomplete);
+  EXPECT_EQ(ReadText(file), before);
+  EXPECT_NE(refused.err.find("the upload did not succeed; " + file.string() + " was not written"),
+            std::string::npos)
+      << refused.err;
+  EXPECT_EQ(refused.err.find("saved to"), std::string::npos);
+
+  const CliRun anyway =
+      Run({"upload", "--save", file.string(), "--save-anyway"}, HookFor(Fault::kFloatsSilent));
+  EXPECT_EQ(anyway.status, status::kIncomplete);
+  EXPECT_NE(ReadText(file), before);
+  EXPECT_NE(anyway.err.find("data set saved to " + file.string()), std::string::npos);
+
+  // And a whole upload writes a set the download takes.
+  const CliRun whole = Run({"upload", "--save", file.string()});
+  EXPECT_EQ(whole.status, status::kOk);
+  EXPECT_EQ(ReadText(file), before);
+}
+
+// Once the library is registered, a command leaves the registry file alone.
+TEST_F(Vd4625, ARegisteredLibraryDoesNotRewriteTheRegistry) {
+  ASSERT_EQ(Run({"info"}).status, status::kOk);
+  const std::filesystem::path registry = folder_.Path() / "registry.reg";
+  const std::string first = ReadText(registry);
+  ASSERT_NE(first, "");
+  std::filesystem::permissions(registry, std::filesystem::perms::owner_read);
+  const auto written = std::filesystem::last_write_time(registry);
+  for (const char* command : {"info", "functions"}) {
+    const CliRun run = Run({command});
+    EXPECT_EQ(run.status, status::kOk) << command << run.err;
+  }
+  EXPECT_EQ(std::filesystem::last_write_time(registry), written);
+  EXPECT_EQ(ReadText(registry), first);
+}
+
+// XML documents are indented on request.
+TEST_F(Vd4625, PrettyIndentsTheDocuments) {
+  for (const char* command : {"info", "functions", "document"}) {
+    const CliRun plain = Run({command});
+    const CliRun pretty = Run({command, "--pretty"});
+    ASSERT_EQ(plain.status, status::kOk) << command;
+    ASSERT_EQ(pretty.status, status::kOk) << command;
+    EXPECT_EQ(Lines(plain.out).size(), 2u) << command;  // declaration and the document
+    const std::vector<std::string> lines = Lines(pretty.out);
+    ASSERT_GT(lines.size(), 3u) << command;
+    EXPECT_EQ(lines[0], "<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
+    EXPECT_TRUE(lines[2].starts_with("  <")) << command << ": " << lines[2];
+  }
+}
 
 }  // namespace
 }  // namespace dtm::testing
