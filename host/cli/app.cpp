@@ -143,8 +143,8 @@ int RunVd4625(const std::vector<std::string>& args, Console& console) {
   CLI::App* params = app.add_subcommand("params", "every data element of the model");
   AddFormat(*params, options);
   CLI::App* read = app.add_subcommand("read", "read elements or groups from the device");
-  read->add_option("path", options.read.paths, "element or group paths (see 'vd4625 params')")
-      ->required();
+  // Required ones are checked after the parse: an unknown option is told first.
+  read->add_option("path", options.read.paths, "element or group paths (see 'vd4625 params')");
   AddDevice(*read, options);
   AddFormat(*read, options);
   CLI::App* upload = app.add_subcommand("upload", "upload all parameters from the device and list them");
@@ -155,7 +155,7 @@ int RunVd4625(const std::vector<std::string>& args, Console& console) {
   upload->add_flag("--save-anyway", options.transfer.save_anyway,
                    "with --save: write the file also after an incomplete upload");
   CLI::App* download = app.add_subcommand("download", "download a saved data set to the device");
-  download->add_option("--load", options.load, "the data set file")->required();
+  download->add_option("--load", options.load, "the data set file (required)");
   AddDevice(*download, options);
   AddFormat(*download, options);
   CLI::App* functions = app.add_subcommand("functions", "the DTM's function list document");
@@ -206,6 +206,8 @@ int RunVd4625(const std::vector<std::string>& args, Console& console) {
   for (const CLI::App* level : {static_cast<const CLI::App*>(&app), &usage_of()}) {
     if (auto leftover = Leftover(*level)) return usage_error(*leftover);
   }
+  if (read->parsed() && options.read.paths.empty()) return usage_error("path is required");
+  if (download->parsed() && !options.load) return usage_error("--load is required");
 
   try {
     return Run(usage_of().get_name(), options, console);

@@ -260,7 +260,7 @@ const Case kCases[] = {
      {"Usage: vd4625 upload [OPTIONS]", "  3  some values were refused, not answered or left busy by the device"},
      {}, {"Subcommands:"}},
     {"help anywhere on the line", {"read", "UC000/", "--trace", "--help"}, Fault::kNone,
-     status::kOk, {"Usage: vd4625 read [OPTIONS] path..."}, {}},
+     status::kOk, {"Usage: vd4625 read [OPTIONS] [path...]"}, {}},
     {"an unknown option", {"upload", "--x"}, Fault::kNone, status::kUsage, {},
      {"vd4625 upload: unknown option --x\nUsage: vd4625 upload [OPTIONS]\n"}, {"download"}},
     {"an option of another command", {"info", "--save", "x.xml"}, Fault::kNone, status::kUsage,
@@ -271,7 +271,9 @@ const Case kCases[] = {
      status::kUsage, {}, {"vd4625 params: --lang"}},
     {"no command", {}, Fault::kNone, status::kUsage, {}, {"Usage: vd4625 [OPTIONS] SUBCOMMAND"}},
     {"download without its data set", {"download"}, Fault::kNone, status::kUsage, {},
-     {"vd4625 download: --load is required"}},
+     {"vd4625 download: --load is required\n"}},
+    {"read without a path", {"read", "--trace"}, Fault::kNone, status::kUsage, {},
+     {"vd4625 read: path is required\nUsage: vd4625 read [OPTIONS] [path...]\n"}},
 };
 
 void PrintTo(const Case& c, std::ostream* out) { *out << c.name; }
