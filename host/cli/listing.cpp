@@ -32,6 +32,9 @@ struct Words {
   const char* transactions;
   const char* values_read;
   const char* values_written;
+  const char* transaction;  // the singular forms
+  const char* value_read;
+  const char* value_written;
 };
 
 const Words& WordsOf(std::int32_t language) {
@@ -39,12 +42,14 @@ const Words& WordsOf(std::int32_t language) {
                                  "unit",     "status",       "ok",
                                  "refused",  "busy",         "not answered",
                                  "not transferred", "transactions", "values read",
-                                 "values written"};
+                                 "values written", "transaction", "value read",
+                                 "value written"};
   static const Words kGerman = {"Pfad",      "Bezeichnung",     "Wert",
                                 "Einheit",   "Status",          "ok",
                                 "abgelehnt", "besetzt",         "keine Antwort",
                                 "nicht übertragen", "Transaktionen", "Werte gelesen",
-                                "Werte geschrieben"};
+                                "Werte geschrieben", "Transaktion", "Wert gelesen",
+                                "Wert geschrieben"};
   return German(language) ? kGerman : kEnglish;
 }
 
@@ -187,12 +192,15 @@ Listing ListTargets(runtime::DTMContext& context, const std::vector<std::string>
 std::string SummaryLine(const Listing& listing, std::int32_t language) {
   const Words& words = WordsOf(language);
   using Outcome = runtime::ResultOutcome;
-  std::string line = std::to_string(listing.transactions) + " " + words.transactions + ", " +
-                     std::to_string(listing.Count(Outcome::kAccepted)) + " " +
-                     (listing.writing ? words.values_written : words.values_read) + ", " +
-                     std::to_string(listing.Count(Outcome::kRefused)) + " " + words.refused +
-                     ", " + std::to_string(listing.Count(Outcome::kNotAnswered)) + " " +
-                     words.not_answered;
+  const std::size_t taken = listing.Count(Outcome::kAccepted);
+  const char* values = listing.writing ? (taken == 1 ? words.value_written : words.values_written)
+                                       : (taken == 1 ? words.value_read : words.values_read);
+  std::string line =
+      std::to_string(listing.transactions) + " " +
+      (listing.transactions == 1 ? words.transaction : words.transactions) + ", " +
+      std::to_string(taken) + " " + values + ", " +
+      std::to_string(listing.Count(Outcome::kRefused)) + " " + words.refused + ", " +
+      std::to_string(listing.Count(Outcome::kNotAnswered)) + " " + words.not_answered;
   if (const std::size_t busy = listing.Count(Outcome::kBusy); busy != 0) {
     line += ", " + std::to_string(busy) + " " + words.busy;
   }

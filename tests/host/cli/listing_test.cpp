@@ -119,7 +119,7 @@ TEST_F(ListingTest, TsvIsOnlyHeaderAndRowsTheTableEndsWithTheSummary) {
             "path  label  value  unit  status\n"
             "A/x   Länge  1.5    mm    ok\n"
             "A/yy  B                   refused\n"
-            "1 transactions, 1 values read, 1 refused, 0 not answered\n");
+            "1 transaction, 1 value read, 1 refused, 0 not answered\n");
 }
 
 }  // namespace
