@@ -94,8 +94,11 @@ int RunTransfer(Session& session, const TransferOptions& options, std::ostream& 
   return status;
 }
 
-// The function ids the function list document offers.
+// A function the function list document offers, or the documentation
+// without elements (501), which the component answers but lists nowhere.
 bool OffersFunction(const std::string& functions, std::int32_t id) {
+  constexpr std::int32_t kBareDocumentation = 501;
+  if (id == kBareDocumentation) return true;
   static const std::regex kId("functionId=\"(-?[0-9]+)\"");
   for (auto it = std::sregex_iterator(functions.begin(), functions.end(), kId);
        it != std::sregex_iterator(); ++it) {
