@@ -304,6 +304,12 @@ TEST_P(Commands, ExitStatusOutputAndErrors) {
   if (c.out_lines.empty()) {
     EXPECT_EQ(run.out, "");
   }
+  // Standard output carries the result alone.
+  for (const std::string& line : lines) {
+    for (const char* foreign : {"HART ", "[box", "[frame]", "[error]", "[report]", "vd4625"}) {
+      EXPECT_FALSE(line.starts_with(foreign)) << "on stdout: " << line;
+    }
+  }
   for (const std::string& part : c.err_parts) {
     EXPECT_EQ(Occurrences(run.err, Expand(part)), 1u)
         << "stderr should hold once: " << part << "\n--- stderr:\n" << run.err;
