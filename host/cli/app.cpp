@@ -201,6 +201,11 @@ int RunVd4625(const std::vector<std::string>& args, Console& console) {
     console.out << app.help("", CLI::AppFormatMode::All);
     return exit_status::kOk;
   } catch (const CLI::ParseError& error) {
+    if (app.get_subcommands().empty()) {
+      for (const std::string& arg : app.remaining()) {
+        if (!arg.starts_with("-")) return usage_error("unknown command '" + arg + "'");
+      }
+    }
     return usage_error(error.what());
   }
   for (const CLI::App* level : {static_cast<const CLI::App*>(&app), &usage_of()}) {

@@ -282,6 +282,8 @@ const Case kCases[] = {
     {"a language the component has no texts for", {"params", "--lang", "fr"}, Fault::kNone,
      status::kUsage, {}, {"vd4625 params: --lang"}},
     {"no command", {}, Fault::kNone, status::kUsage, {}, {"Usage: vd4625 [OPTIONS] SUBCOMMAND"}},
+    {"an unknown command", {"--lang", "de", "bogus"}, Fault::kNone, status::kUsage, {},
+     {"vd4625: unknown command 'bogus'\nUsage: vd4625 [OPTIONS] SUBCOMMAND\n"}},
     {"download without its data set", {"download"}, Fault::kNone, status::kUsage, {},
      {"vd4625 download: --load is required\n"}},
     {"read without a path", {"read", "--trace"}, Fault::kNone, status::kUsage, {},
