@@ -1,8 +1,5 @@
 #include "host/cli/transfer_command.h"
 
-#include <libxml/parser.h>
-#include <libxml/tree.h>
-
 #include <cstdio>
 #include <memory>
 #include <regex>
@@ -15,6 +12,7 @@
 #include "platform/com/error.h"
 #include "platform/com/property_bag.h"
 #include "platform/runtime/documents.h"
+#include "platform/xml/dom.h"
 
 namespace dtm::host {
 namespace {
@@ -110,24 +108,10 @@ bool OffersFunction(const std::string& functions, std::int32_t id) {
 }  // namespace
 
 void WriteDocument(const std::string& document, bool pretty, std::ostream& out) {
-  if (pretty) {
-    xmlDocPtr doc = xmlReadMemory(document.data(), static_cast<int>(document.size()), nullptr,
-                                  nullptr, XML_PARSE_NOBLANKS | XML_PARSE_NONET);
-    if (doc) {
-      xmlChar* text = nullptr;
-      int size = 0;
-      xmlDocDumpFormatMemoryEnc(doc, &text, &size, "UTF-8", 1);
-      if (text) {
-        out.write(reinterpret_cast<const char*>(text), size);
-        xmlFree(text);
-        xmlFreeDoc(doc);
-        return;
-      }
-      xmlFreeDoc(doc);
-    }
-  }
-  out << document;
-  if (!document.ends_with('\n')) out << '\n';
+  xml::Document parsed;
+  const std::string text = pretty && parsed.LoadXml(document) ? parsed.IndentedXml() : document;
+  out << text;
+  if (!text.ends_with('\n')) out << '\n';
 }
 
 int RunUpload(Session& session, const TransferOptions& options, std::ostream& out) {
