@@ -373,7 +373,8 @@ TEST_F(Vd4625, SaveAfterAFailedUploadOnlyWhenAsked) {
   EXPECT_EQ(ReadText(file), before);
 }
 
-// Once the library is registered, a command leaves the registry file alone.
+// Once the library is registered, a command leaves the registry file alone,
+// so it runs also when the user may only read the file.
 TEST_F(Vd4625, ARegisteredLibraryDoesNotRewriteTheRegistry) {
   ASSERT_EQ(Run({"info"}).status, status::kOk);
   const std::filesystem::path registry = folder_.Path() / "registry.reg";
