@@ -1,10 +1,10 @@
 #include "host/cli/read_command.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <memory>
 
 #include "component/datamodel/data_element.h"
+#include "host/cli/exit_status.h"
 #include "host/cli/session.h"
 #include "platform/com/error.h"
 #include "platform/runtime/param_process.h"
@@ -39,25 +39,6 @@ class FinishSink final : public IPrivateProcess {
   bool finished = false;
 };
 
-std::string ValueText(const com::Variant& value) {
-  if (value.IsEmpty()) return "Empty";
-  if (value.IsByteArray()) return HexBytes(value.Bytes());
-  try {
-    return value.ToString();
-  } catch (const com::ComError&) {
-    return "?";
-  }
-}
-
-std::string ResultText(const clsDataElement& element, bool failed) {
-  if (failed) return "no answer";
-  const std::int32_t result_class = element.StatusFlags() & flags::kResponseClassMask;
-  if (result_class == 0) return "ok";
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%06X", static_cast<unsigned>(result_class));
-  return element.CmdErr.empty() ? std::string(text) : std::string(text) + " " + element.CmdErr;
-}
-
 }  // namespace
 
 std::string TraceLine(const runtime::HartRequest& request) {
@@ -70,25 +51,44 @@ std::string TraceLine(const runtime::HartResponse& response) {
          " ds=" + Hex2(response.device_status) + " data=" + HexBytes(response.data);
 }
 
+int ListingStatus(Session& session, const Listing& listing) {
+  session.Messages().Flush();
+  std::ostream& err = session.Err();
+  for (const std::string& question : session.Messages().CutShort()) {
+    err << "vd4625: the question \"" << question << "\" came back more than "
+        << ConsoleMessages::kRepeatLimit << " times in a row and was answered No from then on\n";
+  }
+  if (session.DeviceTypeDeclined()) {
+    err << "vd4625: the connected device is of another type; declined\n";
+    return exit_status::kDeclined;
+  }
+  return listing.AllAccepted() ? exit_status::kOk : exit_status::kIncomplete;
+}
+
+void WriteOutcome(Session& session, const Listing& listing, ListFormat format, std::ostream& out) {
+  WriteListing(listing, format, session.Language(), out);
+  if (format == ListFormat::kTsv) session.Err() << SummaryLine(listing, session.Language()) << '\n';
+}
+
 int RunRead(Session& session, const ReadOptions& options, std::ostream& out) {
   runtime::DTMContext& context = session.Context();
   std::vector<std::shared_ptr<clsDataElement>> targets;
   for (const std::string& path : options.paths) {
     auto element = std::dynamic_pointer_cast<clsDataElement>(context.Parameters().Find(path));
     if (!element) {
-      std::fprintf(stderr, "vd4625: no element '%s' (see 'vd4625 params')\n", path.c_str());
-      return 2;
+      session.Err() << "vd4625 read: no element '" << path << "' (see 'vd4625 params')\n";
+      return exit_status::kUsage;
     }
     targets.push_back(element);
   }
 
   device::TransactionObserver trace;
   if (options.trace) {
-    trace = [&out](const runtime::HartRequest& request, const runtime::HartResponse& response) {
-      out << TraceLine(request) << '\n' << TraceLine(response) << '\n';
+    trace = [&session](const runtime::HartRequest& request, const runtime::HartResponse& response) {
+      session.Err() << TraceLine(request) << '\n' << TraceLine(response) << '\n';
     };
   }
-  if (!session.UseDevice(options.device_profile, trace)) return 1;
+  if (!session.UseDevice(options.device_profile, trace)) return exit_status::kError;
 
   auto process = std::make_shared<runtime::ParamProcess>();
   process->Init(context);
@@ -101,53 +101,19 @@ int RunRead(Session& session, const ReadOptions& options, std::ostream& out) {
   auto sink = std::make_shared<FinishSink>();
   process->Start(sink, 0, false, error);
   if (error != 0) {
-    std::fprintf(stderr, "vd4625: the read could not start (%d)\n", error);
-    return 1;
+    session.Err() << "vd4625: the read could not start (" << error << ")\n";
+    return exit_status::kError;
   }
   session.Loop().RunUntil([&] { return sink->finished; });
 
-  std::vector<std::string> failed;
-  for (const runtime::ProcessResult& result : context.CommMan().GetResults(process->ProcessID())) {
-    if (result.Status != 0 && result.Element) {
-      failed.push_back(result.Element->IPrivateDataElement_Name());
-    }
-  }
-  auto is_failed = [&](const std::string& name) {
-    return std::find(failed.begin(), failed.end(), name) != failed.end();
-  };
-
-  // An enumeration shows its text beside the number.
-  auto value_of = [](const clsDataElement& element) {
-    std::string text = ValueText(element.TransientValue);
-    if (!element.ValueList.empty() && !element.bBitEncoding && element.TransientValue.IsNumeric() &&
-        !element.TransientValue.IsEmpty()) {
-      try {
-        const std::string name = element.GetStrValueFromIdxList(element.TransientValue.ToLong());
-        if (!name.empty()) text += " (" + name + ")";
-      } catch (const com::ComError&) {
-      }
-    }
-    return text;
-  };
-  auto print = [&](const clsDataElement& element, bool failed_group) {
-    out << element.Name << "\t" << element.Prompt << "\t" << value_of(element)
-        << "\t" << element.UnitString(context) << "\t" << ResultText(element, failed_group)
-        << '\n';
-  };
-  for (const auto& target : targets) {
-    const bool failed_target = is_failed(target->Name);
-    if (!target->Name.empty() && target->Name.back() == '/') {
-      for (const DataElementPtr& member : context.Parameters().GetGroupMembers(target->Name)) {
-        if (auto typed = std::dynamic_pointer_cast<clsDataElement>(member)) {
-          print(*typed, failed_target);
-        }
-      }
-    } else {
-      print(*target, failed_target);
-    }
-  }
+  const Listing listing = ListTargets(context, options.paths,
+                                      context.CommMan().GetResults(process->ProcessID()),
+                                      session.Language());
   process->Release();
-  return failed.empty() ? 0 : 1;
+  session.Messages().Flush();
+  if (session.DeviceTypeDeclined()) return ListingStatus(session, listing);
+  WriteOutcome(session, listing, options.format, out);
+  return ListingStatus(session, listing);
 }
 
 }  // namespace dtm::host

@@ -1,54 +1,45 @@
 #include "host/cli/session.h"
 
-#include <cstdio>
 #include <cstdlib>
 
+#include "component/common/language_helpers.h"
 #include "component/dtm/identity.h"
+#include "host/device/profile.h"
+#include "host/frame/registry_location.h"
 #include "platform/com/class_registry.h"
 #include "platform/com/error.h"
-#include "host/device/profile.h"
 #include "platform/runtime/documents.h"
 
 namespace dtm::host {
 
 std::filesystem::path InstallFolder() {
-  if (const char* dir = std::getenv("VD4625_INSTALL"); dir && *dir) return dir;
-  return VD4625_DEFAULT_INSTALL_DIR;
-}
-
-std::filesystem::path RegistryFile() {
-  if (const char* file = std::getenv("VD4625_REGISTRY"); file && *file) return file;
-  std::filesystem::path base;
-  if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && *config) {
-    base = config;
-  } else if (const char* home = std::getenv("HOME"); home && *home) {
-    base = std::filesystem::path(home) / ".config";
-  } else {
-    base = std::filesystem::temp_directory_path();
+  std::filesystem::path folder = VD4625_DEFAULT_INSTALL_DIR;
+  if (const char* dir = std::getenv("VD4625_INSTALL"); dir && *dir) folder = dir;
+  std::error_code error;
+  if (!std::filesystem::is_directory(folder / "XMLData", error)) {
+    throw com::ComError(76,
+                        "the installation folder " + folder.string() +
+                            " has no XMLData/ folder (check VD4625_INSTALL)",
+                        "vd4625");
   }
-  return base / "vd4625" / "registry.reg";
+  return folder;
 }
 
-namespace {
-
-// The registry file's folder is made on first use.
-std::filesystem::path WithFolder(std::filesystem::path file) {
-  std::filesystem::create_directories(file.parent_path());
-  return file;
-}
-
-}  // namespace
-
-Session::Session(std::int32_t language, ConsoleMessages::Answers answers)
-    : language_(language),
-      messages_(stderr, answers),
-      registry_(WithFolder(RegistryFile())),
-      services_{loop_, messages_, registry_, shell_, guids_, temp_files_, InstallFolder()},
+Session::Session(const SessionSetup& setup)
+    : language_(setup.language),
+      err_(*setup.err),
+      loop_(*setup.clock),
+      messages_(*setup.err, setup.answers),
+      install_(InstallFolder()),
+      registry_(frame::UsableRegistryFile(frame::RegistryPlaceFromEnvironment())),
+      services_{loop_, messages_, registry_, shell_, guids_, temp_files_, install_},
       library_(services_),
       container_(std::make_shared<frame::FrameContainerStandIn>()),
-      channel_(std::make_shared<frame::ChannelStandIn>(loop_)) {}
+      channel_(std::make_shared<frame::ChannelStandIn>(loop_)),
+      on_device_(setup.on_device) {}
 
 Session::~Session() {
+  messages_.Flush();
   dtm_.reset();
   channel_->SetTransactionHandler({});
   com::ClassRegistry::Instance().RemoveServer(kLibraryName);
@@ -56,7 +47,7 @@ Session::~Session() {
 
 bool Session::Start(com::MemoryPropertyBag* stored) {
   if (library_.DllRegisterServer() != com::kSOk) {
-    std::fprintf(stderr, "vd4625: the component could not register itself\n");
+    err_ << "vd4625: the component could not register itself\n";
     return false;
   }
   com::ClassRegistry& classes = com::ClassRegistry::Instance();
@@ -73,16 +64,16 @@ bool Session::Start(com::MemoryPropertyBag* stored) {
     device_type.SetIdValue(2, std::to_string(kSupportedDeviceTypeCode));
     device_type.SetIdValue(3, std::to_string(kSupportedDeviceRevision));
     if (!dtm_->IDtm_InitNew(device_type.BuildXML())) {
-      std::fprintf(stderr, "vd4625: IDtm_InitNew refused the device type\n");
+      err_ << "vd4625: IDtm_InitNew refused the device type\n";
       return false;
     }
   }
   if (!dtm_->IDtm_Environment("VD4625", container_)) {
-    std::fprintf(stderr, "vd4625: IDtm_Environment refused\n");
+    err_ << "vd4625: IDtm_Environment refused\n";
     return false;
   }
   if (!dtm_->IDtm_SetLanguage(language_)) {
-    std::fprintf(stderr, "vd4625: language %d was not taken\n", language_);
+    err_ << "vd4625: language " << language_ << " was not taken\n";
   }
   loop_.RunUntilIdle();
   return true;
@@ -90,15 +81,40 @@ bool Session::Start(com::MemoryPropertyBag* stored) {
 
 bool Session::UseDevice(const std::optional<std::filesystem::path>& profile,
                         device::TransactionObserver observer) {
-  const std::filesystem::path file =
-      profile.value_or(InstallFolder() / "profiles" / "default.xml");
-  device_ = std::make_unique<device::SimDevice>(clock_, device::LoadProfile(file));
+  const std::filesystem::path file = profile.value_or(install_ / "profiles" / "default.xml");
+  device_ = std::make_unique<device::SimDevice>(loop_.GetClock(), device::LoadProfile(file));
   device::AttachDevice(*channel_, *device_, std::move(observer));
+  if (on_device_) on_device_(*device_, *channel_);
   if (!dtm_->IDtm_SetCommunication(channel_)) {
-    std::fprintf(stderr, "vd4625: the DTM refused the communication\n");
+    err_ << "vd4625: the DTM refused the communication\n";
     return false;
   }
   return true;
+}
+
+bool Session::DeviceTypeDeclined() const {
+  if (!dtm_) return false;
+  // The question's text with the codes the connection reported in place
+  // of %1 and %2: its fixed parts, in order.
+  const std::string question =
+      LanguageHelpers::GetLangText(dtm_->Context(), "devicetype_not_supported");
+  std::vector<std::string> parts;
+  for (std::size_t start = 0;;) {
+    const std::size_t mark = question.find('%', start);
+    parts.push_back(question.substr(start, mark - start));
+    if (mark == std::string::npos) break;
+    start = mark + 2;
+  }
+  auto asks = [&](const std::string& text) {
+    if (parts.size() != 3) return text == question;
+    return text.starts_with(parts[0]) && text.ends_with(parts[2]) &&
+           text.find(parts[1], parts[0].size()) != std::string::npos;
+  };
+  constexpr std::int32_t kNo = 7;
+  for (const ConsoleMessages::Box& box : messages_.Boxes()) {
+    if (box.answer == kNo && asks(box.text)) return true;
+  }
+  return false;
 }
 
 bool Session::Release() {
@@ -109,12 +125,11 @@ bool Session::Release() {
   const bool in_order =
       released && dtm_->IDtm_ReleaseCommunication() && dtm_->IDtm_PrepareToRelease();
   loop_.RunUntilIdle();
+  messages_.Flush();
   // What the DTM told its frame, in order.
-  for (const std::string& line : container_->LogLines()) {
-    std::fprintf(stderr, "[frame] %s\n", line.c_str());
-  }
+  for (const std::string& line : container_->LogLines()) err_ << "[frame] " << line << '\n';
   if (!in_order) {
-    std::fprintf(stderr, "vd4625: the DTM did not release in order\n");
+    err_ << "vd4625: the DTM did not release in order\n";
     return false;
   }
   return true;

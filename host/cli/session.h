@@ -5,8 +5,10 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
+#include <ostream>
 #include <string>
 
 #include "component/dtm/dtm_main.h"
@@ -14,29 +16,40 @@
 #include "host/cli/console_messages.h"
 #include "host/device/attach.h"
 #include "host/device/sim_device.h"
-#include "platform/com/property_bag.h"
 #include "host/frame/channel.h"
 #include "host/frame/frame_container.h"
+#include "platform/com/property_bag.h"
 #include "platform/loop/event_loop.h"
 #include "platform/win/registry.h"
 #include "platform/win/shell.h"
 
 namespace dtm::host {
 
+// The installation folder (VD4625_INSTALL, else the built-in one). Raises
+// ComError 76 when it holds no XMLData/ folder, naming both.
 std::filesystem::path InstallFolder();
-std::filesystem::path RegistryFile();
+
+// A session's ties to the world: where its messages go, its clock, and a
+// hook that sees the device and the channel once they are put together
+// (tests inject faults there).
+struct SessionSetup {
+  std::int32_t language = 9;
+  ConsoleMessages::Answers answers = ConsoleMessages::Answers::kDefault;
+  std::ostream* err = nullptr;  // message boxes, notices, trace; required
+  loop::Clock* clock = nullptr;  // required
+  std::function<void(device::SimDevice&, frame::ChannelStandIn&)> on_device;
+};
 
 class Session {
  public:
-  explicit Session(std::int32_t language, ConsoleMessages::Answers answers = {});
+  explicit Session(const SessionSetup& setup);
   ~Session();
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;
 
   // Creates the DTM through the class table, sets up a new instance of the
   // supported device type (or loads `stored`, a saved data set), then
-  // Environment and SetLanguage. False (reported on stderr) when the DTM
-  // refuses a step.
+  // Environment and SetLanguage. False (reported) when the DTM refuses a step.
   bool Start(com::MemoryPropertyBag* stored = nullptr);
 
   // Puts the simulated device (the installed default profile unless one
@@ -48,6 +61,13 @@ class Session {
   // The frame's release sequence; false when the DTM refuses a step.
   bool Release();
 
+  // True when the user answered No to the question whether to go on with
+  // a device of another type.
+  bool DeviceTypeDeclined() const;
+
+  std::int32_t Language() const { return language_; }
+  std::ostream& Err() { return err_; }
+  ConsoleMessages& Messages() { return messages_; }
   DTMMain& Dtm() { return *dtm_; }
   runtime::DTMContext& Context() { return dtm_->Context(); }
   loop::EventLoop& Loop() { return loop_; }
@@ -57,9 +77,10 @@ class Session {
 
  private:
   std::int32_t language_;
-  loop::SystemClock clock_;
-  loop::EventLoop loop_{clock_};
-  ConsoleMessages messages_{stderr};
+  std::ostream& err_;
+  loop::EventLoop loop_;
+  ConsoleMessages messages_;
+  std::filesystem::path install_;
   win::MemoryRegistry registry_;
   win::DesktopShell shell_;
   win::RandomGuidSource guids_;
@@ -70,6 +91,7 @@ class Session {
   std::shared_ptr<frame::FrameContainerStandIn> container_;
   std::shared_ptr<frame::ChannelStandIn> channel_;
   std::unique_ptr<device::SimDevice> device_;
+  std::function<void(device::SimDevice&, frame::ChannelStandIn&)> on_device_;
 };
 
 }  // namespace dtm::host

@@ -1,50 +1,31 @@
 #include "host/cli/transfer_command.h"
 
 #include <cstdio>
-#include <iostream>
 #include <memory>
+#include <regex>
 
 #include "component/datamodel/data_element.h"
+#include "host/cli/exit_status.h"
 #include "host/cli/read_command.h"
 #include "host/cli/session.h"
 #include "host/frame/file_storage.h"
 #include "platform/com/error.h"
 #include "platform/com/property_bag.h"
 #include "platform/runtime/documents.h"
+#include "platform/xml/dom.h"
 
 namespace dtm::host {
 namespace {
 
-std::string ValueText(const com::Variant& value) {
-  if (value.IsEmpty()) return "";
-  try {
-    return value.ToString();
-  } catch (const com::ComError&) {
-    return "?";
-  }
-}
-
-std::string StatusText(const clsDataElement& element) {
-  const std::int32_t flags = element.StatusFlags();
-  if ((flags & flags::kCommErrorMask) != 0) return "no answer";
-  const std::int32_t result_class = flags & flags::kResponseClassMask;
-  if (result_class == 0) return element.Validity() ? "ok" : "ok (not used)";
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%06X", static_cast<unsigned>(result_class));
-  return element.CmdErr.empty() ? std::string(text) : std::string(text) + " " + element.CmdErr;
-}
-
 // The trace and the progress of a transfer, both fed by the device's side.
-device::TransactionObserver Observer(const TransferOptions& options, std::ostream& out,
+device::TransactionObserver Observer(Session& session, const TransferOptions& options,
                                      std::size_t total, std::shared_ptr<std::size_t> done) {
-  return [&options, &out, total, done](const runtime::HartRequest& request,
-                                       const runtime::HartResponse& response) {
+  return [&session, &options, total, done](const runtime::HartRequest& request,
+                                           const runtime::HartResponse& response) {
     ++*done;
-    if (options.trace) out << TraceLine(request) << '\n' << TraceLine(response) << '\n';
-    if (options.progress) {
-      std::fprintf(stderr, "\r%zu/%zu transactions", *done, total);
-      std::fflush(stderr);
-    }
+    std::ostream& err = session.Err();
+    if (options.trace) err << TraceLine(request) << '\n' << TraceLine(response) << '\n';
+    if (options.progress) err << '\r' << *done << '/' << total << " transactions" << std::flush;
   };
 }
 
@@ -57,11 +38,11 @@ bool WaitForEnd(Session& session, const std::string& notice, const TransferOptio
     return false;
   };
   session.Loop().RunUntil(ended);
-  if (options.progress) std::fprintf(stderr, "\n");
+  if (options.progress) session.Err() << '\n';
   for (const auto& entry : session.Container().Log()) {
     if (entry.name == notice) return entry.arguments.size() > 1 && entry.arguments[1] == "true";
   }
-  std::fprintf(stderr, "vd4625: the transfer never ended\n");
+  session.Err() << "vd4625: the transfer never ended\n";
   return false;
 }
 
@@ -74,34 +55,63 @@ int RunTransfer(Session& session, const TransferOptions& options, std::ostream& 
                       : element->IPrivateDataElement_IsUploadParam(com::Variant());
   }
   auto done = std::make_shared<std::size_t>(0);
-  if (!session.UseDevice(options.device_profile, Observer(options, out, total, done))) return 1;
+  if (!session.UseDevice(options.device_profile, Observer(session, options, total, done))) {
+    return exit_status::kError;
+  }
 
   const std::string id = download ? "download-1" : "upload-1";
   const bool started = download ? session.Dtm().IDtmOnlineParameter_DownloadRequest(id, "")
                                 : session.Dtm().IDtmOnlineParameter_UploadRequest(id, "");
-  if (!started) return 1;
-  const bool ok = WaitForEnd(session, download ? "DownloadFinished" : "UploadFinished", options);
-  WriteDataSet(session, out);
+  if (!started) {
+    session.Messages().Flush();
+    session.Err() << "vd4625: the " << (download ? "download" : "upload") << " did not start\n";
+    return exit_status::kError;
+  }
+  const bool ended_well =
+      WaitForEnd(session, download ? "DownloadFinished" : "UploadFinished", options);
+  const Listing listing =
+      ListResults(context, context.CommMan().GetResults(id), session.Language(), download);
+  session.Messages().Flush();
+  if (session.DeviceTypeDeclined()) return ListingStatus(session, listing);
+  WriteOutcome(session, listing, options.format, out);
+  int status = ListingStatus(session, listing);
+  if (status == exit_status::kOk && !ended_well) status = exit_status::kIncomplete;
 
   if (options.save) {
-    com::MemoryPropertyBag bag;
-    session.Dtm().Class_WriteProperties(bag);
-    frame::FileStorage(*options.save).Save(bag);
-    std::fprintf(stderr, "vd4625: data set saved to %s\n", options.save->c_str());
+    // Values that never arrived are factory values: they must not replace a good set.
+    if (status != exit_status::kOk && !options.save_anyway) {
+      session.Err() << "vd4625: the upload did not succeed; " << options.save->string()
+                    << " was not written (--save-anyway writes it all the same)\n";
+    } else {
+      com::MemoryPropertyBag bag;
+      session.Dtm().Class_WriteProperties(bag);
+      frame::FileStorage(*options.save).Save(bag);
+      session.Err() << "vd4625: data set saved to " << options.save->string() << '\n';
+    }
   }
-  return ok ? 0 : 1;
+  return status;
+}
+
+// A function the function list document offers, or the documentation
+// without elements (501), which the component answers but lists nowhere.
+bool OffersFunction(const std::string& functions, std::int32_t id) {
+  constexpr std::int32_t kBareDocumentation = 501;
+  if (id == kBareDocumentation) return true;
+  static const std::regex kId("functionId=\"(-?[0-9]+)\"");
+  for (auto it = std::sregex_iterator(functions.begin(), functions.end(), kId);
+       it != std::sregex_iterator(); ++it) {
+    if ((*it)[1] == std::to_string(id)) return true;
+  }
+  return false;
 }
 
 }  // namespace
 
-void WriteDataSet(Session& session, std::ostream& out) {
-  runtime::DTMContext& context = session.Context();
-  for (const DataElementPtr& item : context.Parameters().Elements()) {
-    const auto element = std::dynamic_pointer_cast<clsDataElement>(item);
-    if (!element || element->Name.ends_with("/")) continue;
-    out << element->Name << '\t' << element->Prompt << '\t' << ValueText(element->TransientValue)
-        << '\t' << element->UnitString(context) << '\t' << StatusText(*element) << '\n';
-  }
+void WriteDocument(const std::string& document, bool pretty, std::ostream& out) {
+  xml::Document parsed;
+  const std::string text = pretty && parsed.LoadXml(document) ? parsed.IndentedXml() : document;
+  out << text;
+  if (!text.ends_with('\n')) out << '\n';
 }
 
 int RunUpload(Session& session, const TransferOptions& options, std::ostream& out) {
@@ -112,29 +122,36 @@ int RunDownload(Session& session, const TransferOptions& options, std::ostream& 
   return RunTransfer(session, options, out, true);
 }
 
-int RunFunctions(Session& session, std::ostream& out) {
+int RunFunctions(Session& session, const TransferOptions& options, std::ostream& out) {
   const std::string functions =
       session.Dtm().IDtm_GetFunctions("<FDT operationPhase=\"engineering\"/>");
   if (functions.empty()) {
-    std::fprintf(stderr, "vd4625: the DTM gave no function list\n");
-    return 1;
+    session.Err() << "vd4625: the DTM gave no function list\n";
+    return exit_status::kError;
   }
-  out << functions << '\n';
-  return 0;
+  WriteDocument(functions, options.pretty, out);
+  return exit_status::kOk;
 }
 
 int RunDocument(Session& session, const TransferOptions& options, std::ostream& out) {
+  const std::string functions =
+      session.Dtm().IDtm_GetFunctions("<FDT operationPhase=\"engineering\"/>");
+  if (!OffersFunction(functions, options.function)) {
+    session.Err() << "vd4625 document: the DTM has no function " << options.function
+                  << " (see 'vd4625 functions')\n";
+    return exit_status::kUsage;
+  }
   runtime::FunctionCall call;
   call.SetFunctionID(options.function);
   if (options.argument) call.SetArgument(com::Variant(*options.argument));
   const std::string document =
       session.Dtm().IDtmDocumentation_GetDocumentation(call.BuildXML(session.Context()));
   if (document.empty()) {
-    std::fprintf(stderr, "vd4625: the DTM gave no documentation\n");
-    return 1;
+    session.Err() << "vd4625: the DTM gave no documentation\n";
+    return exit_status::kError;
   }
-  out << document << '\n';
-  return 0;
+  WriteDocument(document, options.pretty, out);
+  return exit_status::kOk;
 }
 
 }  // namespace dtm::host

@@ -58,10 +58,10 @@ XmlPtr<xmlDoc> ParseWith(const std::string* text, const std::filesystem::path* f
   return doc;
 }
 
-std::string Dump(xmlDoc* doc) {
+std::string Dump(xmlDoc* doc, bool indented = false) {
   xmlChar* mem = nullptr;
   int size = 0;
-  xmlDocDumpMemoryEnc(doc, &mem, &size, "UTF-8");
+  xmlDocDumpFormatMemoryEnc(doc, &mem, &size, "UTF-8", indented ? 1 : 0);
   if (!mem) throw com::ComError(com::kEFail, "Out of memory serialising an XML document");
   std::string text(reinterpret_cast<const char*>(mem), static_cast<std::size_t>(size));
   xmlFree(mem);
@@ -148,6 +148,8 @@ void Document::SetDocumentElement(const Node& root) {
 }
 
 std::string Document::Xml() const { return Dump(impl_->doc.get()); }
+
+std::string Document::IndentedXml() const { return Dump(impl_->doc.get(), true); }
 
 void Document::Save(const std::filesystem::path& file) const {
   ErrorCapture capture;

@@ -90,6 +90,9 @@ class Document {
   void SetDocumentElement(const Node& root);
 
   std::string Xml() const;  // with the XML declaration
+  // The same, one element a line, indented by two blanks a level where an
+  // element holds only elements (libxml2's formatter; text stays as it is).
+  std::string IndentedXml() const;
   void Save(const std::filesystem::path& file) const;  // raises ComError on failure
 
   // XSL transformation of this document with `stylesheet`; the result as

@@ -1,0 +1,230 @@
+#include "host/cli/app.h"
+
+#include <CLI/CLI.hpp>
+
+#include <memory>
+#include <optional>
+
+#include "host/cli/exit_status.h"
+#include "host/cli/params_command.h"
+#include "host/cli/read_command.h"
+#include "host/cli/session.h"
+#include "host/cli/transfer_command.h"
+#include "host/frame/file_storage.h"
+#include "platform/com/error.h"
+
+namespace dtm::host {
+namespace {
+
+constexpr const char* kFooter =
+    "Exit status:\n"
+    "  0  every transaction was answered and accepted\n"
+    "  1  any other error (set-up, files, the component refused a step)\n"
+    "  2  usage error (unknown command, option or element, wrong value)\n"
+    "  3  some values were refused, not answered or left busy by the device\n"
+    "  4  the device is of another type and the question was answered No\n"
+    "\n"
+    "Environment:\n"
+    "  VD4625_INSTALL   installation folder (holds XMLData/, profiles/); default: built in\n"
+    "  VD4625_REGISTRY  registry file; default: $XDG_CONFIG_HOME/vd4625/registry.reg\n";
+
+struct Options {
+  std::string lang = "en";
+  std::string answer = "default";
+  bool verbose = false;
+  std::string format = "table";
+  bool pretty = false;
+  ReadOptions read;
+  TransferOptions transfer;
+  std::optional<std::string> device_profile, save, load;
+  std::int32_t function = 12;
+  std::optional<std::string> argument;
+};
+
+void AddCommon(CLI::App& app, Options& options) {
+  app.add_option("--lang", options.lang, "language of the texts: de or en (default en)")
+      ->check(CLI::IsMember({"de", "en"}));
+  app.add_option("--answer", options.answer,
+                 "how the component's questions are answered: default (the box's default "
+                 "button), yes or no")
+      ->check(CLI::IsMember({"default", "yes", "no"}));
+  app.add_flag("--verbose", options.verbose, "show the error numbers and sources of failures");
+}
+
+void AddFormat(CLI::App& app, Options& options) {
+  app.add_option("--format", options.format, "table (default) or tsv")
+      ->check(CLI::IsMember({"table", "tsv"}));
+}
+
+void AddDevice(CLI::App& app, Options& options) {
+  app.add_option("--device-profile", options.device_profile,
+                 "profile of the simulated device (default: the installed one)");
+  app.add_flag("--trace", options.read.trace, "every HART request and response, on stderr");
+}
+
+void AddPretty(CLI::App& app, Options& options) {
+  app.add_flag("--pretty", options.pretty,
+               "indent the XML document (the default when stdout is a terminal)");
+}
+
+// "vd4625 upload: unknown option --x" for what no option of the command took.
+std::optional<std::string> Leftover(const CLI::App& app) {
+  for (const std::string& arg : app.remaining()) {
+    if (arg.starts_with("-")) return "unknown option " + arg;
+    return "unexpected argument " + arg;
+  }
+  return std::nullopt;
+}
+
+int Run(const std::string& command, Options& options, Console& console) {
+  const std::int32_t language = options.lang == "de" ? 7 : 9;
+  const ListFormat format = options.format == "tsv" ? ListFormat::kTsv : ListFormat::kTable;
+  options.read.format = options.transfer.format = format;
+  options.read.device_profile = options.transfer.device_profile = options.device_profile;
+  options.transfer.trace = options.read.trace;
+  if (options.save) options.transfer.save = *options.save;
+  if (options.load) options.transfer.load = *options.load;
+  options.transfer.function = options.function;
+  options.transfer.argument = options.argument;
+  options.transfer.pretty = options.pretty || console.out_is_terminal;
+  options.transfer.progress = console.err_is_terminal;
+
+  com::MemoryPropertyBag stored;
+  if (options.transfer.load) frame::FileStorage(*options.transfer.load).Load(stored);
+
+  SessionSetup setup;
+  setup.language = language;
+  setup.answers = options.answer == "yes"  ? ConsoleMessages::Answers::kYes
+                  : options.answer == "no" ? ConsoleMessages::Answers::kNo
+                                           : ConsoleMessages::Answers::kDefault;
+  setup.err = &console.err;
+  setup.clock = &console.clock;
+  setup.on_device = console.on_device;
+  Session session(setup);
+  if (!session.Start(options.transfer.load ? &stored : nullptr)) return exit_status::kError;
+
+  int status = exit_status::kOk;
+  std::ostream& out = console.out;
+  if (command == "info") {
+    WriteDocument(session.Dtm().IDtmInformation_GetInformation(), options.transfer.pretty, out);
+  } else if (command == "params") {
+    WriteParams(session.Context(), format == ListFormat::kTsv ? ParamsFormat::kTsv
+                                                              : ParamsFormat::kTable,
+                out);
+  } else if (command == "read") {
+    status = RunRead(session, options.read, out);
+  } else if (command == "upload") {
+    status = RunUpload(session, options.transfer, out);
+  } else if (command == "download") {
+    status = RunDownload(session, options.transfer, out);
+  } else if (command == "functions") {
+    status = RunFunctions(session, options.transfer, out);
+  } else if (command == "document") {
+    status = RunDocument(session, options.transfer, out);
+  }
+  out.flush();
+  if (!session.Release() && status == exit_status::kOk) status = exit_status::kError;
+  return status;
+}
+
+}  // namespace
+
+int RunVd4625(const std::vector<std::string>& args, Console& console) {
+  Options options;
+  CLI::App app("Runs the 4625 positioner's DTM as an FDT frame does, against a simulated device.",
+               "vd4625");
+  app.footer(kFooter);
+  app.allow_extras();
+  app.require_subcommand(1);
+  AddCommon(app, options);
+
+  CLI::App* info = app.add_subcommand("info", "the DTM's information document");
+  AddPretty(*info, options);
+  CLI::App* params = app.add_subcommand("params", "every data element of the model");
+  AddFormat(*params, options);
+  CLI::App* read = app.add_subcommand("read", "read elements or groups from the device");
+  // Required ones are checked after the parse: an unknown option is told first.
+  read->add_option("path", options.read.paths, "element or group paths (see 'vd4625 params')");
+  AddDevice(*read, options);
+  AddFormat(*read, options);
+  CLI::App* upload = app.add_subcommand("upload", "upload all parameters from the device and list them");
+  AddDevice(*upload, options);
+  AddFormat(*upload, options);
+  upload->add_option("--save", options.save,
+                     "write the uploaded data set to this file (only after a complete upload)");
+  upload->add_flag("--save-anyway", options.transfer.save_anyway,
+                   "with --save: write the file also after an incomplete upload");
+  CLI::App* download = app.add_subcommand("download", "download a saved data set to the device");
+  download->add_option("--load", options.load, "the data set file (required)");
+  AddDevice(*download, options);
+  AddFormat(*download, options);
+  CLI::App* functions = app.add_subcommand("functions", "the DTM's function list document");
+  AddPretty(*functions, options);
+  CLI::App* document = app.add_subcommand("document", "the documentation document");
+  document->add_option("--load", options.load, "start from this data set file");
+  document->add_option("--function", options.function,
+                       "the documentation function's number (default 12; see 'vd4625 functions')");
+  document->add_option("--argument", options.argument, "its argument");
+  AddPretty(*document, options);
+  for (CLI::App* command : app.get_subcommands({})) AddCommon(*command, options);
+
+  // The command being parsed, for its usage on an error.
+  auto usage_of = [&]() -> const CLI::App& {
+    const std::vector<CLI::App*> parsed = app.get_subcommands();
+    return parsed.empty() ? app : *parsed.front();
+  };
+  auto help_of = [&](const CLI::App& command) {
+    return &command == &app ? app.help() : command.help("vd4625");
+  };
+  // The error, the command's usage line and where its options are told.
+  auto usage_error = [&](const std::string& message) {
+    const CLI::App& command = usage_of();
+    const std::string name =
+        &command == &app ? std::string("vd4625") : "vd4625 " + command.get_name();
+    const std::string help = help_of(command);
+    std::string usage;
+    if (const std::size_t at = help.find("Usage:"); at != std::string::npos) {
+      usage = help.substr(at, help.find('\n', at) - at + 1);
+    }
+    console.err << name << ": " << message << '\n'
+                << usage << "Run '" << name << " --help' for more.\n";
+    return exit_status::kUsage;
+  };
+
+  std::vector<std::string> reversed(args.rbegin(), args.rend());
+  try {
+    app.parse(reversed);
+  } catch (const CLI::CallForHelp&) {
+    console.out << help_of(usage_of());
+    return exit_status::kOk;
+  } catch (const CLI::CallForAllHelp&) {
+    console.out << app.help("", CLI::AppFormatMode::All);
+    return exit_status::kOk;
+  } catch (const CLI::ParseError& error) {
+    if (app.get_subcommands().empty()) {
+      for (const std::string& arg : app.remaining()) {
+        if (!arg.starts_with("-")) return usage_error("unknown command '" + arg + "'");
+      }
+    }
+    return usage_error(error.what());
+  }
+  for (const CLI::App* level : {static_cast<const CLI::App*>(&app), &usage_of()}) {
+    if (auto leftover = Leftover(*level)) return usage_error(*leftover);
+  }
+  if (read->parsed() && options.read.paths.empty()) return usage_error("path is required");
+  if (download->parsed() && !options.load) return usage_error("--load is required");
+
+  try {
+    return Run(usage_of().get_name(), options, console);
+  } catch (const com::ComError& e) {
+    console.err << "vd4625: ";
+    if (options.verbose) console.err << "error " << e.Number() << " (" << e.Source() << "): ";
+    console.err << e.Description() << '\n';
+    return exit_status::kError;
+  } catch (const std::exception& e) {
+    console.err << "vd4625: " << e.what() << '\n';
+    return exit_status::kError;
+  }
+}
+
+}  // namespace dtm::host
