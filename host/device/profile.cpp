@@ -71,8 +71,8 @@ class ProfileReader {
     std::set<std::string> seen;
     for (const xml::Node& node : root.Children()) {
       const auto section = sections.find(node.Name());
-      if (section == sections.end()) Fail("unknown element <" + node.Name() + ">");
-      if (!seen.insert(node.Name()).second) Fail("<" + node.Name() + "> appears twice");
+      if (section == sections.end()) FailAt(node, "unknown element <" + node.Name() + ">");
+      if (!seen.insert(node.Name()).second) FailAt(node, "<" + node.Name() + "> appears twice");
       section->second(node);
     }
     return profile;
@@ -82,11 +82,16 @@ class ProfileReader {
     throw com::ComError(kBadFileFormat, "device profile " + source_ + ": " + what, kSource);
   }
 
+  // The line lets the user find the element in a long profile.
+  [[noreturn]] void FailAt(const xml::Node& node, const std::string& what) const {
+    Fail("line " + std::to_string(node.Line()) + ": " + what);
+  }
+
  private:
   void CheckAttributes(const xml::Node& node, std::initializer_list<std::string_view> known) {
     for (const auto& [name, value] : node.Attributes()) {
       if (std::find(known.begin(), known.end(), name) == known.end()) {
-        Fail("<" + node.Name() + "> has the unknown attribute " + name);
+        FailAt(node, "<" + node.Name() + "> has the unknown attribute " + name);
       }
     }
   }
@@ -94,7 +99,7 @@ class ProfileReader {
   // The text of an element that holds nothing but text.
   std::string ContentOf(const xml::Node& node) {
     CheckAttributes(node, {});
-    if (!node.Children().empty()) Fail("<" + node.Name() + "> holds elements, not a value");
+    if (!node.Children().empty()) FailAt(node, "<" + node.Name() + "> holds elements, not a value");
     return node.Text();
   }
 
@@ -118,11 +123,11 @@ class ProfileReader {
     const auto [end, error] =
         std::from_chars(digits.data(), digits.data() + digits.size(), value, base);
     if (digits.empty() || error != std::errc() || end != digits.data() + digits.size()) {
-      Fail(Place(node, attribute) + " '" + text + "' is no whole number");
+      FailAt(node, Place(node, attribute) + " '" + text + "' is no whole number");
     }
     if (value < minimum || value > maximum) {
-      Fail(Place(node, attribute) + " " + text + " lies outside " + std::to_string(minimum) + ".." +
-           std::to_string(maximum));
+      FailAt(node, Place(node, attribute) + " " + text + " lies outside " +
+                       std::to_string(minimum) + ".." + std::to_string(maximum));
     }
     return value;
   }
@@ -139,7 +144,7 @@ class ProfileReader {
     const auto [end, error] = std::from_chars(first, text.data() + text.size(), value);
     if (text.empty() || error != std::errc() || end != text.data() + text.size() ||
         !std::isfinite(value)) {
-      Fail(Place(node, attribute) + " '" + text + "' is no number");
+      FailAt(node, Place(node, attribute) + " '" + text + "' is no number");
     }
     return value;
   }
@@ -148,8 +153,8 @@ class ProfileReader {
                 std::string_view attribute) {
     const float value = Float(node, text, attribute);
     if (value < minimum || value > maximum) {
-      Fail(Place(node, attribute) + " " + text + " lies outside " + Number(minimum) + ".." +
-           Number(maximum));
+      FailAt(node, Place(node, attribute) + " " + text + " lies outside " + Number(minimum) + ".." +
+                       Number(maximum));
     }
     return value;
   }
@@ -165,14 +170,15 @@ class ProfileReader {
     while (!text.empty() && text.back() == ' ') text.pop_back();
     for (const char c : text) {
       if (!wire::IsPackable(c)) {
-        Fail(Place(node, {}) + " '" + text +
-             "' holds a character that packed ASCII cannot carry (it takes blank to '_', "
-             "upper case only)");
+        FailAt(node,
+               Place(node, {}) + " '" + text +
+                   "' holds a character that packed ASCII cannot carry (it takes blank to '_', "
+                   "upper case only)");
       }
     }
     if (text.size() > length) {
-      Fail(Place(node, {}) + " '" + text + "' is longer than " + std::to_string(length) +
-           " characters");
+      FailAt(node, Place(node, {}) + " '" + text + "' is longer than " + std::to_string(length) +
+                       " characters");
     }
     return text;
   }
@@ -191,7 +197,8 @@ class ProfileReader {
     const wire::Date date =
         shaped ? wire::Date{digits(0, 2), digits(3, 2), digits(6, 4)} : wire::Date{0, 0, 0};
     if (!wire::IsValidDate(date)) {
-      Fail(Place(node, {}) + " '" + text + "' is no date dd.mm.yyyy of the years 1900..2155");
+      FailAt(node,
+             Place(node, {}) + " '" + text + "' is no date dd.mm.yyyy of the years 1900..2155");
     }
     return date;
   }
@@ -200,7 +207,7 @@ class ProfileReader {
     CheckAttributes(
         node, {"manufacturerCode", "deviceTypeCode", "preambles", "universalRevision",
                "deviceRevision", "softwareRevision", "hardwareRevision", "flags", "deviceId"});
-    if (!node.Children().empty()) Fail("<Identity> holds elements");
+    if (!node.Children().empty()) FailAt(node, "<Identity> holds elements");
     const auto byte = [&](const char* name, std::uint8_t& field) {
       if (const auto text = node.Attribute(name)) field = Byte(node, *text, 0, 255, name);
     };
@@ -222,13 +229,14 @@ class ProfileReader {
     CheckAttributes(node, {});
     std::set<std::uint8_t> seen;
     for (const xml::Node& text : node.Children()) {
-      if (text.Name() != "Text") Fail("<Texts> holds <" + text.Name() + ">, not <Text>");
+      if (text.Name() != "Text") FailAt(text, "<Texts> holds <" + text.Name() + ">, not <Text>");
       CheckAttributes(text, {"index"});
       const std::optional<std::string> index_text = text.Attribute("index");
-      if (!index_text) Fail("a <Text> has no index");
+      if (!index_text) FailAt(text, "a <Text> has no index");
       const std::uint8_t index = Byte(text, *index_text, 0, 4, "index");
-      if (!seen.insert(index).second) Fail("<Text index=\"" + *index_text + "\"> appears twice");
-      if (!text.Children().empty()) Fail(Place(text, {}) + " holds elements, not a text");
+      if (!seen.insert(index).second)
+        FailAt(text, "<Text index=\"" + *index_text + "\"> appears twice");
+      if (!text.Children().empty()) FailAt(text, Place(text, {}) + " holds elements, not a text");
       texts[index] = Packable(text, text.Text(), kTextLength);
     }
   }
@@ -241,16 +249,16 @@ class ProfileReader {
     std::set<std::uint8_t> seen;
     for (const xml::Node& row : node.Children()) {
       if (row.Name() != "Parameter") {
-        Fail("<" + node.Name() + "> holds <" + row.Name() + ">, not <Parameter>");
+        FailAt(row, "<" + node.Name() + "> holds <" + row.Name() + ">, not <Parameter>");
       }
       CheckAttributes(row, {"index", "value"});
       const std::optional<std::string> index_text = row.Attribute("index");
       const std::optional<std::string> value_text = row.Attribute("value");
-      if (!index_text) Fail("a <Parameter> of <" + node.Name() + "> has no index");
-      if (!value_text) Fail("<" + node.Name() + "> " + Place(row, {}) + " has no value");
+      if (!index_text) FailAt(row, "a <Parameter> of <" + node.Name() + "> has no index");
+      if (!value_text) FailAt(row, "<" + node.Name() + "> " + Place(row, {}) + " has no value");
       const std::uint8_t index = Byte(row, *index_text, 0, 255, "index");
       if (!seen.insert(index).second) {
-        Fail("<" + node.Name() + "> " + Place(row, {}) + " appears twice");
+        FailAt(row, "<" + node.Name() + "> " + Place(row, {}) + " appears twice");
       }
       read(row, index, *value_text);
     }
@@ -260,11 +268,12 @@ class ProfileReader {
     ReadParameterRows(node, [&](const xml::Node& row, std::uint8_t index, const std::string& text) {
       const FloatParameter* parameter = FindFloatParameter(index);
       if (!parameter)
-        Fail("<FloatParameters> " + Place(row, {}) + ": the device has no such float parameter");
+        FailAt(row,
+               "<FloatParameters> " + Place(row, {}) + ": the device has no such float parameter");
       const float value = Float(row, text, "value");
       if (CheckValue(*parameter, value) != Fit::kInside) {
-        Fail("<FloatParameters> " + Place(row, "value") + " " + text + " lies outside " +
-             Number(parameter->minimum) + ".." + Number(parameter->maximum));
+        FailAt(row, "<FloatParameters> " + Place(row, "value") + " " + text + " lies outside " +
+                        Number(parameter->minimum) + ".." + Number(parameter->maximum));
       }
       floats[index] = value;
     });
@@ -274,14 +283,16 @@ class ProfileReader {
     ReadParameterRows(node, [&](const xml::Node& row, std::uint8_t index, const std::string& text) {
       const ByteParameter* parameter = FindByteParameter(index);
       if (!parameter)
-        Fail("<ByteParameters> " + Place(row, {}) + ": the device has no such byte parameter");
+        FailAt(row,
+               "<ByteParameters> " + Place(row, {}) + ": the device has no such byte parameter");
       const std::uint8_t value = Byte(row, text, 0, 255, "value");
       if (CheckValue(*parameter, value) != Fit::kInside) {
         std::string allowed;
         for (const std::uint8_t v : parameter->Allowed()) {
           allowed += (allowed.empty() ? "" : ", ") + std::to_string(v);
         }
-        Fail("<ByteParameters> " + Place(row, "value") + " " + text + " is none of " + allowed);
+        FailAt(row,
+               "<ByteParameters> " + Place(row, "value") + " " + text + " is none of " + allowed);
       }
       bytes[index] = value;
     });
@@ -289,7 +300,7 @@ class ProfileReader {
 
   void ReadDynamic(const xml::Node& node, DynamicValues& dynamic) {
     CheckAttributes(node, {"wAnalog", "wDigit", "e", "x", "opStat", "totTravel"});
-    if (!node.Children().empty()) Fail("<Dynamic> holds elements");
+    if (!node.Children().empty()) FailAt(node, "<Dynamic> holds elements");
     const auto value = [&](const char* name, float minimum, float maximum, float& field) {
       if (const auto text = node.Attribute(name))
         field = FloatIn(node, *text, minimum, maximum, name);
@@ -306,7 +317,7 @@ class ProfileReader {
 
   void ReadStatus(const xml::Node& node, Profile& profile) {
     CheckAttributes(node, {"deviceStatus", "st0", "st1", "st2", "st3", "actionState"});
-    if (!node.Children().empty()) Fail("<Status> holds elements");
+    if (!node.Children().empty()) FailAt(node, "<Status> holds elements");
     const auto byte = [&](const char* name, std::uint8_t& field) {
       if (const auto text = node.Attribute(name)) field = Byte(node, *text, 0, 255, name);
     };

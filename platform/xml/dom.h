@@ -31,6 +31,7 @@ class Node {
   std::string LocalName() const;   // without prefix
   // Text content (nodeValue of its text): the concatenated text below it.
   std::string Text() const;
+  long Line() const;  // the line of the source text the node started on; 0 when unknown
   void SetText(const std::string& text);
 
   std::optional<std::string> Attribute(const std::string& name) const;  // getNamedItem

@@ -189,6 +189,11 @@ std::string Node::LocalName() const {
 
 std::string Node::Text() const { return TakeString(xmlNodeGetContent(Need(*this))); }
 
+long Node::Line() const {
+  const long line = xmlGetLineNo(Need(*this));
+  return line > 0 ? line : 0;
+}
+
 void Node::SetText(const std::string& text) {
   xmlNode* raw = Need(*this);
   const int length = static_cast<int>(text.size());

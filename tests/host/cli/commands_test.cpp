@@ -213,12 +213,12 @@ const Case kCases[] = {
      {"{source}/README.md"}},
 
     // ---- session and set-up ----
-    {"a damaged device profile names the file",
+    {"a damaged device profile names the file and line",
      {"read", "UC000/", "--device-profile", "{damaged}"},
      Fault::kNone,
      status::kError,
      {},
-     {"{damaged}: <Tag> 'abc'"}},
+     {"{damaged}: line 2: <Tag> 'abc'"}},
     {"an installation without XMLData/",
      {"info"},
      Fault::kNone,

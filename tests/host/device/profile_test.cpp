@@ -209,6 +209,19 @@ TEST_P(DamagedProfile, IsRefusedWithTheReason) {
 INSTANTIATE_TEST_SUITE_P(Table, DamagedProfile, ::testing::ValuesIn(kDamaged),
                          [](const auto& i) { return std::string(i.param.name); });
 
+TEST(DamagedProfile, NamesTheLineOfTheElement) {
+  try {
+    ParseProfile("<DeviceProfile version=\"1\">\n  <Tag>A</Tag>\n\n  <Date>31.02.2025</Date>\n"
+                 "</DeviceProfile>\n",
+                 "test.xml");
+    FAIL() << "accepted";
+  } catch (const com::ComError& error) {
+    EXPECT_STREQ(error.what(),
+                 "device profile test.xml: line 4: <Date> '31.02.2025' is no date dd.mm.yyyy of "
+                 "the years 1900..2155");
+  }
+}
+
 struct RootCase {
   const char* name;
   const char* text;
