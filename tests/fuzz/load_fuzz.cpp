@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <system_error>
 
 #include "host/device/attach.h"
 #include "host/device/profile.h"
@@ -29,11 +30,19 @@ constexpr std::int32_t kFileNotFound = 53;
 constexpr std::int32_t kPathError = 75;
 constexpr std::int32_t kInvalidFormat = 321;
 
+// The file the inputs pass through: one per process, gone when it ends.
+struct TempDataSetFile {
+  std::filesystem::path path = std::filesystem::temp_directory_path() /
+                               ("vd4625_load_fuzz_" + std::to_string(getpid()) + ".xml");
+  ~TempDataSetFile() {
+    std::error_code ignored;
+    std::filesystem::remove(path, ignored);
+  }
+};
+
 const std::filesystem::path& DataSetFile() {
-  static const std::filesystem::path file =
-      std::filesystem::temp_directory_path() /
-      ("vd4625_load_fuzz_" + std::to_string(getpid()) + ".xml");
-  return file;
+  static const TempDataSetFile file;
+  return file.path;
 }
 
 void WriteFile(const std::uint8_t* bytes, std::size_t size) {
