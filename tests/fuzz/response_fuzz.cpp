@@ -21,7 +21,9 @@
 #include <vector>
 
 #include "component/datamodel/data_element.h"
+#include "platform/com/variant.h"
 #include "platform/runtime/comm.h"
+#include "platform/runtime/parameters.h"
 #include "platform/runtime/hart_frame.h"
 #include "tests/fuzz/fuzz_instance.h"
 
@@ -71,6 +73,38 @@ std::vector<Answer> Read(const std::uint8_t* bytes, std::size_t size) {
     answers.push_back(std::move(answer));
   } while (at < size && answers.size() < kMostAnswers);
   return answers;
+}
+
+// What a response may change of an element.
+struct Values {
+  com::Variant transient;
+  com::Variant device;
+  com::Variant persistent;
+  // Not-a-number never equals itself: compared by subtype and text.
+  static std::string Key(const com::Variant& v) {
+    return std::to_string(static_cast<int>(v.Type())) + ":" + ctlMonitor::ValueText(v);
+  }
+  friend bool operator==(const Values& a, const Values& b) {
+    return Key(a.transient) == Key(b.transient) && Key(a.device) == Key(b.device) &&
+           Key(a.persistent) == Key(b.persistent);
+  }
+};
+
+// The element's values, and those of every member when it is a group.
+std::vector<Values> ValuesOf(runtime::DTMContext& context, const DataElementPtr& element) {
+  std::vector<DataElementPtr> read{element};
+  const std::string name = element->IPrivateDataElement_Name();
+  if (!name.empty() && name.back() == '/') {
+    for (const DataElementPtr& member : context.Parameters().GetGroupMembers(name)) {
+      read.push_back(member);
+    }
+  }
+  std::vector<Values> values;
+  for (const DataElementPtr& e : read) {
+    values.push_back({e->IPrivateDataElement_TransientValue(), e->IPrivateDataElement_DeviceValue(),
+                      e->IPrivateDataElement_PersistentValue()});
+  }
+  return values;
 }
 
 // The device gives `answer` (as often as it says), then a plain 0 with its data.
@@ -125,6 +159,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
       element->IPrivateDataElement_StatusFlags(element->IPrivateDataElement_StatusFlags() |
                                                flags::kOnlineEdit);
     }
+    // A refusal the device gives once leaves the values where they were.
+    const std::uint8_t code = answer.response_code & 0x7F;
+    const bool refused_once = (answer.switches & (kRepeatsMask | kSilent | kNoResponseCode)) == 0 &&
+                              ((code >= 2 && code <= 16) || code == 64);
+    const std::vector<Values> before = ValuesOf(context, element);
     Answering(instance, answer);
     const std::string id = "fuzz-" + std::to_string(++transfer);
     int ends = 0;
@@ -133,6 +172,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     instance.Loop().RunUntil([&] { return ends != 0; });
     instance.Loop().RunUntilIdle();
     if (ends != 1 || context.CommMan().GetResults(id).size() > 1) fuzz::Finding();
+    if (refused_once && ValuesOf(context, element) != before) fuzz::Finding();
   }
   return 0;
 }
