@@ -42,6 +42,8 @@ float ToSingle(double value) {
 
 }  // namespace
 
+bool IsCountPath(const std::string& path) { return IsOneOf(path, kLongPaths); }
+
 std::int32_t CVL(const std::string& text) {
   if (text.size() != 4) throw com::ComError(1000, "Invalid string argument", "CVL");
   std::uint32_t bits = 0;
@@ -66,8 +68,18 @@ std::string PipeToBlank(const std::string& text) {
 
 com::Variant RoundParamValue(const std::string& path, const com::Variant& value,
                              const std::string& fmt) {
-  if (IsOneOf(path, kLongPaths)) return com::Variant(value.ToLong());
   const double v = value.ToDouble();
+  if (IsOneOf(path, kLongPaths)) {
+    // A device may send not-a-number or a count no Long holds: such a
+    // value is passed on as it is, whole, for the caller to judge.
+    if (!std::isfinite(v)) return value;
+    const double whole = com::RoundHalfEven(v, 0);
+    if (whole < std::numeric_limits<std::int32_t>::min() ||
+        whole > std::numeric_limits<std::int32_t>::max()) {
+      return com::Variant(PlainZero(whole));
+    }
+    return com::Variant(static_cast<std::int32_t>(whole));
+  }
   if (IsOneOf(path, kTenthPaths)) {
     return com::Variant(PlainZero(com::RoundHalfEven(v, fmt == "0.0" ? 1 : 0)));
   }

@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -62,12 +63,31 @@ struct Run {
   }
 };
 
-// Numeric comparisons of values with the language's conversions: Empty
-// counts as 0, Null and text that is no number raise.
-bool Equals(const com::Variant& value, int number) { return value.ToDouble() == number; }
-bool Greater(const com::Variant& a, const com::Variant& b) { return a.ToDouble() > b.ToDouble(); }
-bool Greater(const com::Variant& value, int number) { return value.ToDouble() > number; }
-bool Less(const com::Variant& value, int number) { return value.ToDouble() < number; }
+// Numeric comparisons of values with the language's conversions; Empty
+// counts as 0. A value that is no number (Null, a text such as "hello",
+// bytes), which a data set or a caller may have put into any element,
+// matches no option and passes no limit: every comparison with it is false.
+std::optional<double> NumberOf(const com::Variant& value) {
+  if (!value.IsNumeric()) return std::nullopt;
+  return value.ToDouble();
+}
+bool Equals(const com::Variant& value, int number) {
+  const std::optional<double> v = NumberOf(value);
+  return v && *v == number;
+}
+bool Greater(const com::Variant& a, const com::Variant& b) {
+  const std::optional<double> x = NumberOf(a);
+  const std::optional<double> y = NumberOf(b);
+  return x && y && *x > *y;
+}
+bool Greater(const com::Variant& value, int number) {
+  const std::optional<double> v = NumberOf(value);
+  return v && *v > number;
+}
+bool Less(const com::Variant& value, int number) {
+  const std::optional<double> v = NumberOf(value);
+  return v && *v < number;
+}
 
 void CopyValues(const clsDataElement& from, clsDataElement& to) {
   to.DeviceValue = from.DeviceValue;

@@ -2,10 +2,11 @@
 // responses classified and decoded into element values and status flags,
 // busy replies retried, and the transactions written to the monitor.
 
+#include <cmath>
+#include <limits>
 #include <optional>
 
 #include "component/common/bas_cvmk.h"
-#include "component/common/conv_str.h"
 #include "component/common/language_helpers.h"
 #include "component/datamodel/data_element.h"
 #include "component/datamodel/data_model.h"
@@ -20,6 +21,8 @@ namespace dtm {
 namespace {
 
 constexpr std::int32_t kYes = 6;
+// The class of a response whose data the element cannot take.
+constexpr std::int32_t kTooFewDataBytes = 0x500000;
 
 bool IsGroup(const std::string& name) { return !name.empty() && name.back() == '/'; }
 
@@ -27,12 +30,6 @@ bool IsGroup(const std::string& name) { return !name.empty() && name.back() == '
 bool UpDownloadAll(runtime::DTMContext& context) {
   const com::ObjectPtr dtm = context.DTM();
   return dtm && dtm->GetProperty("UpDownloadAll").ToBoolean();
-}
-
-// A value as the protocol shows it; byte arrays as hex digits.
-std::string ValueText(const com::Variant& value) {
-  if (value.IsByteArray()) return ConvStr::BytesToHex(value);
-  return value.ToString();
 }
 
 // Packed text: three bytes carry four characters; the count rounds halves to even.
@@ -52,10 +49,54 @@ com::ByteArray DumpBytes(const com::Variant& data) {
   return com::ByteArray{0};
 }
 
+// Whether rounding changed a received value, judged at the precision it
+// arrived in: a Single of 42.3 rounded to the Double 42.3 is unchanged.
+bool SameAtReceivedPrecision(const com::Variant& received, const com::Variant& rounded) {
+  const double a = received.ToDouble();
+  const double b = rounded.ToDouble();
+  if (std::isnan(a) || std::isnan(b)) return std::isnan(a) && std::isnan(b);
+  if (received.Type() == com::VarType::Single && std::fabs(b) <= std::numeric_limits<float>::max()) {
+    return static_cast<float>(b) == static_cast<float>(a);
+  }
+  return a == b;
+}
+
 std::shared_ptr<clsDataElement> AsElement(const DataElementPtr& element) {
   auto typed = std::dynamic_pointer_cast<clsDataElement>(element);
   if (!typed) throw com::ComError(com::vb::kTypeMismatch, "Not a data element", "clsDataModel");
   return typed;
+}
+
+// The input error a value that could not be coded stands for: the
+// element's own check of it, else what the coding raised.
+std::int32_t InputErrorOf(runtime::DTMContext& context, const clsDataElement& element,
+                          const com::ComError& error) {
+  std::int32_t code = 0;
+  try {
+    code = element.CalcParamErrorFlags(context, element.TransientValue) & flags::kInputErrorMask;
+  } catch (const com::ComError&) {
+    code = 0;
+  }
+  if (code != 0) return code;
+  return error.Number() == com::vb::kOverflow ? flags::kOutOfRange : flags::kNotNumeric;
+}
+
+// Codes one element; a value it cannot code (one loaded or set that does
+// not fit it) marks the element with its input error and a command error
+// that names it, and the error goes on to the runtime, which does not send
+// the transaction.
+template <class Encode>
+void EncodedOrMarked(runtime::DTMContext& context, clsDataElement& element, Encode encode) {
+  try {
+    encode();
+  } catch (const com::ComError& error) {
+    element.SetStatusFlags((element.StatusFlags() & ~flags::kInputErrorMask) |
+                           InputErrorOf(context, element, error));
+    element.CmdErr = element.Name + ": " + error.Description();
+    context.Parameters().NotifyChanged(
+        std::dynamic_pointer_cast<IPrivateDataElement>(element.shared_from_this()), "");
+    throw;
+  }
 }
 
 }  // namespace
@@ -101,7 +142,7 @@ void clsDataModel::BuildRequestData(runtime::DTMContext& context,
       if (write) {
         const std::string value = element.TransientValue.IsEmpty()
                                       ? std::string("Empty")
-                                      : ValueText(element.TransientValue);
+                                      : ctlMonitor::ValueText(element.TransientValue);
         monitor->MonitorLine(monitor->GetText("Download ") + element.Prompt + " = " + value,
                              previous);
       } else {
@@ -109,7 +150,9 @@ void clsDataModel::BuildRequestData(runtime::DTMContext& context,
       }
       prompts = "NOT";
     }
-    EncodeRequestValue(buffer, transaction, element, write, prompts, context);
+    EncodedOrMarked(context, element, [&] {
+      EncodeRequestValue(buffer, transaction, element, write, prompts, context);
+    });
   } else {
     if (monitor) {
       monitor->MonitorLine(
@@ -117,7 +160,10 @@ void clsDataModel::BuildRequestData(runtime::DTMContext& context,
           previous);
     }
     for (const DataElementPtr& member : context.Parameters().GetGroupMembers(element.Name)) {
-      EncodeRequestValue(buffer, transaction, *AsElement(member), write, prompts, context);
+      clsDataElement& typed = *AsElement(member);
+      EncodedOrMarked(context, typed, [&] {
+        EncodeRequestValue(buffer, transaction, typed, write, prompts, context);
+      });
     }
   }
 
@@ -231,8 +277,7 @@ bool clsDataModel::EncodeRequestValue(runtime::ByteBuffer& buffer,
   const auto monitor = ctlMonitor::Find(context);
   if (monitor && coded && !IsGroup(element.Name) && prompts != "NOT") {
     if (write) {
-      const std::string value =
-          element.TransientValue.IsEmpty() ? std::string() : ValueText(element.TransientValue);
+      const std::string value = ctlMonitor::ValueText(element.TransientValue);
       monitor->MonitorLine(monitor->GetText("Download ") + element.Prompt + " = " + value);
     } else {
       if (!prompts.empty()) monitor->MonitorAdd(",");
@@ -294,7 +339,7 @@ void clsDataModel::EvaluateResponse(runtime::DTMContext& context,
     result_class = 0x400000;
     flagged = true;
   } else if (code == 5) {
-    result_class = 0x500000;
+    result_class = kTooFewDataBytes;
     flagged = true;
   } else if (code == 6) {
     result_class = 0x600000;
@@ -369,35 +414,51 @@ void clsDataModel::EvaluateResponse(runtime::DTMContext& context,
   // link to the device works again.
   constexpr std::int32_t kClearedOnAnswer = 0xF00008 | flags::kCommErrorMask;
 
-  auto decode_one = [&](clsDataElement& target, std::int32_t& extra) {
-    extra = 0;
+  // The class of `target` after its decoding. A value the element cannot
+  // take ends this element's part of the transaction only: it keeps what
+  // it held, and its command error names it and the fault.
+  auto decode_one = [&](clsDataElement& target) -> std::int32_t {
+    std::int32_t target_class = result_class;
     if (!flagged && !retry_pending) {
-      const Received received = DecodeResponseValue(context, buffer, transaction, target, write);
-      if (received == Received::kFailed) {
-        if (result_class == 0) extra = 0x500000;
-      } else {
-        ApplyReceived(context, target, received, write, monitor.get());
+      const com::Variant transient = target.TransientValue;
+      const com::Variant device = target.DeviceValue;
+      const com::Variant persistent = target.PersistentValue;
+      const std::uint8_t unit = target.nUnit;
+      try {
+        const Received received =
+            DecodeResponseValue(context, buffer, transaction, target, write);
+        if (received == Received::kFailed) {
+          if (result_class == 0) target_class = kTooFewDataBytes;
+        } else {
+          ApplyReceived(context, target, received, write, monitor.get());
+        }
+      } catch (const com::ComError& error) {
+        target.TransientValue = transient;
+        target.DeviceValue = device;
+        target.PersistentValue = persistent;
+        target.nUnit = unit;
+        target.CmdErr = target.Name + ": " + error.Description();
+        target_class = kTooFewDataBytes;
       }
     }
     target.DeviceStatus = device_status;
+    return target_class;
   };
 
   if (!IsGroup(element.Name)) {
-    std::int32_t extra = 0;
-    decode_one(element, extra);
-    element.SetStatusFlags((element.StatusFlags() & ~kClearedOnAnswer) | result_class | extra);
-    context.CommMan().OnResultClass(result_class | extra);
+    const std::int32_t element_class = decode_one(element);
+    element.SetStatusFlags((element.StatusFlags() & ~kClearedOnAnswer) | element_class);
+    context.CommMan().OnResultClass(element_class);
     context.Parameters().NotifyChanged(
         std::dynamic_pointer_cast<IPrivateDataElement>(element.shared_from_this()), "");
   } else {
     for (const DataElementPtr& member_ptr : context.Parameters().GetGroupMembers(element.Name)) {
       const auto member = AsElement(member_ptr);
       if (!Matches(*member, transaction.Command, write)) continue;
-      std::int32_t extra = 0;
-      decode_one(*member, extra);
       member->CmdErr = element.CmdErr;
-      member->SetStatusFlags((member->StatusFlags() & ~kClearedOnAnswer) | result_class | extra);
-      context.CommMan().OnResultClass(result_class | extra);
+      const std::int32_t member_class = decode_one(*member);
+      member->SetStatusFlags((member->StatusFlags() & ~kClearedOnAnswer) | member_class);
+      context.CommMan().OnResultClass(member_class);
       context.Parameters().NotifyChanged(member_ptr, "");
     }
   }
@@ -426,28 +487,30 @@ void clsDataModel::ApplyReceived(runtime::DTMContext&, clsDataElement& element,
                                  Received received, bool write, ctlMonitor* monitor) {
   // What the protocol shows as received: the device value where only it
   // took the reply, else the transient value.
-  com::Variant raw =
+  const com::Variant raw =
       received == Received::kDeviceOnly ? element.DeviceValue : element.TransientValue;
-  com::Variant rounded = raw;
   // Only a value that arrived is rounded, and only where it went: a value
   // the user edits online stays as the user typed it.
-  if (element.ValueType == kVtSingle && received == Received::kTransient) {
-    element.TransientValue =
-        basCVMK::RoundParamValue(element.Name, element.TransientValue, element.ValueFormat);
-    element.DeviceValue = element.TransientValue;
-    rounded = element.TransientValue;
-  } else if (element.ValueType == kVtSingle && received == Received::kDeviceOnly) {
-    element.DeviceValue =
-        basCVMK::RoundParamValue(element.Name, element.DeviceValue, element.ValueFormat);
-    rounded = element.DeviceValue;
-  }
+  const bool rounds = element.ValueType == kVtSingle && received != Received::kNothing;
+  const com::Variant rounded =
+      rounds ? basCVMK::RoundParamValue(element.Name, raw, element.ValueFormat) : raw;
   if (monitor && !write && !IsGroup(element.Name)) {
     monitor->MonitorLine(monitor->GetText("Value ") + element.Prompt + " = " +
-                         (raw.IsEmpty() ? std::string() : ValueText(raw)));
-    if (element.ValueType == kVtSingle && received != Received::kNothing && !raw.IsEmpty() &&
-        raw.ToDouble() != rounded.ToDouble()) {
-      monitor->MonitorAdd("Corrected " + com::Format(rounded, element.ValueFormat));
+                         ctlMonitor::ValueText(raw));
+    if (rounds && !SameAtReceivedPrecision(raw, rounded)) {
+      monitor->MonitorAdd("Corrected " + ctlMonitor::ValueText(rounded, element.ValueFormat));
     }
+  }
+  // A count is a whole number of 32 bits; anything else the device sends
+  // for it (not-a-number, a count beyond the range) it cannot mean.
+  if (rounds && basCVMK::IsCountPath(element.Name) && rounded.Type() != com::VarType::Long) {
+    com::ThrowOverflow("clsDataModel");
+  }
+  if (received == Received::kTransient) {
+    element.TransientValue = rounded;
+    element.DeviceValue = rounded;
+  } else if (received == Received::kDeviceOnly) {
+    element.DeviceValue = rounded;
   }
 }
 

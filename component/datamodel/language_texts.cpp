@@ -63,15 +63,16 @@ void ApplyLanguageTexts(runtime::DTMContext& context) {
   const xml::Node section = context.Dictionary().GetNode("parameters");
   // Sampled once per call, before any text changes. A change of the actuator
   // type applies the texts again at once, through its dependency rule.
-  const std::int16_t actuator_type = context.Parameters()
-                                         .Item(kActuatorTypePath)
-                                         ->IPrivateDataElement_TransientValue()
-                                         .ToInteger();
+  // A type that is no number (set by any route) names no rotary actuator.
+  const com::Variant type =
+      context.Parameters().Item(kActuatorTypePath)->IPrivateDataElement_TransientValue();
+  const bool rotary =
+      type.IsNumeric() && com::RoundHalfEven(type.ToDouble(), 0) == kRotaryActuator;
 
   for (const DataElementPtr& item : context.Parameters().Elements()) {
     const std::string name = item->IPrivateDataElement_Name();
     const std::string key =
-        actuator_type == kRotaryActuator && IsActuatorDependent(name) ? name + "A" : name;
+        rotary && IsActuatorDependent(name) ? name + "A" : name;
     const xml::Node entry = context.Dictionary().GetChildNode(section, key);
     if (!entry) continue;
 

@@ -550,7 +550,8 @@ void DTMMain::WriteDataSetLines(const std::string& phrase) {
       const auto element = std::dynamic_pointer_cast<clsDataElement>(item);
       const std::string prompt = element ? element->Prompt : item->IPrivateDataElement_Name();
       const com::Variant value = item->IPrivateDataElement_PersistentValue();
-      const std::string text = value.IsEmpty() ? std::string("Empty") : value.ToString();
+      const std::string text =
+          value.IsEmpty() ? std::string("Empty") : ctlMonitor::ValueText(value);
       monitor->MonitorLine(monitor->GetText(phrase) + prompt + " = " + text);
     } catch (const com::ComError&) {
     }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 
+#include "platform/com/error.h"
 #include "platform/runtime/context.h"
 #include "platform/runtime/hart_frame.h"
 #include "platform/xml/dom.h"
@@ -310,12 +311,15 @@ void CommMan::OnTransactionResponse(const std::string& invoke_id, const std::str
       parameters.SetStateFlag(previous_flag);
     }
     read_outcome_ = reported_outcome_;
-  } catch (...) {
-    // The error travels on; the transfer goes on with the next element.
+  } catch (const std::exception& error) {
+    // The error ends this transaction, refused (the value was not taken);
+    // the transfer goes on with the next element.
     reading_ = false;
     prepared_.reset();
+    read_outcome_ = ResultOutcome::kRefused;
+    ReportTransactionError(item, error);
     EndElement(transfer, status);
-    throw;
+    return;
   }
   reading_ = false;
   // A repeat keeps the prepared request: the pump sends it again.
@@ -445,11 +449,13 @@ void CommMan::Send(Transfer& transfer) {
                                                            item.element)) {
         request = RequestOf(*transaction);
       }
-    } catch (...) {
-      // The error travels on; the element is passed over, the rest still goes.
+    } catch (const std::exception& error) {
+      // A request that cannot be built is not sent: the element counts as
+      // refused, and the rest still goes.
+      ReportTransactionError(item, error);
+      transfer.results->push_back(ProcessResult{item.element, 0, ResultOutcome::kRefused});
       ++transfer.next;
-      SchedulePump();
-      throw;
+      return;
     }
     if (!request) {
       ++transfer.next;  // nothing to send: no transaction, no result
@@ -474,6 +480,13 @@ void CommMan::Send(Transfer& transfer) {
     timeout_task_ = 0;
     OnTransactionTimeout();
   });
+}
+
+void CommMan::ReportTransactionError(const TransferItem& item, const std::exception& error) {
+  const auto* com_error = dynamic_cast<const com::ComError*>(&error);
+  const std::string description = com_error ? com_error->Description() : error.what();
+  const std::string name = item.element ? item.element->IPrivateDataElement_Name() : std::string();
+  context_.Report(name.empty() ? description : name + ": " + description);
 }
 
 void CommMan::EndElement(Transfer& transfer, std::int32_t status) {

@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -134,11 +135,15 @@ class CommMan {
   // without a standing connection the transfer first connects (under a new
   // invoke id) and every element ends with -5 when that fails. Per element:
   // - the data model builds the request; one it does not build (false, or
-  //   a command outside 0..255) is not sent and leaves no result;
+  //   a command outside 0..255) is not sent and leaves no result; one whose
+  //   building raises is not sent and is refused (status 0);
   // - an answer of the frame with a response code gives status 0: the
   //   element's communication-error bits 0xF0000 are cleared, then the data
   //   model reads the response, and it may ask for RepeatTransaction and
   //   tells the result class (OnResultClass) that makes the Outcome;
+  // - an error the data model raises while it reads ends that element as
+  //   refused; neither kind of error leaves this manager (both are
+  //   reported without a box, "<element>: <description>");
   // - an answer without response code (a response document that cannot be
   //   read counts as one) is read by the data model too, but gives -5;
   // - a request the frame refuses, no answer within the transaction
@@ -208,6 +213,9 @@ class CommMan {
   // The element's result: -5 is kNotAnswered, an answer takes the outcome
   // of its read.
   void EndElement(Transfer& transfer, std::int32_t status);
+  // An error the building or reading of a transaction raised stays inside
+  // it: reported without a box, named by the element.
+  void ReportTransactionError(const TransferItem& item, const std::exception& error);
   void FailRemaining(Transfer& transfer);
   void Finish();
   void OnTransactionTimeout();

@@ -48,6 +48,13 @@ class ctlMonitor : public com::Object, public IPrivateGUI {
   void MonitorAdd(const std::string& text);
   void MonitorHexDump(const std::string& caption, const com::ByteArray& bytes);
 
+  // A value as the protocol writes it; never raises. Not-a-number is
+  // "NaN", the infinities "Inf" and "-Inf", Null "Null", Empty "", a byte
+  // array its hex digits, an object "Object"; any other value its text,
+  // formatted with the numeric pattern `format` when one is given (its
+  // text when the pattern does not apply).
+  static std::string ValueText(const com::Variant& value, const std::string& format = {});
+
   // Refills the phrase table from the dictionary section "keys".
   void FillPhraseTable(runtime::DTMContext& context);
 

@@ -568,6 +568,41 @@ TEST_P(TravelPickUp, FitsTheActuatorAndIsAnnounced) {
 INSTANTIATE_TEST_SUITE_P(Table, TravelPickUp, ::testing::ValuesIn(kPickUpCases),
                          [](const auto& i) { return std::string(i.param.name); });
 
+// ---- Values that are no number ----------------------------------------------------
+
+// A data set or a caller may put any value into an element; the rules that
+// compare it with numbers must not end the change that announced it.
+struct NoNumberCase {
+  const char* name;
+  const char* trigger;
+  com::Variant value;
+};
+
+const NoNumberCase kNoNumberCases[] = {
+    {"ActuatorText", "SC130Tr1/Par2", Text("hello")},
+    {"ActuatorNull", "SC130Tr1/Par2", com::Variant::Null()},
+    {"ActuatorBytes", "SC130Tr1/Par2", com::Variant(com::ByteArray{1})},
+    {"AttachmentText", "SC130Tr1/Par1", Text("hello")},
+    {"LimitContactText", "SC130Tr6/Par2", Text("hello")},
+    {"PositionTransmitterNull", "SC130Tr6/Par4", com::Variant::Null()},
+    {"ForcedVentingText", "SC130Tr6/Par3", Text("hello")},
+    {"OperatingModeText", "SC130Tr8/Par2", Text("hello")},
+    {"SetTimeText", "SC128Tr10/Par2", Text("hello")},
+    {"MinimumTimeNull", "SC128Tr13/Par4", com::Variant::Null()},
+};
+
+class NoNumber : public DependencyRules, public ::testing::WithParamInterface<NoNumberCase> {};
+
+TEST_P(NoNumber, ComparesFalseAndEndsNothing) {
+  EXPECT_NO_THROW(Change(GetParam().trigger, GetParam().value));
+  EXPECT_EQ(Show(Element(GetParam().trigger)->TransientValue), Show(GetParam().value));
+  ASSERT_FALSE(page_->notices.empty());
+  EXPECT_EQ(page_->notices.back(), GetParam().trigger);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, NoNumber, ::testing::ValuesIn(kNoNumberCases),
+                         [](const auto& i) { return std::string(i.param.name); });
+
 // The travel limits speak of angles for a rotary actuator: the actuator
 // rule applies the texts again, in the dictionary's selected language.
 TEST_F(DependencyRules, ActuatorTypeReappliesTheTexts) {

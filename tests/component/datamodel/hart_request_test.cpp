@@ -5,11 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "platform/com/error.h"
 #include "tests/component/datamodel/hart_fixture.h"
 
 namespace dtm::testing::hart {
@@ -506,6 +508,75 @@ TEST_F(RequestMonitor, GermanPhrases) {
   Request("SC128Tr2/Par2", false);
   EXPECT_EQ(MonitorLines(),
             (Lines{"", "Laden Hub", "HART-Kommando: 128", "     Senden:  00 0A "}));
+}
+
+
+// ---- Values that cannot be coded ------------------------------------------------------
+
+// A value set by any route that does not fit its element: the request is
+// not built, the error goes on to the runtime, and the element carries the
+// input error of the value and a command error that names it.
+struct UncodedCase {
+  const char* name;
+  const char* transaction;  // the element of the transaction
+  const char* spoilt;       // the element whose value cannot be coded
+  com::Variant value;
+  std::int32_t error;
+  std::int32_t input_error;
+  const char* cmd_err;
+};
+
+const UncodedCase kUncodedCases[] = {
+    {"DateAsALongBeyondTheCalendar", "UC013/", "UC013/Date", std::int32_t{5000000},
+     com::vb::kOverflow, 0x4000, "UC013/Date: Overflow"},
+    {"TextAsAGroupsDate", "UC013/", "UC013/Date", "hello", com::vb::kTypeMismatch, 0x2000,
+     "UC013/Date: Type mismatch"},
+    {"ByteAbove255", "SC130Tr1/Par2", "SC130Tr1/Par2", std::int16_t{300}, com::vb::kOverflow,
+     0x4000, "SC130Tr1/Par2: Overflow"},
+    {"TextInAByte", "SC130Tr1/Par2", "SC130Tr1/Par2", "hello", com::vb::kTypeMismatch, 0x2000,
+     "SC130Tr1/Par2: Type mismatch"},
+    {"NotANumberInAWord", "UC016", "UC016", std::numeric_limits<double>::quiet_NaN(),
+     com::vb::kOverflow, 0x4000, "UC016: Overflow"},
+};
+
+class UncodedValue : public HartFixture, public ::testing::WithParamInterface<UncodedCase> {};
+
+TEST_P(UncodedValue, MarksTheElementAndRaises) {
+  const UncodedCase& c = GetParam();
+  clsDataElement& spoilt = Element(c.spoilt);
+  spoilt.TransientValue = c.value;
+  spoilt.SetStatusFlags(0x300000);
+  notices_->notices.clear();
+  runtime::HartTransaction transaction;
+  std::int32_t error = 0;
+  try {
+    Model().IPrivateDataModel_BuildTransactionRequest(Context(), transaction, true,
+                                                      Ptr(c.transaction));
+  } catch (const com::ComError& e) {
+    error = e.Number();
+  }
+  EXPECT_EQ(error, c.error);
+  EXPECT_EQ(spoilt.StatusFlags(), 0x300000 | c.input_error);
+  EXPECT_EQ(spoilt.CmdErr, c.cmd_err);
+  EXPECT_EQ(Show(spoilt.TransientValue), Show(c.value));
+  EXPECT_TRUE(transaction.RequestData.IsEmpty());
+  ASSERT_FALSE(notices_->notices.empty());
+  EXPECT_EQ(notices_->notices.back(), c.spoilt);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, UncodedValue, ::testing::ValuesIn(kUncodedCases),
+                         [](const auto& i) { return std::string(i.param.name); });
+
+// The same download with the monitor open: the line of the value shows it
+// readably and nothing of the transaction follows it.
+TEST_F(RequestMonitor, UncodedValueEndsTheRequestsLines) {
+  Prompts({{"UC016", "Number"}});
+  Element("UC016").TransientValue = std::numeric_limits<double>::infinity();
+  runtime::HartTransaction transaction;
+  EXPECT_THROW(Model().IPrivateDataModel_BuildTransactionRequest(Context(), transaction, true,
+                                                                 Ptr("UC016")),
+               com::ComError);
+  EXPECT_EQ(MonitorLines(), (Lines{"", "Download Number = Inf"}));
 }
 
 }  // namespace

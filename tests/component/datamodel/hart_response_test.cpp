@@ -8,8 +8,10 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <limits>
 #include <optional>
 #include <string>
 #include <utility>
@@ -1107,6 +1109,131 @@ TEST_F(FloatResponse, UploadTakesTheOnlineValue) {
   loop_.RunUntil([&] { return Context().ProcessMan().State() == 0; });
   EXPECT_EQ(gain.TransientValue, com::Variant(12.35f)) << Show(gain.TransientValue);
   EXPECT_EQ(gain.DeviceValue, com::Variant(12.35f));
+}
+
+
+// ---- Corrected only when rounding changed the value -----------------------------------
+
+// The received Single is compared with its rounded value at its own
+// precision; the stored value keeps the subtype its rounding rule gives.
+struct PrecisionCase {
+  const char* name;
+  const char* path;
+  const char* format;
+  Bytes value;  // the Single as sent
+  const char* line;
+  com::Variant stored;
+};
+
+const PrecisionCase kPrecisionCases[] = {
+    {"TenthsOnTheTenth", "SC128Tr2/Par1", "0.0", {0x42, 0x29, 0x33, 0x33}, "Value X = 42.3", 42.3},
+    {"TenthsChanged", "SC128Tr2/Par1", "0.0", {0x42, 0x29, 0x5C, 0x29},
+     "Value X = 42.34 Corrected 42.3", 42.3},
+    {"WholeChanged", "SC128Tr1/Par1", "0.00", {0x42, 0x29, 0x33, 0x33},
+     "Value X = 42.3 Corrected 42.00", 42.0},
+    {"HundredthsOnTheHundredth", "SC128Tr14/Par1", "0.00", {0x3F, 0x86, 0x66, 0x66},
+     "Value X = 1.05", 1.05},
+    {"GeneralOnTheHundredth", "SC128Tr3/Par1", "0.00", {0x41, 0x45, 0x70, 0xA4}, "Value X = 12.34",
+     12.34f},
+    {"CountWhole", "SC136/TotTravel", "0", {0x47, 0x3C, 0x52, 0x00}, "Value X = 48210",
+     std::int32_t{48210}},
+    {"GeneralNotANumber", "SC128Tr3/Par1", "0.00", {0x7F, 0xA0, 0x00, 0x00}, "Value X = NaN",
+     std::numeric_limits<float>::quiet_NaN()},
+    {"TenthsInfinity", "SC128Tr1/Par1", "0.0", {0x7F, 0x80, 0x00, 0x00}, "Value X = Inf",
+     std::numeric_limits<double>::infinity()},
+    {"GeneralMinusInfinity", "SC128Tr3/Par1", "0.0", {0xFF, 0x80, 0x00, 0x00}, "Value X = -Inf",
+     -std::numeric_limits<float>::infinity()},
+};
+
+class ReceivedPrecision : public FloatResponse, public ::testing::WithParamInterface<PrecisionCase> {
+};
+
+TEST_P(ReceivedPrecision, CorrectedOnlyWhenTheValueChanged) {
+  const PrecisionCase& c = GetParam();
+  clsDataElement& element = Element(c.path);
+  element.Prompt = "X";
+  element.ValueFormat = c.format;
+  Bytes data(static_cast<std::size_t>(element.ReadResponsePosition), 0x00);
+  data.insert(data.end(), c.value.begin(), c.value.end());
+  ASSERT_TRUE(Respond(c.path, false, 0, data));
+  EXPECT_EQ(MonitorLines().back(), c.line);
+  for (const com::Variant* value : {&element.TransientValue, &element.DeviceValue}) {
+    EXPECT_EQ(value->Type(), c.stored.Type()) << Show(*value);
+    if (std::isnan(c.stored.ToDouble())) {
+      EXPECT_TRUE(std::isnan(value->ToDouble())) << Show(*value);
+    } else {
+      EXPECT_EQ(*value, c.stored) << Show(*value);
+    }
+  }
+  EXPECT_EQ(element.StatusFlags() & kAnswerBits, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, ReceivedPrecision, ::testing::ValuesIn(kPrecisionCases),
+                         [](const auto& i) { return std::string(i.param.name); });
+
+// ---- Values an element cannot take ------------------------------------------------------
+
+// A count is a whole number of 32 bits: what else a device sends for it
+// ends the element's part of the transaction with the class of a response
+// it cannot read, and the element keeps what it held.
+struct CountCase {
+  const char* name;
+  const char* path;
+  Bytes value;
+  const char* shown;
+};
+
+const CountCase kCountCases[] = {
+    {"NotANumber", "SC136/TotTravel", {0x7F, 0xA0, 0x00, 0x00}, "NaN"},
+    {"TwoToThe32", "SC136/TotTravel", {0x4F, 0x80, 0x00, 0x00}, "4.294967E+09"},
+    {"TwoToThe31", "SC128Tr10/Par4", {0x4F, 0x00, 0x00, 0x00}, "2.147484E+09"},
+    {"Infinity", "SC128Tr13/Par2", {0x7F, 0x80, 0x00, 0x00}, "Inf"},
+    {"BelowALong", "SC128Tr13/Par2", {0xCF, 0x80, 0x00, 0x00}, "-4.294967E+09"},
+};
+
+class CountNotTaken : public FloatResponse, public ::testing::WithParamInterface<CountCase> {};
+
+TEST_P(CountNotTaken, EndsWithTooFewDataBytesAndKeepsTheValues) {
+  const CountCase& c = GetParam();
+  clsDataElement& element = Element(c.path);
+  element.Prompt = "X";
+  element.TransientValue = std::int32_t{77};
+  element.DeviceValue = std::int32_t{66};
+  element.PersistentValue = std::int32_t{55};
+  element.SetStatusFlags(0x8);
+  Bytes data(static_cast<std::size_t>(element.ReadResponsePosition), 0x00);
+  data.insert(data.end(), c.value.begin(), c.value.end());
+  EXPECT_TRUE(Respond(c.path, false, 0, data));
+  EXPECT_EQ(element.TransientValue, com::Variant(std::int32_t{77}));
+  EXPECT_EQ(element.DeviceValue, com::Variant(std::int32_t{66}));
+  EXPECT_EQ(element.PersistentValue, com::Variant(std::int32_t{55}));
+  EXPECT_EQ(element.StatusFlags(), 0x500000);
+  EXPECT_EQ(element.CmdErr, std::string(c.path) + ": Overflow");
+  EXPECT_EQ(MonitorLines().back(), std::string("Value X = ") + c.shown);
+  EXPECT_NE(std::find(notices_->notices.begin(), notices_->notices.end(), c.path),
+            notices_->notices.end());
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, CountNotTaken, ::testing::ValuesIn(kCountCases),
+                         [](const auto& i) { return std::string(i.param.name); });
+
+// In a group the other members take their values as usual.
+TEST_F(FloatResponse, CountNotTakenLeavesTheOtherMembers) {
+  clsDataElement& total = Element("SC136/TotTravel");
+  total.TransientValue = std::int32_t{77};
+  Bytes data(29, 0x00);
+  data[17] = 0x42;  // x = 50.0
+  data[18] = 0x48;
+  data[25] = 0x7F;  // TotTravel: not-a-number
+  data[26] = 0xA0;
+  ASSERT_TRUE(Respond("SC136/", false, 0, data));
+  EXPECT_EQ(total.TransientValue, com::Variant(std::int32_t{77}));
+  EXPECT_EQ(total.StatusFlags() & 0xF00000, 0x500000);
+  EXPECT_EQ(total.CmdErr, "SC136/TotTravel: Overflow");
+  clsDataElement& x = Element("SC136/x");
+  EXPECT_EQ(x.TransientValue, com::Variant(50.0f));
+  EXPECT_EQ(x.StatusFlags() & 0xF00000, 0);
+  EXPECT_EQ(x.CmdErr, "");
 }
 
 }  // namespace

@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <iterator>
+#include <limits>
 
 #include "component/datamodel/data_element.h"
 #include "component/ui/framework/ctl_monitor.h"
@@ -242,20 +244,44 @@ TEST_F(DtmDataSet, DataStatusGoesToZeroAfterASaveEvenFromOne) {
   EXPECT_EQ(Element(*dtm_, "DataStatus")->TransientValue, com::Variant(std::int16_t{0}));
 }
 
-TEST_F(DtmDataSet, AValueWithoutTextFormCostsOnlyItsOwnLine) {
+// Every value has a text on the protocol: bytes as hex digits, and the
+// floats a device may have sent readably, not as the language's "-1.#IND".
+TEST_F(DtmDataSet, ProtocolLinesShowEveryValueReadably) {
   SetUpInstance();
-  auto monitor = OpenMonitor(*dtm_);
   Element(*dtm_, "UC013/Tag")->TransientValue = com::Variant(com::ByteArray{1, 2});
+  Element(*dtm_, "SC128Tr2/Par1")->TransientValue =
+      com::Variant(std::numeric_limits<float>::quiet_NaN());
+  Element(*dtm_, "SC128Tr1/Par1")->TransientValue =
+      com::Variant(-std::numeric_limits<float>::infinity());
+  Element(*dtm_, "SC128Tr1/Par3")->TransientValue =
+      com::Variant(std::numeric_limits<float>::infinity());
+  auto monitor = OpenMonitor(*dtm_);
   monitor->Clear();
   dtm_->Class_WriteProperties(bag_);
-  const std::vector<std::string> lines = Lines(*monitor);
+  std::vector<std::string> lines = Lines(*monitor);
   std::size_t stored = 0;
   for (const DataElementPtr& item : dtm_->Context().Parameters().Elements()) {
     stored += (item->IPrivateDataElement_ElementMode() & mode::kStored) != 0;
   }
-  EXPECT_EQ(lines.size(), 4 + stored - 1);
+  EXPECT_EQ(lines.size(), 4 + stored);
+  auto has = [&](const std::string& line) {
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+  };
+  const std::string lever = Element(*dtm_, "SC128Tr2/Par1")->Prompt;
+  EXPECT_TRUE(has("DB-write " + Element(*dtm_, "UC013/Tag")->Prompt + " = 0102"));
+  EXPECT_TRUE(has("DB-write " + lever + " = NaN"));
+  EXPECT_TRUE(has("DB-write " + Element(*dtm_, "SC128Tr1/Par1")->Prompt + " = -Inf"));
+  EXPECT_TRUE(has("DB-write " + Element(*dtm_, "SC128Tr1/Par3")->Prompt + " = Inf"));
   EXPECT_EQ(lines.back(), "*** Unlock instance *** (TAG1)");
   EXPECT_EQ(Element(*dtm_, "DataStatus")->TransientValue, com::Variant(std::int16_t{0}));
+
+  // The bytes are no tag a data set can bring back.
+  bag_.WriteProperty("UC013/Tag", com::Variant("TAG1"));
+  auto loaded = NewDtm();
+  auto read_monitor = OpenMonitor(*loaded);
+  loaded->Class_ReadProperties(bag_);
+  lines = Lines(*read_monitor);
+  EXPECT_TRUE(has("DB-read " + lever + " = NaN"));
 }
 
 }  // namespace

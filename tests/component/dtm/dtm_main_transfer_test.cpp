@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <bit>
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <ostream>
 
@@ -175,6 +178,81 @@ TEST_F(DtmTransfer, WriteProtectedDeviceEndsTheDownloadAsFailed) {
   EXPECT_EQ(container_->LogLines(), std::vector<std::string>{"DownloadFinished(d1, false)"});
   EXPECT_EQ(Element("DataStatus")->TransientValue, com::Variant(std::int16_t{2}));
   EXPECT_FALSE(dtm_->UpDownloadAll());
+}
+
+// A device that sends counts no Long holds (a signalling not-a-number, 2^32,
+// 2^31): each such element ends its transaction with the class of a
+// response it cannot read and keeps its value, every other transaction is
+// still done, and the frame hears that the upload failed.
+TEST_F(DtmTransfer, CountsNoLongHoldsEndOnlyTheirTransactions) {
+  auto monitor = OpenMonitor();
+  const char* const kCounts[] = {"SC136/TotTravel", "SC128Tr10/Par4", "SC128Tr13/Par2"};
+  for (const char* path : kCounts) Element(path)->TransientValue = com::Variant(std::int32_t{77});
+  device::Profile memory = device_.Memory();
+  memory.dynamic.total_travel = std::bit_cast<float>(std::uint32_t{0x7FA00000});
+  memory.floats[Element("SC128Tr10/Par4")->nParamIndex] = 4294967296.0f;
+  memory.floats[Element("SC128Tr13/Par2")->nParamIndex] = 2147483648.0f;
+  device_.Load(memory);
+
+  ASSERT_TRUE(dtm_->IDtmOnlineParameter_UploadRequest("u1", ""));
+  EXPECT_NO_THROW(loop_.RunUntilIdle());
+  EXPECT_FALSE(loop_.HasPending());
+  EXPECT_EQ(Transactions(), UploadElements());
+  EXPECT_EQ(container_->LogLines(), std::vector<std::string>{"UploadFinished(u1, false)"});
+  EXPECT_FALSE(dtm_->UpDownloadAll());
+  EXPECT_NE(Element("DataStatus")->TransientValue, com::Variant(std::int16_t{1}));
+  for (const char* path : kCounts) {
+    SCOPED_TRACE(path);
+    EXPECT_EQ(Element(path)->StatusFlags() & flags::kResponseClassMask, 0x500000);
+    EXPECT_EQ(Element(path)->TransientValue, com::Variant(std::int32_t{77}));
+    EXPECT_EQ(Element(path)->CmdErr, std::string(path) + ": Overflow");
+  }
+  std::vector<std::string> refused;
+  for (const auto& result : Context().CommMan().GetResults("u1")) {
+    if (result.Outcome != runtime::ResultOutcome::kAccepted) {
+      refused.push_back(result.Element->IPrivateDataElement_Name());
+    }
+  }
+  EXPECT_EQ(refused, (std::vector<std::string>{"SC128Tr10/", "SC128Tr13/", "SC136/"}));
+  // The rest of the data set came.
+  EXPECT_EQ(Element("UC013/Tag")->TransientValue, com::Variant("4625_1"));
+  EXPECT_EQ(Element("SC128Tr13/Par3")->StatusFlags() & flags::kResponseClassMask, 0);
+  EXPECT_EQ(Element("SC136/x")->StatusFlags() & flags::kResponseClassMask, 0);
+  const std::string value_line = "Value " + Element("SC136/TotTravel")->Prompt + " = NaN";
+  EXPECT_NE(std::find(monitor->Lines().begin(), monitor->Lines().end(), value_line),
+            monitor->Lines().end());
+}
+
+// Values set into elements that their coding cannot take: their
+// transactions are not sent, each element carries the input error, and the
+// download goes on to its end and reports the failure.
+TEST_F(DtmTransfer, ValuesThatCannotBeCodedRefuseOnlyTheirTransactions) {
+  ASSERT_TRUE(dtm_->IDtmOnlineParameter_UploadRequest("u1", ""));
+  loop_.RunUntilIdle();
+  ASSERT_TRUE(dtm_->IDtmOnlineParameter_DownloadRequest("d0", ""));
+  std::size_t before = Transactions();
+  loop_.RunUntilIdle();
+  ASSERT_EQ(container_->LogLines().back(), "DownloadFinished(d0, true)");
+  const std::size_t clean = Transactions() - before;
+
+  Element("SC130Tr1/Par2")->TransientValue = com::Variant("hello");
+  Element("UC013/Date")->TransientValue = com::Variant(std::int32_t{5000000});
+  messages_.entries.clear();
+  ASSERT_TRUE(dtm_->IDtmOnlineParameter_DownloadRequest("d1", ""));
+  before = Transactions();
+  EXPECT_NO_THROW(loop_.RunUntilIdle());
+  EXPECT_EQ(Transactions() - before, clean - 2);
+  EXPECT_EQ(container_->LogLines().back(), "DownloadFinished(d1, false)");
+  EXPECT_FALSE(dtm_->UpDownloadAll());
+  EXPECT_EQ(Element("SC130Tr1/Par2")->StatusFlags() & flags::kInputErrorMask, 0x2000);
+  EXPECT_EQ(Element("SC130Tr1/Par2")->CmdErr, "SC130Tr1/Par2: Type mismatch");
+  EXPECT_EQ(Element("UC013/Date")->StatusFlags() & flags::kInputErrorMask, 0x4000);
+  EXPECT_EQ(Element("UC013/Date")->CmdErr, "UC013/Date: Overflow");
+  std::vector<std::string> reports;
+  for (const auto& entry : messages_.entries) {
+    if (entry.kind == runtime::RecordingMessageSink::Entry::kReport) reports.push_back(entry.text);
+  }
+  EXPECT_EQ(reports, (std::vector<std::string>{"SC130Tr1/Par2: Type mismatch", "UC013/: Overflow"}));
 }
 
 // What the device made of each transaction of an upload, as the results

@@ -3,7 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+#include <memory>
+
 #include "component/ui/framework/ctl_monitor.h"
+#include "platform/com/object.h"
 #include "tests/component/dtm/dtm_fixture.h"
 
 namespace dtm::testing {
@@ -203,6 +207,43 @@ TEST_F(MonitorFound, GermanHeadingIsRuledTo61Characters) {
   monitor->MonitorHeading("DTM: " + monitor->GetText("Upload device state") + " (TAG1)");
   EXPECT_EQ(Of(*monitor)[1], "---- DTM: Gerätezustand laden (TAG1) " + std::string(24, '-'));
 }
+
+
+// ---- Values as the protocol writes them ------------------------------------------------
+
+struct ValueTextCase {
+  const char* name;
+  com::Variant value;
+  const char* format;
+  const char* text;
+};
+
+const ValueTextCase kValueTexts[] = {
+    {"NaNSingle", std::numeric_limits<float>::quiet_NaN(), "", "NaN"},
+    {"NaNDouble", std::numeric_limits<double>::quiet_NaN(), "0.00", "NaN"},
+    {"Infinity", std::numeric_limits<float>::infinity(), "0.0", "Inf"},
+    {"MinusInfinity", -std::numeric_limits<double>::infinity(), "", "-Inf"},
+    {"NotANumberDate", com::Variant::Date(std::numeric_limits<double>::quiet_NaN()), "", "NaN"},
+    {"Null", com::Variant::Null(), "", "Null"},
+    {"NullFormatted", com::Variant::Null(), "0.0", "Null"},
+    {"Empty", com::Variant(), "", ""},
+    {"Bytes", com::Variant(com::ByteArray{0x0A, 0xFF}), "", "0AFF"},
+    {"Object", com::Variant(std::make_shared<com::Object>()), "", "Object"},
+    {"Single", 12.35f, "", "12.35"},
+    {"Formatted", 42.3, "0.00", "42.30"},
+    {"TextKeepsItself", "hello", "0.0", "hello"},
+    {"PatternThatDoesNotApply", 1.5, "0;0", "1.5"},
+    {"DateBeyondTheCalendar", com::Variant::Date(1e9), "", "1000000000"},
+};
+
+class ProtocolValueText : public ::testing::TestWithParam<ValueTextCase> {};
+
+TEST_P(ProtocolValueText, IsReadableAndNeverRaises) {
+  EXPECT_EQ(ctlMonitor::ValueText(GetParam().value, GetParam().format), GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, ProtocolValueText, ::testing::ValuesIn(kValueTexts),
+                         [](const auto& i) { return std::string(i.param.name); });
 
 }  // namespace
 }  // namespace dtm::testing
