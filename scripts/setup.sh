@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs, when any is missing.
 set -euo pipefail
-packages=(cmake g++ make libxml2-dev libxslt1-dev googletest libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev)
+packages=(cmake g++ make libxml2-dev libxslt1-dev googletest libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
+          clang libclang-rt-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

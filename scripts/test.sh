@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: once in a normal build, once under
-# AddressSanitizer and UndefinedBehaviorSanitizer. Both runs go ahead even
-# when the first fails; the last line sums both up, and the exit status is
-# non-zero when any build or test failed.
+# AddressSanitizer and UndefinedBehaviorSanitizer; then runs each fuzz target
+# for 10 s. Every run goes ahead even when an earlier one fails; the last line
+# sums them up, and the exit status is non-zero when any build, test or fuzz
+# run failed.
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit 1
 ./scripts/setup.sh || exit 1
@@ -41,6 +42,16 @@ suite() {
 suite normal build "-DCMAKE_BUILD_TYPE=RelWithDebInfo"
 suite sanitized build-asan "-DCMAKE_BUILD_TYPE=Debug -DVD_SANITIZE=ON -DVD_BUILD_BENCH=OFF" \
   ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+
+# A short fuzzing run over the checked-in seeds; longer by hand with
+# scripts/fuzz.sh SECONDS.
+if ./scripts/fuzz.sh 10 2>"$logs/fuzz"; then
+  if grep -q '^skipped:' "$logs/fuzz"; then summary+=("fuzz skipped"); else summary+=("fuzz passed"); fi
+else
+  cat "$logs/fuzz" >&2
+  summary+=("fuzz failed")
+  status=1
+fi
 
 joined=$(printf '%s, ' "${summary[@]}")
 echo "tests: ${joined%, }"
