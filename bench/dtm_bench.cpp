@@ -415,7 +415,8 @@ class TargetReporter final : public benchmark::ConsoleReporter {
     if (groups > 0) {
       Figure mean;
       mean.median = group_sum / groups;
-      Line(out, "read_group mean of " + std::to_string(groups), mean, kGroupReadMeanTargetUs);
+      Line(out, "read_group mean (" + std::to_string(groups) + " groups)", mean,
+           kGroupReadMeanTargetUs);
     }
     std::fflush(out);
   }
