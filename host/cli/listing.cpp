@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "component/datamodel/data_element.h"
+#include "host/cli/text_table.h"
 #include "platform/com/error.h"
 #include "platform/com/format.h"
 #include "platform/com/locale.h"
@@ -63,20 +64,6 @@ std::string HexBytes(const std::vector<std::uint8_t>& bytes) {
   return out;
 }
 
-// Tabs and line breaks would break a row.
-std::string Clean(std::string text) {
-  for (char& c : text) {
-    if (c == '\t' || c == '\n' || c == '\r') c = ' ';
-  }
-  return text;
-}
-
-// Columns line up by characters, not bytes (labels hold umlauts).
-std::size_t Width(const std::string& text) {
-  std::size_t n = 0;
-  for (unsigned char c : text) n += (c & 0xC0) != 0x80;
-  return n;
-}
 
 void AddRows(runtime::DTMContext& context, const std::shared_ptr<clsDataElement>& element,
              std::optional<runtime::ResultOutcome> outcome, std::int32_t language,
@@ -85,10 +72,10 @@ void AddRows(runtime::DTMContext& context, const std::shared_ptr<clsDataElement>
   // element holds is not the device's.
   const bool shown = listing.writing || !outcome || *outcome == runtime::ResultOutcome::kAccepted;
   auto add = [&](const clsDataElement& value) {
-    listing.rows.push_back({value.Name, Clean(value.Prompt),
-                            shown ? Clean(DisplayValue(context, value, language)) : "",
-                            Clean(value.UnitString(context)),
-                            Clean(StatusText(value, outcome, language)), outcome});
+    listing.rows.push_back({value.Name, CleanCell(value.Prompt),
+                            shown ? CleanCell(DisplayValue(context, value, language)) : "",
+                            CleanCell(value.UnitString(context)),
+                            CleanCell(StatusText(value, outcome, language)), outcome});
   };
   if (element->Name.ends_with("/")) {
     for (const DataElementPtr& member : context.Parameters().GetGroupMembers(element->Name)) {
@@ -215,25 +202,8 @@ void WriteListing(const Listing& listing, ListFormat format, std::int32_t langua
   for (const ListingRow& row : listing.rows) {
     lines.push_back({row.path, row.label, row.value, row.unit, row.status});
   }
-  if (format == ListFormat::kTsv) {
-    for (const auto& cells : lines) {
-      for (std::size_t i = 0; i < cells.size(); ++i) out << (i ? "\t" : "") << cells[i];
-      out << '\n';
-    }
-    return;
-  }
-  std::vector<std::size_t> widths(5, 0);
-  for (const auto& cells : lines) {
-    for (std::size_t i = 0; i < cells.size(); ++i) widths[i] = std::max(widths[i], Width(cells[i]));
-  }
-  for (const auto& cells : lines) {
-    std::string line;
-    for (std::size_t i = 0; i < cells.size(); ++i) {
-      line += cells[i];
-      if (i + 1 < cells.size()) line += std::string(widths[i] - Width(cells[i]) + 2, ' ');
-    }
-    out << line << '\n';
-  }
+  WriteCells(lines, format == ListFormat::kTsv, out);
+  if (format == ListFormat::kTsv) return;
   out << SummaryLine(listing, language) << '\n';
 }
 

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "component/datamodel/data_element.h"
+#include "host/cli/text_table.h"
 #include "platform/com/error.h"
 #include "platform/runtime/context.h"
 
@@ -46,20 +47,6 @@ std::string Range(const clsDataElement& element) {
   return out;
 }
 
-// Tabs and line breaks would break a TSV line.
-std::string Clean(std::string text) {
-  for (char& c : text) {
-    if (c == '\t' || c == '\n' || c == '\r') c = ' ';
-  }
-  return text;
-}
-
-// Columns line up by characters, not bytes (labels hold umlauts).
-std::size_t Width(const std::string& text) {
-  std::size_t n = 0;
-  for (unsigned char c : text) n += (c & 0xC0) != 0x80;
-  return n;
-}
 
 }  // namespace
 
@@ -67,7 +54,7 @@ void WriteParams(runtime::DTMContext& context, ParamsFormat format, std::ostream
   const std::vector<std::string> header = {"path",   "type",  "length", "read",  "write",
                                            "mode",   "flags", "label",  "unit",  "range",
                                            "value",  "description"};
-  std::vector<std::vector<std::string>> rows;
+  std::vector<std::vector<std::string>> rows = {header};
   for (const DataElementPtr& item : context.Parameters().Elements()) {
     const auto element = std::dynamic_pointer_cast<clsDataElement>(item);
     if (!element) continue;
@@ -75,39 +62,13 @@ void WriteParams(runtime::DTMContext& context, ParamsFormat format, std::ostream
                     std::to_string(element->ValueTypeLength),
                     std::to_string(element->HARTParamReadCommand),
                     std::to_string(element->HARTParamWriteCommand), Hex(element->ElementMode),
-                    Hex(element->StatusFlags()), Clean(element->Prompt),
-                    Clean(element->UnitString(context)), Range(*element),
-                    Clean(Text(element->TransientValue)), Clean(element->Description)});
+                    Hex(element->StatusFlags()), CleanCell(element->Prompt),
+                    CleanCell(element->UnitString(context)), Range(*element),
+                    CleanCell(Text(element->TransientValue)), CleanCell(element->Description)});
   }
 
-  if (format == ParamsFormat::kTsv) {
-    auto write = [&](const std::vector<std::string>& cells) {
-      for (std::size_t i = 0; i < cells.size(); ++i) out << (i ? "\t" : "") << cells[i];
-      out << '\n';
-    };
-    write(header);
-    for (const auto& row : rows) write(row);
-    return;
-  }
-
-  // The table leaves the description, the longest column, unpadded at the end.
-  std::vector<std::size_t> widths(header.size(), 0);
-  auto measure = [&](const std::vector<std::string>& cells) {
-    for (std::size_t i = 0; i + 1 < cells.size(); ++i) {
-      widths[i] = std::max(widths[i], Width(cells[i]));
-    }
-  };
-  measure(header);
-  for (const auto& row : rows) measure(row);
-  auto write = [&](const std::vector<std::string>& cells) {
-    for (std::size_t i = 0; i < cells.size(); ++i) {
-      out << cells[i];
-      if (i + 1 < cells.size()) out << std::string(widths[i] - Width(cells[i]) + 2, ' ');
-    }
-    out << '\n';
-  };
-  write(header);
-  for (const auto& row : rows) write(row);
+  // The description, the longest column, stays unpadded at the end.
+  WriteCells(rows, format == ParamsFormat::kTsv, out);
 }
 
 }  // namespace dtm::host
