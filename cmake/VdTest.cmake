@@ -4,7 +4,8 @@
 function(vd_add_test name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
-  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} vd_testing GTest::gtest GTest::gmock
+                        GTest::gtest_main)
   add_test(NAME ${name} COMMAND ${name} WORKING_DIRECTORY ${PROJECT_SOURCE_DIR})
   set_tests_properties(${name} PROPERTIES ENVIRONMENT "VD_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
 endfunction()
