@@ -11,9 +11,11 @@ function(vd_add_test name)
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} vd_testing GTest::gtest GTest::gmock
                         GTest::gtest_main)
   # Listed when the tests run rather than after the link, so a sanitizer build
-  # does not run every test program during the build.
+  # does not run every test program during the build. A table's cases keep
+  # the names the table gives them, without the printed value.
   gtest_discover_tests(${name}
     TEST_PREFIX "${name}."
+    NO_PRETTY_VALUES
     WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}
     PROPERTIES ENVIRONMENT "VD_SOURCE_DIR=${PROJECT_SOURCE_DIR}"
     DISCOVERY_MODE PRE_TEST)
