@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <typeinfo>
 
 #include "component/datamodel/data_element.h"
 #include "component/datamodel/data_model_helpers.h"
@@ -85,8 +86,14 @@ void ApplyLanguageTexts(runtime::DTMContext& context) {
       language ? language->FindSection("parameters") : nullptr;
   if (!section) return;
 
+  // The elements come in about the order of the file's entries.
+  std::size_t next = 0;
   for (const DataElementPtr& item : context.Parameters().Elements()) {
-    const auto element = std::dynamic_pointer_cast<clsDataElement>(item);
+    // The collection holds our own elements; a cast that cannot fail is cheap.
+    IPrivateDataElement* const held = item.get();
+    clsDataElement* element = typeid(*held) == typeid(clsDataElement)
+                                  ? static_cast<clsDataElement*>(held)
+                                  : dynamic_cast<clsDataElement*>(held);
     if (!element) {
       // Only an element the texts are meant for must be one of ours.
       if (section->Find(KeyOf(item->IPrivateDataElement_Name(), rotary))) {
@@ -95,7 +102,7 @@ void ApplyLanguageTexts(runtime::DTMContext& context) {
       continue;
     }
     const std::string& key = KeyOf(element->Name, rotary);
-    const runtime::LanguageTable::Entry* entry = section->Find(key);
+    const runtime::LanguageTable::Entry* entry = section->Find(key, next);
     if (!entry) continue;
 
     element->Prompt = RequiredText(*entry, key, "label");

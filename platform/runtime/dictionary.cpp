@@ -60,8 +60,9 @@ std::optional<LanguageTable> ReadLanguage(xml::Document document, std::int32_t f
     table.node = section;
     for (const xml::Node& entry : section.Children()) {
       auto key = entry.Attribute("key");
-      if (!key || table.entries.count(*key)) continue;
-      table.entries.emplace(std::move(*key), LanguageTable::Entry{entry, entry.Attributes()});
+      if (!key || table.index.count(*key)) continue;
+      table.index.emplace(*key, table.entries.size());
+      table.entries.push_back(LanguageTable::Entry{std::move(*key), entry, entry.Attributes()});
     }
   }
   language.document = std::move(document);
@@ -109,8 +110,17 @@ const std::string* LanguageTable::Entry::Attribute(std::string_view name) const 
 }
 
 const LanguageTable::Entry* LanguageTable::Section::Find(const std::string& key) const {
-  auto it = entries.find(key);
-  return it == entries.end() ? nullptr : &it->second;
+  auto it = index.find(key);
+  return it == index.end() ? nullptr : &entries[it->second];
+}
+
+const LanguageTable::Entry* LanguageTable::Section::Find(const std::string& key,
+                                                         std::size_t& next) const {
+  if (next < entries.size() && entries[next].key == key) return &entries[next++];
+  auto it = index.find(key);
+  if (it == index.end()) return nullptr;
+  next = it->second + 1;
+  return &entries[it->second];
 }
 
 const LanguageTable::Section* LanguageTable::FindSection(const std::string& name) const {

@@ -31,6 +31,7 @@ class LanguageTable {
  public:
   // One entry: its attributes in file order.
   struct Entry {
+    std::string key;
     xml::Node node;
     std::vector<std::pair<std::string, std::string>> attributes;
     // The value of `name`; nullptr when the entry has no such attribute.
@@ -38,8 +39,12 @@ class LanguageTable {
   };
   struct Section {
     xml::Node node;
-    std::unordered_map<std::string, Entry> entries;
+    std::vector<Entry> entries;  // in file order, the first of each key
+    std::unordered_map<std::string, std::size_t> index;
     const Entry* Find(const std::string& key) const;
+    // The same for a walk in about the file's order: the entry at `next`
+    // is tried first, and `next` moves on past the entry found.
+    const Entry* Find(const std::string& key, std::size_t& next) const;
   };
 
   std::int32_t id = 0;
