@@ -5,6 +5,7 @@
 // language. Loaded from the data folder (XMLMan.DataFolder); the file layout
 // is documented in data/XMLData/README.md.
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <map>
