@@ -68,18 +68,21 @@ void clsDataModel::IPrivateDataModel_SetLanguage(runtime::DTMContext& context,
 }
 
 void clsDataModel::LoadUnitTexts(runtime::DTMContext& context) {
-  runtime::DTMDictionary& dictionary = context.Dictionary();
-  const xml::Node units = dictionary.GetNode("units");
+  const runtime::LanguageTable* language = context.Dictionary().Selected();
+  const runtime::LanguageTable::Section* units =
+      language ? language->FindSection("units") : nullptr;
   // Before CreateModel there is no table to fill: the switch fails and the
   // language stays unrecorded, so the next call (after the model exists)
   // loads the unit texts instead of finding the language already set.
   if (!m_HartUnits) com::ThrowObjectVariableNotSet("clsDataModel");
+  if (!units) return;
   for (std::int32_t code = 1; code <= 255; ++code) {
+    if (!m_HartUnits->Has(code)) continue;
     const std::string key = m_HartUnits->KeyOf(code);
     if (key.empty()) continue;
-    const xml::Node node = dictionary.GetChildNode(units, key);
-    if (!node) continue;
-    const std::optional<std::string> text = node.Attribute("text");
+    const runtime::LanguageTable::Entry* entry = units->Find(key);
+    if (!entry) continue;
+    const std::string* text = entry->Attribute("text");
     if (!text) {
       throw com::ComError(com::kEFail, "Unit text missing for " + key, "clsDataModel");
     }

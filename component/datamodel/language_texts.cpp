@@ -6,9 +6,9 @@
 #include <array>
 #include <cstdint>
 #include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
+#include <typeinfo>
 
 #include "component/datamodel/data_element.h"
 #include "component/datamodel/data_model_helpers.h"
@@ -16,7 +16,6 @@
 #include "platform/runtime/context.h"
 #include "platform/runtime/dictionary.h"
 #include "platform/runtime/parameters.h"
-#include "platform/xml/dom.h"
 
 namespace dtm::DataModelHelpers {
 
@@ -29,38 +28,52 @@ constexpr std::int16_t kRotaryActuator = 1;
 // Travel limits, fail-safe position, travel pick-off and maximum travel:
 // with a rotary actuator their texts speak of angles, under the key with
 // "A" appended.
-constexpr std::array<std::string_view, 5> kActuatorDependent = {
-    "SC128Tr11/Par2", "SC128Tr11/Par1", "SC130Tr6/Par1", "SC130Tr2/Par1", "SC128Tr14/Par2"};
+struct ActuatorDependent {
+  std::string_view path;
+  std::string rotary_key;
+};
+const std::array<ActuatorDependent, 5>& ActuatorDependentKeys() {
+  static const std::array<ActuatorDependent, 5> keys = {{{"SC128Tr11/Par2", "SC128Tr11/Par2A"},
+                                                         {"SC128Tr11/Par1", "SC128Tr11/Par1A"},
+                                                         {"SC130Tr6/Par1", "SC130Tr6/Par1A"},
+                                                         {"SC130Tr2/Par1", "SC130Tr2/Par1A"},
+                                                         {"SC128Tr14/Par2", "SC128Tr14/Par2A"}}};
+  return keys;
+}
 
-bool IsActuatorDependent(const std::string& name) {
-  for (std::string_view path : kActuatorDependent) {
-    if (name == path) return true;
+// The key of an element's entry: its name, or the rotary actuator's key.
+const std::string& KeyOf(const std::string& name, bool rotary) {
+  if (rotary) {
+    for (const ActuatorDependent& dependent : ActuatorDependentKeys()) {
+      if (name == dependent.path) return dependent.rotary_key;
+    }
   }
-  return false;
+  return name;
 }
 
 // A mandatory attribute. An absent one reads as Null, which no text takes:
 // the walk stops at this entry.
-std::string RequiredText(const xml::Node& entry, const std::string& key, const char* attribute) {
-  std::optional<std::string> text = entry.Attribute(attribute);
+const std::string& RequiredText(const runtime::LanguageTable::Entry& entry,
+                                const std::string& key, const char* attribute) {
+  const std::string* text = entry.Attribute(attribute);
   if (!text) {
     throw com::ComError(com::vb::kInvalidUseOfNull,
                         "Invalid use of Null: parameter text \"" + key + "\" has no attribute \"" +
                             attribute + "\"",
                         kSource);
   }
-  return std::move(*text);
+  return *text;
 }
 
 // An optional list: absent leaves the field as it is.
-void TakeOptionalText(const xml::Node& entry, const char* attribute, std::string& field) {
-  if (std::optional<std::string> text = entry.Attribute(attribute)) field = std::move(*text);
+void TakeOptionalText(const runtime::LanguageTable::Entry& entry, const char* attribute,
+                      std::string& field) {
+  if (const std::string* text = entry.Attribute(attribute)) field = *text;
 }
 
 }  // namespace
 
 void ApplyLanguageTexts(runtime::DTMContext& context) {
-  const xml::Node section = context.Dictionary().GetNode("parameters");
   // Sampled once per call, before any text changes. A change of the actuator
   // type applies the texts again at once, through its dependency rule.
   // A type that is no number (set by any route) names no rotary actuator.
@@ -68,21 +81,35 @@ void ApplyLanguageTexts(runtime::DTMContext& context) {
       context.Parameters().Item(kActuatorTypePath)->IPrivateDataElement_TransientValue();
   const bool rotary =
       type.IsNumeric() && com::RoundHalfEven(type.ToDouble(), 0) == kRotaryActuator;
+  const runtime::LanguageTable* language = context.Dictionary().Selected();
+  const runtime::LanguageTable::Section* section =
+      language ? language->FindSection("parameters") : nullptr;
+  if (!section) return;
 
+  // The elements come in about the order of the file's entries.
+  std::size_t next = 0;
   for (const DataElementPtr& item : context.Parameters().Elements()) {
-    const std::string name = item->IPrivateDataElement_Name();
-    const std::string key =
-        rotary && IsActuatorDependent(name) ? name + "A" : name;
-    const xml::Node entry = context.Dictionary().GetChildNode(section, key);
+    // The collection holds our own elements; a cast that cannot fail is cheap.
+    IPrivateDataElement* const held = item.get();
+    clsDataElement* element = typeid(*held) == typeid(clsDataElement)
+                                  ? static_cast<clsDataElement*>(held)
+                                  : dynamic_cast<clsDataElement*>(held);
+    if (!element) {
+      // Only an element the texts are meant for must be one of ours.
+      if (section->Find(KeyOf(item->IPrivateDataElement_Name(), rotary))) {
+        com::ThrowTypeMismatch(kSource);
+      }
+      continue;
+    }
+    const std::string& key = KeyOf(element->Name, rotary);
+    const runtime::LanguageTable::Entry* entry = section->Find(key, next);
     if (!entry) continue;
 
-    const auto element = std::dynamic_pointer_cast<clsDataElement>(item);
-    if (!element) com::ThrowTypeMismatch(kSource);
-    element->Prompt = RequiredText(entry, key, "label");
-    element->Description = RequiredText(entry, key, "description");
-    element->HelpText = RequiredText(entry, key, "help");
-    TakeOptionalText(entry, "valueList", element->ValueList);
-    TakeOptionalText(entry, "cmdErrList", element->CmdErrList);
+    element->Prompt = RequiredText(*entry, key, "label");
+    element->Description = RequiredText(*entry, key, "description");
+    element->HelpText = RequiredText(*entry, key, "help");
+    TakeOptionalText(*entry, "valueList", element->ValueList);
+    TakeOptionalText(*entry, "cmdErrList", element->CmdErrList);
   }
 }
 

@@ -27,18 +27,6 @@ namespace {
 
 constexpr std::int32_t kPrimaryMask = 0x3FF;
 
-struct Section {
-  xml::Node node;
-  std::unordered_map<std::string, xml::Node> entries;
-};
-
-struct LanguageTexts {
-  std::int32_t id = 0;
-  std::int32_t default_id = 0;  // 0 when the file names none
-  xml::Document document;
-  std::unordered_map<std::string, Section> sections;
-};
-
 std::optional<std::int32_t> ParseLanguageId(const std::string& text) {
   std::int32_t value = 0;
   const char* end = text.data() + text.size();
@@ -49,10 +37,10 @@ std::optional<std::int32_t> ParseLanguageId(const std::string& text) {
 
 // A parsed dictionary document, or nullopt when it is not one.
 // `file_language` stands in for a missing language attribute.
-std::optional<LanguageTexts> ReadLanguage(xml::Document document, std::int32_t file_language) {
+std::optional<LanguageTable> ReadLanguage(xml::Document document, std::int32_t file_language) {
   xml::Node root = document.DocumentElement();
   if (!root || root.LocalName() != "dictionary") return std::nullopt;
-  LanguageTexts language;
+  LanguageTable language;
   if (auto id = root.Attribute("language")) {
     auto parsed = ParseLanguageId(*id);
     if (!parsed) return std::nullopt;
@@ -68,10 +56,13 @@ std::optional<LanguageTexts> ReadLanguage(xml::Document document, std::int32_t f
   for (const xml::Node& section : root.Children()) {
     auto name = section.Attribute("name");
     if (!name || language.sections.count(*name)) continue;
-    Section& entry_index = language.sections[*name];
-    entry_index.node = section;
+    LanguageTable::Section& table = language.sections[*name];
+    table.node = section;
     for (const xml::Node& entry : section.Children()) {
-      if (auto key = entry.Attribute("key")) entry_index.entries.emplace(*key, entry);
+      auto key = entry.Attribute("key");
+      if (!key || table.index.count(*key)) continue;
+      table.index.emplace(*key, table.entries.size());
+      table.entries.push_back(LanguageTable::Entry{std::move(*key), entry, entry.Attributes()});
     }
   }
   language.document = std::move(document);
@@ -111,65 +102,121 @@ std::filesystem::path FolderPath(std::string folder) {
 
 }  // namespace
 
-struct DTMDictionary::Impl {
-  std::map<std::int32_t, LanguageTexts> languages;
-  std::int32_t default_id = 0;
-  const LanguageTexts* selected = nullptr;
+const std::string* LanguageTable::Entry::Attribute(std::string_view name) const {
+  for (const auto& [attribute, value] : attributes) {
+    if (attribute == name) return &value;
+  }
+  return nullptr;
+}
 
-  // Takes a complete set of languages and selects the default one.
-  void Replace(std::map<std::int32_t, LanguageTexts> loaded) {
-    languages = std::move(loaded);
-    default_id = 0;
-    for (const auto& [id, language] : languages) {
-      if (language.default_id && languages.count(language.default_id)) {
-        default_id = language.default_id;
-        break;
-      }
+const LanguageTable::Entry* LanguageTable::Section::Find(const std::string& key) const {
+  auto it = index.find(key);
+  return it == index.end() ? nullptr : &entries[it->second];
+}
+
+const LanguageTable::Entry* LanguageTable::Section::Find(const std::string& key,
+                                                         std::size_t& next) const {
+  if (next < entries.size() && entries[next].key == key) return &entries[next++];
+  auto it = index.find(key);
+  if (it == index.end()) return nullptr;
+  next = it->second + 1;
+  return &entries[it->second];
+}
+
+const LanguageTable::Section* LanguageTable::FindSection(const std::string& name) const {
+  auto it = sections.find(name);
+  return it == sections.end() ? nullptr : &it->second;
+}
+
+namespace {
+
+// The tables of a complete set of languages, with the default chosen: the
+// first language (by id) naming a present one, else the lowest.
+std::shared_ptr<const DictionaryTables> MakeTables(std::map<std::int32_t, LanguageTable> loaded) {
+  auto tables = std::make_shared<DictionaryTables>();
+  tables->languages = std::move(loaded);
+  for (const auto& [id, language] : tables->languages) {
+    if (language.default_id && tables->languages.count(language.default_id)) {
+      tables->default_id = language.default_id;
+      break;
     }
-    if (!default_id) default_id = languages.begin()->first;
-    selected = &languages.at(default_id);
   }
+  if (!tables->default_id) tables->default_id = tables->languages.begin()->first;
+  return tables;
+}
 
-  const Section* FindSection(const std::string& name) const {
-    if (!selected) return nullptr;
-    auto it = selected->sections.find(name);
-    return it == selected->sections.end() ? nullptr : &it->second;
-  }
-};
+}  // namespace
 
-DTMDictionary::DTMDictionary() : impl_(std::make_unique<Impl>()) {}
-DTMDictionary::~DTMDictionary() = default;
+std::shared_ptr<DictionaryCache> ProcessDictionaryCache() {
+  static const std::shared_ptr<DictionaryCache> cache = std::make_shared<DictionaryCache>();
+  return cache;
+}
 
-bool DTMDictionary::Load(DTMContext& context, const std::string& name) {
-  const std::filesystem::path folder = FolderPath(context.XMLMan().DataFolder());
+std::shared_ptr<const DictionaryTables> DictionaryCache::Load(const std::filesystem::path& folder,
+                                                              const std::string& name) {
+  // The files of the dictionary, by name, with what tells a changed file.
   std::error_code ec;
   std::filesystem::directory_iterator it(folder, ec);
-  if (ec) return false;
-
-  std::map<std::int32_t, LanguageTexts> loaded;
+  if (ec) return nullptr;
+  std::vector<Stamp> stamps;
   for (; it != std::filesystem::directory_iterator(); it.increment(ec)) {
-    if (ec) return false;
-    const std::int32_t file_language = FileLanguage(it->path().filename().string(), name);
-    if (!file_language || !it->is_regular_file(ec)) continue;
+    if (ec) return nullptr;
+    std::string file_name = it->path().filename().string();
+    if (!FileLanguage(file_name, name) || !it->is_regular_file(ec)) continue;
+    Stamp stamp{std::move(file_name), it->file_size(ec), it->last_write_time(ec)};
+    if (ec) return nullptr;
+    stamps.push_back(std::move(stamp));
+  }
+  if (stamps.empty()) return nullptr;
+  std::sort(stamps.begin(), stamps.end(),
+            [](const Stamp& a, const Stamp& b) { return a.file < b.file; });
+
+  const auto key = std::make_pair(folder.lexically_normal().string(), name);
+  if (auto found = cached_.find(key); found != cached_.end() && found->second.stamps == stamps) {
+    return found->second.tables;
+  }
+
+  ++reads_;
+  std::map<std::int32_t, LanguageTable> loaded;
+  for (const Stamp& stamp : stamps) {
     xml::Document document;
-    if (!document.Load(it->path())) return false;
-    auto language = ReadLanguage(std::move(document), file_language);
-    // A damaged file spoils the set: the previous dictionary stays.
-    if (!language || loaded.count(language->id)) return false;
+    if (!document.Load(folder / stamp.file)) return nullptr;
+    auto language = ReadLanguage(std::move(document), FileLanguage(stamp.file, name));
+    // A damaged file spoils the set.
+    if (!language || loaded.count(language->id)) return nullptr;
     const std::int32_t id = language->id;
     loaded.emplace(id, std::move(*language));
   }
-  if (loaded.empty()) return false;
-  impl_->Replace(std::move(loaded));
+  std::shared_ptr<const DictionaryTables> tables = MakeTables(std::move(loaded));
+  cached_[key] = Cached{std::move(stamps), tables};
+  return tables;
+}
+
+DTMDictionary::DTMDictionary() = default;
+DTMDictionary::~DTMDictionary() = default;
+
+void DTMDictionary::Replace(std::shared_ptr<const DictionaryTables> tables) {
+  tables_ = std::move(tables);
+  selected_ = &tables_->languages.at(tables_->default_id);
+}
+
+bool DTMDictionary::Load(DTMContext& context, const std::string& name) {
+  const std::filesystem::path folder = FolderPath(context.XMLMan().DataFolder());
+  std::shared_ptr<DictionaryCache> cache = context.GetServices().dictionaries;
+  if (!cache) cache = ProcessDictionaryCache();
+  std::shared_ptr<const DictionaryTables> tables = cache->Load(folder, name);
+  // A damaged or missing file: the previous dictionary stays.
+  if (!tables) return false;
+  Replace(std::move(tables));
   return true;
 }
 
 bool DTMDictionary::LoadOne(xml::Document document) {
   auto language = ReadLanguage(std::move(document), 0);
   if (!language) return false;
-  std::map<std::int32_t, LanguageTexts> loaded;
+  std::map<std::int32_t, LanguageTable> loaded;
   loaded.emplace(language->id, std::move(*language));
-  impl_->Replace(std::move(loaded));
+  Replace(MakeTables(std::move(loaded)));
   return true;
 }
 
@@ -184,46 +231,56 @@ bool DTMDictionary::LoadXml(const std::string& text) {
 }
 
 bool DTMDictionary::SelectLanguage(std::int32_t language_id, bool use_default) {
-  auto it = impl_->languages.find(language_id & kPrimaryMask);
-  if (it != impl_->languages.end()) {
-    impl_->selected = &it->second;
+  if (!tables_) return false;
+  auto it = tables_->languages.find(language_id & kPrimaryMask);
+  if (it != tables_->languages.end()) {
+    selected_ = &it->second;
     return true;
   }
-  if (use_default && impl_->default_id) impl_->selected = &impl_->languages.at(impl_->default_id);
+  if (use_default) selected_ = &tables_->languages.at(tables_->default_id);
   return false;
 }
 
-std::int32_t DTMDictionary::Language() const {
-  return impl_->selected ? impl_->selected->id : 0;
-}
+std::int32_t DTMDictionary::Language() const { return selected_ ? selected_->id : 0; }
 
 std::vector<std::int32_t> DTMDictionary::Languages() const {
   std::vector<std::int32_t> ids;
-  for (const auto& [id, language] : impl_->languages) ids.push_back(id);
+  if (!tables_) return ids;
+  for (const auto& [id, language] : tables_->languages) ids.push_back(id);
   return ids;
 }
 
+const std::shared_ptr<const DictionaryTables>& DTMDictionary::Tables() const { return tables_; }
+
+const LanguageTable* DTMDictionary::Selected() const { return selected_; }
+
+const LanguageTable::Entry* DTMDictionary::FindEntry(const std::string& section,
+                                                     const std::string& key) const {
+  const LanguageTable::Section* found = selected_ ? selected_->FindSection(section) : nullptr;
+  return found ? found->Find(key) : nullptr;
+}
+
 xml::Node DTMDictionary::Document() const {
-  return impl_->selected ? impl_->selected->document.AsNode() : xml::Node();
+  return selected_ ? selected_->document.AsNode() : xml::Node();
 }
 
 xml::Node DTMDictionary::Root() const {
-  return impl_->selected ? impl_->selected->document.DocumentElement() : xml::Node();
+  return selected_ ? selected_->document.DocumentElement() : xml::Node();
 }
 
 xml::Node DTMDictionary::GetNode(const std::string& section) const {
-  const Section* found = impl_->FindSection(section);
+  const LanguageTable::Section* found = selected_ ? selected_->FindSection(section) : nullptr;
   return found ? found->node : xml::Node();
 }
 
 xml::Node DTMDictionary::GetChildNode(const xml::Node& section, const std::string& key) const {
   if (!section) return xml::Node();
   // A section of the selected language: its index answers.
-  if (auto name = section.Attribute("name")) {
-    const Section* found = impl_->FindSection(*name);
+  if (auto name = section.Attribute("name"); name && selected_) {
+    const LanguageTable::Section* found = selected_->FindSection(*name);
     if (found && found->node == section) {
-      auto it = found->entries.find(key);
-      return it == found->entries.end() ? xml::Node() : it->second;
+      const LanguageTable::Entry* entry = found->Find(key);
+      return entry ? entry->node : xml::Node();
     }
   }
   for (const xml::Node& entry : section.Children()) {
@@ -234,11 +291,8 @@ xml::Node DTMDictionary::GetChildNode(const xml::Node& section, const std::strin
 
 com::Variant DTMDictionary::GetValue(const std::string& section, const std::string& key,
                                      const std::string& attribute) const {
-  const Section* found = impl_->FindSection(section);
-  if (!found) return com::Variant();
-  auto it = found->entries.find(key);
-  if (it == found->entries.end()) return com::Variant();
-  auto value = it->second.Attribute(attribute);
+  const LanguageTable::Entry* entry = FindEntry(section, key);
+  const std::string* value = entry ? entry->Attribute(attribute) : nullptr;
   return value ? com::Variant(*value) : com::Variant();
 }
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <deque>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,11 @@ class RecordingMessageSink final : public MessageSink {
   std::vector<Entry> entries;
 };
 
+class DictionaryCache;
+// The cache every instance of the process shares unless its services name
+// another one.
+std::shared_ptr<DictionaryCache> ProcessDictionaryCache();
+
 struct Services {
   loop::EventLoop& loop;
   MessageSink& messages;
@@ -57,6 +63,8 @@ struct Services {
   win::TempFiles& temp_files;
   // The library's installation folder (holds XMLData/ and the style sheets).
   std::filesystem::path install_folder;
+  // Where the language dictionaries are parsed once and shared; never null.
+  std::shared_ptr<DictionaryCache> dictionaries = ProcessDictionaryCache();
 };
 
 }  // namespace dtm::runtime

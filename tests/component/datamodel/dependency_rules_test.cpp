@@ -605,13 +605,54 @@ INSTANTIATE_TEST_SUITE_P(Table, NoNumber, ::testing::ValuesIn(kNoNumberCases),
 
 // The travel limits speak of angles for a rotary actuator: the actuator
 // rule applies the texts again, in the dictionary's selected language.
-TEST_F(DependencyRules, ActuatorTypeReappliesTheTexts) {
-  EXPECT_EQ(Element("SC128Tr11/Par1")->Description, "Upper travel limit (0...120%)");
-  Change("SC130Tr1/Par2", I16(1));
-  EXPECT_EQ(Element("SC128Tr11/Par1")->Description, "Upper angle limit (0...120%)");
-  Change("SC130Tr1/Par2", I16(0));
-  EXPECT_EQ(Element("SC128Tr11/Par1")->Description, "Upper travel limit (0...120%)");
+struct ActuatorTextCase {
+  const char* name;
+  std::int32_t language;
+  std::int16_t actuator_type;
+  const char* path;
+  std::string clsDataElement::*field;
+  const char* text;
+};
+
+const ActuatorTextCase kActuatorTextCases[] = {
+    {"EnglishRotaryUpperLimit", 9, 1, "SC128Tr11/Par1", &clsDataElement::Description,
+     "Upper angle limit (0...120%)"},
+    {"EnglishLinearUpperLimit", 9, 0, "SC128Tr11/Par1", &clsDataElement::Description,
+     "Upper travel limit (0...120%)"},
+    {"EnglishRotaryLowerLimit", 9, 1, "SC128Tr11/Par2", &clsDataElement::Description,
+     "Lower angle limit (-20...99.9%)"},
+    {"EnglishLinearLowerLimit", 9, 0, "SC128Tr11/Par2", &clsDataElement::Description,
+     "Lower travel limit (-20...99.9%)"},
+    {"GermanRotaryLowerLimit", 7, 1, "SC128Tr11/Par2", &clsDataElement::Description,
+     "Untere Drehwinkelbegrenzung (-20...99,9%)"},
+    {"GermanLinearLowerLimit", 7, 0, "SC128Tr11/Par2", &clsDataElement::Description,
+     "Untere Hubbegrenzung (-20...99,9%)"},
+    {"GermanRotaryMaximum", 7, 1, "SC128Tr14/Par2", &clsDataElement::Prompt, "Max. Drehwinkel"},
+    {"GermanLinearMaximum", 7, 0, "SC128Tr14/Par2", &clsDataElement::Prompt, "Max. Hub/Winkel"},
+    {"EnglishRotaryFailSafe", 9, 1, "SC130Tr6/Par1", &clsDataElement::ValueList,
+     "0:Counter-clockwise|1:Clockwise|2:Unknown|3:None"},
+    {"GermanRotaryFailSafe", 7, 1, "SC130Tr6/Par1", &clsDataElement::ValueList,
+     "0:Linksdrehend (gegen Uhrzeigersinn)|1:Rechtsdrehend (im Uhrzeigersinn)|2:Unbekannt|"
+     "3:Keine"},
+    {"GermanLinearFailSafe", 7, 0, "SC130Tr6/Par1", &clsDataElement::ValueList,
+     "0:Stange einfahrend|1:Stange ausfahrend|2:Unbekannt|3:Keine"},
+    {"GermanRotaryKeepsOtherTexts", 7, 1, "SC128Tr3/Par4", &clsDataElement::Prompt, "Tote Zone"},
+};
+
+class ActuatorTexts : public DependencyRules,
+                      public ::testing::WithParamInterface<ActuatorTextCase> {};
+
+TEST_P(ActuatorTexts, FollowTheActuatorType) {
+  const ActuatorTextCase& c = GetParam();
+  ASSERT_TRUE(dtm_->IDtm_SetLanguage(c.language));
+  // From the other type, so that the rule has something to change.
+  Change("SC130Tr1/Par2", I16(c.actuator_type == 1 ? 0 : 1));
+  Change("SC130Tr1/Par2", I16(c.actuator_type));
+  EXPECT_EQ((*Element(c.path)).*c.field, c.text);
 }
+
+INSTANTIATE_TEST_SUITE_P(Table, ActuatorTexts, ::testing::ValuesIn(kActuatorTextCases),
+                         [](const auto& i) { return std::string(i.param.name); });
 
 // ---- The data model's runs ---------------------------------------------------------------
 

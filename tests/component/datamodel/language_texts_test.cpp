@@ -226,6 +226,89 @@ TEST_F(LanguageSwitchTexts, ReplacesTheTextsOfTheLastLanguage) {
   EXPECT_EQ(Errors(), std::vector<std::string>{});
 }
 
+// ---- One dictionary for every instance --------------------------------------
+
+// A second instance from the same class object, as a frame holds many.
+class TwoInstances : public LanguageTextsFixture {
+ protected:
+  void SetUp() override {
+    LanguageTextsFixture::SetUp();
+    std::shared_ptr<com::ClassFactory> factory;
+    ASSERT_EQ(library_.DllGetClassObject(Library::Classes()[0].clsid, factory), com::kSOk);
+    other_ = std::dynamic_pointer_cast<DTMMain>(factory->CreateInstance());
+    ASSERT_NE(other_, nullptr);
+    ASSERT_TRUE(other_->IDtm_InitNew(SupportedDeviceTypeXml()));
+    ASSERT_TRUE(other_->IDtm_Environment("TAG2", container_));
+  }
+
+  clsDataElement& OtherElement(const std::string& path) {
+    auto element =
+        std::dynamic_pointer_cast<clsDataElement>(other_->Context().Parameters().Item(path));
+    EXPECT_NE(element, nullptr) << path;
+    return *element;
+  }
+
+  std::shared_ptr<DTMMain> other_;
+};
+
+TEST_F(TwoInstances, ShareOneDictionaryTableButSelectTheirOwnLanguage) {
+  ASSERT_TRUE(dtm_->IDtm_SetLanguage(kGerman));
+  ASSERT_TRUE(other_->IDtm_SetLanguage(kEnglish));
+  const runtime::DTMDictionary& mine = Context().Dictionary();
+  const runtime::DTMDictionary& theirs = other_->Context().Dictionary();
+  ASSERT_NE(mine.Tables(), nullptr);
+  EXPECT_EQ(mine.Tables(), theirs.Tables());
+  EXPECT_EQ(&mine.Tables()->languages.at(kEnglish), theirs.Selected());
+  EXPECT_EQ(mine.Language(), kGerman);
+  EXPECT_EQ(theirs.Language(), kEnglish);
+  EXPECT_EQ(Element("SC128Tr3/Par4").Prompt, "Tote Zone");
+  EXPECT_EQ(OtherElement("SC128Tr3/Par4").Prompt, "Dead band");
+  EXPECT_EQ(Model()->HartUnits()->UnitText(252), "Unbekannt");
+  EXPECT_EQ(std::dynamic_pointer_cast<clsDataModel>(other_->Context().DataModel())
+                ->HartUnits()
+                ->UnitText(252),
+            "Unknown");
+}
+
+TEST_F(TwoInstances, KeepTheirOwnElementState) {
+  ASSERT_TRUE(dtm_->IDtm_SetLanguage(kEnglish));
+  ASSERT_TRUE(other_->IDtm_SetLanguage(kEnglish));
+  const com::Variant other_tag = OtherElement("~/Tag").TransientValue;
+  ASSERT_NE(other_tag, com::Variant(std::string("PV_101")));
+
+  Element("~/Tag").TransientValue = com::Variant(std::string("PV_101"));
+  EXPECT_EQ(OtherElement("~/Tag").TransientValue, other_tag);
+
+  // The actuator rule of one instance gives only that instance angle texts.
+  Element("SC130Tr1/Par2").TransientValue = com::Variant(std::int16_t{1});
+  Context().Parameters().NotifyChanged(Context().Parameters().Item("SC130Tr1/Par2"), "");
+  EXPECT_EQ(Element("SC128Tr11/Par1").Description, "Upper angle limit (0...120%)");
+  EXPECT_EQ(OtherElement("SC128Tr11/Par1").Description, "Upper travel limit (0...120%)");
+  EXPECT_EQ(OtherElement("SC130Tr1/Par2").TransientValue, com::Variant(std::int16_t{0}));
+}
+
+// Instances whose services name their own cache share that one instead.
+TEST_F(TwoInstances, ACacheOfTheirOwnReadsTheFilesForItself) {
+  runtime::Services services = services_;
+  services.dictionaries = std::make_shared<runtime::DictionaryCache>();
+  Library library{services};
+  std::shared_ptr<com::ClassFactory> factory;
+  ASSERT_EQ(library.DllGetClassObject(Library::Classes()[0].clsid, factory), com::kSOk);
+  std::shared_ptr<DTMMain> first = std::dynamic_pointer_cast<DTMMain>(factory->CreateInstance());
+  std::shared_ptr<DTMMain> second = std::dynamic_pointer_cast<DTMMain>(factory->CreateInstance());
+  ASSERT_TRUE(first->IDtm_InitNew(SupportedDeviceTypeXml()));
+  ASSERT_TRUE(second->IDtm_InitNew(SupportedDeviceTypeXml()));
+
+  EXPECT_EQ(services.dictionaries->Reads(), 1u);
+  EXPECT_EQ(first->Context().Dictionary().Tables(), second->Context().Dictionary().Tables());
+  EXPECT_NE(first->Context().Dictionary().Tables(), Context().Dictionary().Tables());
+  ASSERT_TRUE(first->IDtm_SetLanguage(kGerman));
+  EXPECT_EQ(std::dynamic_pointer_cast<clsDataElement>(
+                first->Context().Parameters().Item("SC128Tr10/Par3"))
+                ->Prompt,
+            "Laufzeit AUF");
+}
+
 // ---- Shipped unit texts ----------------------------------------------------
 
 struct UnitCase {

@@ -282,6 +282,38 @@ TEST_F(DictionaryFolder, TwoFilesForOneLanguageAreDamage) {
   EXPECT_FALSE(context_->Dictionary().Load(*context_, "D"));
 }
 
+// Contexts whose services share a cache share the tables of unchanged
+// files; each keeps its own selection.
+TEST_F(DictionaryFolder, UnchangedFilesAreReadOnceAndShared) {
+  WriteGermanAndEnglish();
+  Services services = services_;
+  services.dictionaries = std::make_shared<DictionaryCache>();
+  auto first = std::make_shared<DTMContext>(services);
+  auto second = std::make_shared<DTMContext>(services);
+  first->XMLMan().SetDataFolder(folder_.string());
+  second->XMLMan().SetDataFolder(folder_.string() + "/");
+  ASSERT_TRUE(first->Dictionary().Load(*first, "D"));
+  ASSERT_TRUE(second->Dictionary().Load(*second, "D"));
+  EXPECT_EQ(services.dictionaries->Reads(), 1u);
+  EXPECT_EQ(first->Dictionary().Tables(), second->Dictionary().Tables());
+
+  ASSERT_TRUE(first->Dictionary().SelectLanguage(7));
+  EXPECT_EQ(first->Dictionary().GetValue("keys", "device_busy", "text"),
+            com::Variant(std::string("Gerät beschäftigt")));
+  EXPECT_EQ(second->Dictionary().GetValue("keys", "device_busy", "text"),
+            com::Variant(std::string("Device busy")));
+
+  // A changed file is read again; a context keeps its tables until it loads.
+  WriteLanguage("D_009.xml", 9, "Device is busy now");
+  ASSERT_TRUE(first->Dictionary().Load(*first, "D"));
+  EXPECT_EQ(services.dictionaries->Reads(), 2u);
+  EXPECT_NE(first->Dictionary().Tables(), second->Dictionary().Tables());
+  EXPECT_EQ(first->Dictionary().GetValue("keys", "device_busy", "text"),
+            com::Variant(std::string("Device is busy now")));
+  EXPECT_EQ(second->Dictionary().GetValue("keys", "device_busy", "text"),
+            com::Variant(std::string("Device busy")));
+}
+
 TEST_F(DictionaryFolder, LoadFileReadsOneLanguage) {
   WriteGermanAndEnglish();
   DTMDictionary dictionary;
