@@ -333,28 +333,41 @@ std::shared_ptr<clsDataElement> clsDataElement::GetParentParameter(
 
 // ---- Status flags ---------------------------------------------------------------
 
+clsDataElement::~clsDataElement() { JoinTally(nullptr); }
+
+void clsDataElement::JoinTally(std::shared_ptr<DataSetTally> tally) {
+  const std::int32_t share = MakesDataSetInconsistent(status_word_) ? 1 : 0;
+  if (tally_) tally_->inconsistent -= share;
+  tally_ = std::move(tally);
+  if (tally_) tally_->inconsistent += share;
+}
+
+void clsDataElement::SetWord(std::int32_t word) {
+  if (tally_) {
+    tally_->inconsistent += (MakesDataSetInconsistent(word) ? 1 : 0) -
+                            (MakesDataSetInconsistent(status_word_) ? 1 : 0);
+  }
+  status_word_ = word;
+}
+
 std::int32_t clsDataElement::StatusFlags() const { return status_word_ & ~flags::kPrivateMask; }
 
 void clsDataElement::SetStatusFlags(std::int32_t value) {
-  status_word_ = (status_word_ & flags::kPrivateMask) | (value & ~flags::kPrivateMask);
+  SetWord((status_word_ & flags::kPrivateMask) | (value & ~flags::kPrivateMask));
 }
 
 void clsDataElement::SetStatusFlag(std::int32_t flag) {
-  status_word_ |= flag & ~flags::kPrivateMask;
+  SetWord(status_word_ | (flag & ~flags::kPrivateMask));
 }
 
 void clsDataElement::ClearStatusFlag(std::int32_t flag) {
-  status_word_ &= ~(flag & ~flags::kPrivateMask);
+  SetWord(status_word_ & ~(flag & ~flags::kPrivateMask));
 }
 
 bool clsDataElement::Validity() const { return (status_word_ & flags::kValidity) != 0; }
 
 void clsDataElement::SetValidity(bool valid) {
-  if (valid) {
-    status_word_ |= flags::kValidity;
-  } else {
-    status_word_ &= ~flags::kValidity;
-  }
+  SetWord(valid ? status_word_ | flags::kValidity : status_word_ & ~flags::kValidity);
 }
 
 // ---- Units --------------------------------------------------------------------

@@ -73,9 +73,19 @@ constexpr std::int32_t kDeviceCommand = 0x4;
 constexpr std::int32_t kStored = 0x10;
 }  // namespace mode
 
+// How many elements of one collection hold an input error or a "needed"
+// mark outside the dynamic and information values: the data set is
+// inconsistent while this is above 0. Each joined element keeps its share
+// up to date as its status flags change, so that the state needs no walk
+// over the collection after every change.
+struct DataSetTally {
+  std::int32_t inconsistent = 0;
+};
+
 class clsDataElement : public com::Object, public IPrivateDataElement {
  public:
   clsDataElement() = default;
+  ~clsDataElement() override;
 
   // ---- Public fields, in declaration order ----
   std::string Name;
@@ -145,7 +155,16 @@ class clsDataElement : public com::Object, public IPrivateDataElement {
   void SetValidity(bool valid);
   // The whole word, private bits included (persistence, tests).
   std::int32_t RawStatusFlags() const { return status_word_; }
-  void SetRawStatusFlags(std::int32_t word) { status_word_ = word; }
+  void SetRawStatusFlags(std::int32_t word) { SetWord(word); }
+  // Whether these flags make the data set inconsistent: an input error or
+  // "needed" on an element that is neither information nor dynamic.
+  static bool MakesDataSetInconsistent(std::int32_t flags) {
+    return (flags & (flags::kInputErrorMask | flags::kNeeded)) != 0 &&
+           (flags & (flags::kInformation | flags::kDynamic)) == 0;
+  }
+  // Counts this element in `tally` from now on (and no longer in the one
+  // it counted in before); nullptr leaves it uncounted.
+  void JoinTally(std::shared_ptr<DataSetTally> tally);
 
   // The text of `nUnit` from the data model's unit table; "" for unit 0 and
   // "#<code>" for a code the table has no text for (or when there is no table).
@@ -162,8 +181,9 @@ class clsDataElement : public com::Object, public IPrivateDataElement {
   void IPrivateDataElement_ValueType(std::int32_t value) override { ValueType = value; }
   std::int32_t IPrivateDataElement_ValueTypeLength() const override { return ValueTypeLength; }
   void IPrivateDataElement_ValueTypeLength(std::int32_t value) override { ValueTypeLength = value; }
-  std::int32_t IPrivateDataElement_StatusFlags() const override { return StatusFlags(); }
-  void IPrivateDataElement_StatusFlags(std::int32_t value) override { SetStatusFlags(value); }
+  // Final: the tally counts the word these read and write.
+  std::int32_t IPrivateDataElement_StatusFlags() const final { return StatusFlags(); }
+  void IPrivateDataElement_StatusFlags(std::int32_t value) final { SetStatusFlags(value); }
   std::int32_t IPrivateDataElement_ElementMode() const override { return ElementMode; }
   void IPrivateDataElement_ElementMode(std::int32_t value) override { ElementMode = value; }
   com::Variant IPrivateDataElement_TransientValue() const override { return TransientValue; }
@@ -208,7 +228,11 @@ class clsDataElement : public com::Object, public IPrivateDataElement {
   // offers no place.
   bool PlaceDocVariable(xml::Node& node, runtime::DTMContext& context) const;
 
+  // Every change of the word goes through here, for the tally's sake.
+  void SetWord(std::int32_t word);
+
   std::int32_t status_word_ = 0;
+  std::shared_ptr<DataSetTally> tally_;
   std::vector<com::Variant> range_min_;
   std::vector<com::Variant> range_max_;
 };

@@ -361,8 +361,8 @@ bool clsDataElement::IPrivateDataElement_ReadFromPropBag(com::PropertyBag& store
 
     const std::int32_t stored =
         bag.ReadProperty(Name + ".Flags", com::Variant(flags::kValidity)).ToLong();
-    status_word_ = (stored & flags::kPersistedMask) | (status_word_ & ~flags::kPersistedMask);
-    status_word_ &= ~flags::kClearedOnLoad;
+    SetWord(((stored & flags::kPersistedMask) | (status_word_ & ~flags::kPersistedMask)) &
+            ~flags::kClearedOnLoad);
   } catch (const com::ComError&) {
     return false;
   }

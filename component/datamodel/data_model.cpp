@@ -2,6 +2,7 @@
 
 #include "component/common/lang_supp.h"
 #include "component/common/registry_settings.h"
+#include "component/datamodel/data_element.h"
 #include "component/datamodel/data_model_helpers.h"
 #include "component/dtm/identity.h"
 #include "platform/com/error.h"
@@ -90,15 +91,37 @@ void clsDataModel::LoadUnitTexts(runtime::DTMContext& context) {
   }
 }
 
-void clsDataModel::EvaluateDataSetState(runtime::Parameters& parameters) {
-  parameters.SetDataSetState(1);
+std::int32_t clsDataModel::DataSetStateByWalk(const runtime::Parameters& parameters) {
   for (const DataElementPtr& element : parameters.Elements()) {
-    const std::int32_t flags = element->IPrivateDataElement_StatusFlags();
-    if ((flags & 0xF008) != 0 && (flags & 0x3) == 0) {
-      parameters.SetDataSetState(2);
-      return;
+    if (clsDataElement::MakesDataSetInconsistent(element->IPrivateDataElement_StatusFlags())) {
+      return 2;
     }
   }
+  return 1;
+}
+
+void clsDataModel::EvaluateDataSetState(runtime::Parameters& parameters) {
+  if (m_TallyCollection != &parameters || m_TallyRevision != parameters.Revision()) {
+    m_TallyCollection = &parameters;
+    m_TallyRevision = parameters.Revision();
+    std::vector<std::shared_ptr<clsDataElement>> elements;
+    elements.reserve(parameters.Count());
+    for (const DataElementPtr& element : parameters.Elements()) {
+      auto own = std::dynamic_pointer_cast<clsDataElement>(element);
+      if (!own) break;
+      elements.push_back(std::move(own));
+    }
+    m_Tally.reset();
+    if (elements.size() == parameters.Count()) {
+      m_Tally = std::make_shared<DataSetTally>();
+      for (const auto& element : elements) element->JoinTally(m_Tally);
+    }
+  }
+  if (!m_Tally) {
+    parameters.SetDataSetState(DataSetStateByWalk(parameters));
+    return;
+  }
+  parameters.SetDataSetState(m_Tally->inconsistent > 0 ? 2 : 1);
 }
 
 void clsDataModel::MarkDataChanged(runtime::DTMContext& context) {

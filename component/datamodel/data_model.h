@@ -22,6 +22,7 @@ namespace dtm {
 
 class clsDataElement;
 class ctlMonitor;
+struct DataSetTally;
 
 class clsDataModel : public com::Object, public IPrivateDataModel {
  public:
@@ -29,8 +30,13 @@ class clsDataModel : public com::Object, public IPrivateDataModel {
 
   // ---- _clsDataModel ----
   // 1 when no element outside the dynamic and information values holds an
-  // input error or a "needed" mark, 2 otherwise.
+  // input error or a "needed" mark, 2 otherwise. Counted: the first call
+  // for a collection (and the first after it gained or lost elements) makes
+  // its elements keep a tally; a collection with an element of another kind
+  // is walked each time.
   void EvaluateDataSetState(runtime::Parameters& parameters);
+  // The same state found by looking at every element.
+  static std::int32_t DataSetStateByWalk(const runtime::Parameters& parameters);
   const std::shared_ptr<runtime::HartUnits>& HartUnits() const { return m_HartUnits; }
 
   // The silent busy-retry window read from "BusyWait".
@@ -80,6 +86,12 @@ class clsDataModel : public com::Object, public IPrivateDataModel {
   void LoadUnitTexts(runtime::DTMContext& context);
   // Marks "DataStatus" as changed (2) once the collection reports changes.
   void MarkDataChanged(runtime::DTMContext& context);
+
+  // The tally of the collection and revision it was made for; nullptr
+  // when that collection cannot keep one.
+  std::shared_ptr<DataSetTally> m_Tally;
+  const runtime::Parameters* m_TallyCollection = nullptr;
+  std::uint64_t m_TallyRevision = 0;
 
   std::int32_t m_NestLevel = 0;
   std::int32_t m_LanguageId = 0;

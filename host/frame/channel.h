@@ -18,6 +18,7 @@
 //   <FDT><DisconnectResponse result="ok"/></FDT>
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -73,7 +74,7 @@ class ChannelStandIn final : public com::Object, public IFdtCommunication {
   bool DropConnection();
 
   bool Connected() const { return state_ == State::kOpen; }
-  const std::vector<Request>& Requests() const { return requests_; }
+  const std::deque<Request>& Requests() const { return requests_; }
 
   // What the connect answer reports as the device's identity: these codes,
   // or what `source` answers at each connect (an empty source: the
@@ -107,7 +108,8 @@ class ChannelStandIn final : public com::Object, public IFdtCommunication {
   std::string connect_id_;
   std::weak_ptr<IFdtCommunicationEvents> callback_;  // the DTM holds us: no cycle
   std::vector<std::pair<std::string, loop::EventLoop::TaskId>> pending_;  // answers due
-  std::vector<Request> requests_;
+  // A deque: a long session only appends, never moves what it logged.
+  std::deque<Request> requests_;
 
   IdentitySource identity_source_;
   bool connect_fails_ = false;

@@ -63,12 +63,18 @@ bool ReadDataAttribute(const xml::Node& node, std::vector<std::uint8_t>& data) {
   return !text || ParseHex(*text, data);
 }
 
-// The one element below the FDT root that carries the transaction.
+// The one element below the FDT root that carries the transaction, the
+// first of that local name; looked up by hand, as an XPath query would cost
+// a new evaluation context for every transaction.
 xml::Node TransactionNode(const std::string& document, const char* element) {
   xml::Document parsed;
   if (!parsed.LoadXml(document)) return {};
-  return parsed.SelectSingleNode(std::string("/*[local-name()='FDT']/*[local-name()='") + element +
-                                 "']");
+  const xml::Node root = parsed.DocumentElement();
+  if (!root || root.LocalName() != "FDT") return {};
+  for (const xml::Node& child : root.Children()) {
+    if (child.LocalName() == element) return child;
+  }
+  return {};
 }
 
 std::string Attribute(const char* name, const std::string& value) {

@@ -26,15 +26,22 @@ DataElementPtr Parameters::Find(const std::string& path) const {
 }
 
 std::vector<DataElementPtr> Parameters::GetGroupMembers(const std::string& group_path) const {
-  std::vector<DataElementPtr> members;
-  if (group_path.empty() || group_path.back() != '/') return members;
-  for (const DataElementPtr& element : elements_) {
-    const std::string name = element->IPrivateDataElement_Name();
-    if (name.size() > group_path.size() && name.starts_with(group_path)) {
-      members.push_back(element);
+  if (group_path.empty() || group_path.back() != '/') return {};
+  if (!members_built_) {
+    // A path is a member of each of its beginnings that ends in "/" and
+    // leaves something after it: "A/B/c" of "A/" and "A/B/".
+    members_.clear();
+    for (const DataElementPtr& element : elements_) {
+      const std::string name = element->IPrivateDataElement_Name();
+      for (std::size_t slash = name.find('/'); slash != std::string::npos && slash + 1 < name.size();
+           slash = name.find('/', slash + 1)) {
+        members_[name.substr(0, slash + 1)].push_back(element);
+      }
     }
+    members_built_ = true;
   }
-  return members;
+  const auto it = members_.find(group_path);
+  return it == members_.end() ? std::vector<DataElementPtr>{} : it->second;
 }
 
 void Parameters::Add(const DataElementPtr& element, const std::optional<std::string>& key,
@@ -61,11 +68,16 @@ void Parameters::Add(const DataElementPtr& element, const std::optional<std::str
   }
   elements_.insert(elements_.begin() + static_cast<std::ptrdiff_t>(position), element);
   index_.emplace(name, position);
+  members_built_ = false;
+  ++revision_;
 }
 
 void Parameters::Clear() {
   elements_.clear();
   index_.clear();
+  members_.clear();
+  members_built_ = false;
+  ++revision_;
 }
 
 std::shared_ptr<IPrivateDataModel> Parameters::DataModel() const { return context_.DataModel(); }

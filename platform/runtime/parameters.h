@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "component/interfaces/private.h"
@@ -24,7 +25,9 @@ class Parameters {
   DataElementPtr Item(const std::string& path) const;
   DataElementPtr Find(const std::string& path) const;  // nullptr when unknown
   // Members of a group element "XXnnn.../": the elements whose path starts
-  // with the group's path and goes on, in collection order.
+  // with the group's path and goes on, in collection order. Read from a
+  // map of every group path that the first call after the collection
+  // changed builds (a transaction of a group asks for it every time).
   std::vector<DataElementPtr> GetGroupMembers(const std::string& group_path) const;
   // Appends (or inserts before the element `before`); the key defaults to
   // the element's name. Raises ComError for a duplicate key.
@@ -32,6 +35,9 @@ class Parameters {
            const std::optional<std::string>& before = std::nullopt);
   void Clear();
   std::size_t Count() const { return elements_.size(); }
+  // Changes with every Add and Clear: what was worked out from the elements
+  // of one revision holds as long as the revision stands.
+  std::uint64_t Revision() const { return revision_; }
   const std::vector<DataElementPtr>& Elements() const { return elements_; }
 
   std::shared_ptr<IPrivateDataModel> DataModel() const;
@@ -72,6 +78,12 @@ class Parameters {
   DTMContext& context_;
   std::vector<DataElementPtr> elements_;
   std::map<std::string, std::size_t> index_;
+  // Every path "XX.../" that begins an element's path, with the elements
+  // below it; built from the elements' names as they stand at the first
+  // group query after an Add or Clear.
+  mutable std::unordered_map<std::string, std::vector<DataElementPtr>> members_;
+  mutable bool members_built_ = false;
+  std::uint64_t revision_ = 0;
   std::int32_t changed_ = 0;
   bool count_changes_ = true;
   std::int32_t data_set_state_ = 0;

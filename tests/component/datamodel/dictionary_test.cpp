@@ -335,6 +335,31 @@ TEST_F(Dictionary, EveryGroupButTwoIsUploadedOnly) {
   EXPECT_EQ(PathsWhere([](const clsDataElement& e) { return e.ElementMode == 0x1; }), expected);
 }
 
+// A group's transaction takes its members from the collection's map of them:
+// for every group it must hold what the paths say, in build order.
+TEST_F(Dictionary, EveryGroupHasTheElementsBelowItsPathAsMembers) {
+  for (const auto& group : All()) {
+    if (!group->Name.ends_with("/")) continue;
+    std::vector<std::string> below;
+    for (const auto& element : All()) {
+      if (element->Name.size() > group->Name.size() && element->Name.starts_with(group->Name)) {
+        below.push_back(element->Name);
+      }
+    }
+    std::vector<std::string> members;
+    for (const DataElementPtr& member : Collection().GetGroupMembers(group->Name)) {
+      members.push_back(member->IPrivateDataElement_Name());
+    }
+    EXPECT_EQ(members, below) << group->Name;
+  }
+  std::vector<std::string> actuator;
+  for (const DataElementPtr& member : Collection().GetGroupMembers("SC130Tr1/")) {
+    actuator.push_back(member->IPrivateDataElement_Name());
+  }
+  EXPECT_EQ(actuator, (std::vector<std::string>{"SC130Tr1/Par2", "SC130Tr1/Par1", "SC130Tr1/Par4",
+                                                "SC130Tr1/Par3"}));
+}
+
 TEST_F(Dictionary, GroupsHoldNoValue) {
   for (const auto& element : All()) {
     if (!IsGroup(*element)) continue;

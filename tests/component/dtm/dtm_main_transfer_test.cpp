@@ -11,6 +11,8 @@
 #include <ostream>
 
 #include "component/datamodel/data_element.h"
+#include "component/datamodel/data_model.h"
+#include "platform/com/property_bag.h"
 #include "component/ui/framework/ctl_monitor.h"
 #include "host/device/attach.h"
 #include "host/device/profile.h"
@@ -78,6 +80,59 @@ TEST_F(DtmTransfer, UploadSendsOneTransactionPerUploadElementAndFillsTheDataSet)
   EXPECT_EQ(Element("UC000/ManuId")->TransientValue, com::Variant(std::uint8_t{165}));
   EXPECT_EQ(Element("UC013/Tag")->TransientValue, com::Variant("4625_1"));
   EXPECT_TRUE(Boxes().empty());
+}
+
+// The data-set state is counted as the elements' status flags change: after
+// every step of a series it must be what a look at every element finds.
+TEST_F(DtmTransfer, CountedDataSetStateIsWhatAWalkOverTheElementsFinds) {
+  runtime::Parameters& parameters = Context().Parameters();
+  auto expect_state = [&](std::int32_t state, const char* step) {
+    SCOPED_TRACE(step);
+    EXPECT_EQ(parameters.DataSetState(), state);
+    EXPECT_EQ(clsDataModel::DataSetStateByWalk(parameters), state);
+  };
+  // As a page reports an edit, with the input error it found or cleared.
+  auto edit = [&](const std::string& path, const com::Variant& value, std::int32_t set,
+                  std::int32_t cleared) {
+    const auto element = Element(path);
+    element->TransientValue = value;
+    element->ClearStatusFlag(cleared);
+    element->SetStatusFlag(set);
+    parameters.NotifyChanged(element, "");
+  };
+  expect_state(1, "new");
+
+  ASSERT_TRUE(dtm_->IDtmOnlineParameter_UploadRequest("u1", ""));
+  loop_.RunUntilIdle();
+  ASSERT_EQ(container_->LogLines().back(), "UploadFinished(u1, true)");
+  expect_state(1, "uploaded");
+
+  edit("UC013/Descr", com::Variant("EDITED"), 0, 0);
+  expect_state(1, "value edited");
+  edit("SC128Tr2/Par2", com::Variant(300.0f), flags::kOutOfRange, 0);
+  expect_state(2, "one input error");
+  edit("UC013/Descr", com::Variant("BAD\x01"), flags::kInvalidCharacter, 0);
+  expect_state(2, "two input errors");
+  edit("SC128Tr2/Par2", com::Variant(25.0f), 0, flags::kInputErrorMask);
+  expect_state(2, "one of them cleared");
+  edit("UC013/Descr", com::Variant("GOOD"), 0, flags::kInputErrorMask);
+  expect_state(1, "both cleared");
+  // A mark on an information value does not count.
+  ASSERT_NE(Element("UC000/ManuId")->StatusFlags() & flags::kInformation, 0);
+  edit("UC000/ManuId", com::Variant(std::uint8_t{165}), flags::kNeeded, 0);
+  expect_state(1, "information value marked");
+
+  // "needed" is kept with the data set, input errors are not.
+  edit("SC128Tr2/Par2", com::Variant(300.0f), flags::kNeeded | flags::kOutOfRange, 0);
+  expect_state(2, "marked before the save");
+  com::MemoryPropertyBag bag;
+  dtm_->Class_WriteProperties(bag);
+  edit("SC128Tr2/Par2", com::Variant(25.0f), 0, flags::kNeeded | flags::kInputErrorMask);
+  expect_state(1, "mark cleared after the save");
+  dtm_->Class_ReadProperties(bag);
+  expect_state(2, "loaded with the mark");
+  edit("SC128Tr2/Par2", com::Variant(25.0f), 0, flags::kNeeded);
+  expect_state(1, "mark cleared after the load");
 }
 
 TEST_F(DtmTransfer, ProtocolHeadingIsExact) {

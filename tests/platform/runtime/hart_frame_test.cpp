@@ -59,6 +59,13 @@ const RequestCase kLenientRequests[] = {
     {"DeclarationAndLayout",
      {1, {0x01}},
      "<?xml version=\"1.0\"?>\n<FDT>\n  <TransactionRequest command=\"1\" data=\"01\"/>\n</FDT>"},
+    {"InANamespace",
+     {2, {0x02}},
+     R"(<f:FDT xmlns:f="urn:frame"><f:TransactionRequest command="2" data="02"/></f:FDT>)"},
+    {"AfterACommentAndAnotherElement",
+     {4, {}},
+     R"(<FDT><!-- note --><Other/><TransactionRequest command="4"/>)"
+     R"(<TransactionRequest command="5"/></FDT>)"},
 };
 
 class TransactionRequestReading : public ::testing::TestWithParam<RequestCase> {};

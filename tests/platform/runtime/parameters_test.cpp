@@ -97,6 +97,21 @@ TEST_P(ParametersGroups, ListsTheMembersBelowThePath) {
 INSTANTIATE_TEST_SUITE_P(Table, ParametersGroups, ::testing::ValuesIn(kGroupCases),
                          [](const auto& i) { return std::string(i.param.name); });
 
+// The members are looked up in a map: it must follow the collection's changes.
+TEST_F(ParametersCollection, GroupMembersFollowAddsAndClear) {
+  parameters().Add(MakeElement("XX001/"));
+  parameters().Add(MakeElement("XX001/B"));
+  EXPECT_EQ(NamesOf(parameters().GetGroupMembers("XX001/")), (std::vector<std::string>{"XX001/B"}));
+  parameters().Add(MakeElement("XX001/C"));
+  parameters().Add(MakeElement("XX001/A"), std::nullopt, "XX001/B");
+  EXPECT_EQ(NamesOf(parameters().GetGroupMembers("XX001/")),
+            (std::vector<std::string>{"XX001/A", "XX001/B", "XX001/C"}));
+  parameters().Clear();
+  EXPECT_TRUE(parameters().GetGroupMembers("XX001/").empty());
+  parameters().Add(MakeElement("XX001/D"));
+  EXPECT_EQ(NamesOf(parameters().GetGroupMembers("XX001/")), (std::vector<std::string>{"XX001/D"}));
+}
+
 // One open page "page" besides the sender "editor"; the model logs too.
 class ParametersChanges : public fakes::RuntimeFixture {
  protected:
