@@ -494,11 +494,10 @@ void DTMMain::SetDataStatus(std::int16_t status) {
 
 namespace {
 
-constexpr std::int32_t kInvalidDataSet = 321;  // Invalid file format
 
 [[noreturn]] void RefuseDataSet(const com::PropertyBag& bag, const std::string& why) {
   const std::string origin = bag.Origin();
-  throw com::ComError(kInvalidDataSet, (origin.empty() ? "data set" : origin) + ": " + why,
+  throw com::ComError(com::vb::kInvalidFileFormat, (origin.empty() ? "data set" : origin) + ": " + why,
                       "DTMMain");
 }
 

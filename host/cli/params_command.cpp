@@ -5,6 +5,7 @@
 
 #include "component/datamodel/data_element.h"
 #include "platform/com/error.h"
+#include "platform/com/hex.h"
 #include "platform/runtime/context.h"
 
 namespace dtm::host {
@@ -20,13 +21,7 @@ std::string Hex(std::int32_t value) {
 std::string Text(const com::Variant& value) {
   if (value.IsEmpty()) return "";
   if (value.IsByteArray()) {
-    std::string hex;
-    for (std::uint8_t b : value.Bytes()) {
-      char pair[3];
-      std::snprintf(pair, sizeof pair, "%02X", b);
-      hex += pair;
-    }
-    return hex;
+    return com::HexBytes(value.Bytes());
   }
   try {
     return value.ToString();

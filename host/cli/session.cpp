@@ -17,7 +17,7 @@ std::filesystem::path InstallFolder() {
   if (const char* dir = std::getenv("VD4625_INSTALL"); dir && *dir) folder = dir;
   std::error_code error;
   if (!std::filesystem::is_directory(folder / "XMLData", error)) {
-    throw com::ComError(76,
+    throw com::ComError(com::vb::kPathNotFound,
                         "the installation folder " + folder.string() +
                             " has no XMLData/ folder (check VD4625_INSTALL)",
                         "vd4625");
