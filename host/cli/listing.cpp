@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "component/datamodel/data_element.h"
+#include "host/cli/cell_text.h"
 #include "platform/com/error.h"
 #include "platform/com/format.h"
 #include "platform/com/hex.h"
@@ -51,22 +52,6 @@ const Words& WordsOf(std::int32_t language) {
                                 "Werte geschrieben", "Transaktion", "Wert gelesen",
                                 "Wert geschrieben"};
   return German(language) ? kGerman : kEnglish;
-}
-
-
-// Tabs and line breaks would break a row.
-std::string Clean(std::string text) {
-  for (char& c : text) {
-    if (c == '\t' || c == '\n' || c == '\r') c = ' ';
-  }
-  return text;
-}
-
-// Columns line up by characters, not bytes (labels hold umlauts).
-std::size_t Width(const std::string& text) {
-  std::size_t n = 0;
-  for (unsigned char c : text) n += (c & 0xC0) != 0x80;
-  return n;
 }
 
 void AddRows(runtime::DTMContext& context, const std::shared_ptr<clsDataElement>& element,

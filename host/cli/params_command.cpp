@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "component/datamodel/data_element.h"
+#include "host/cli/cell_text.h"
 #include "platform/com/error.h"
 #include "platform/com/hex.h"
 #include "platform/runtime/context.h"
@@ -39,21 +40,6 @@ std::string Range(const clsDataElement& element) {
     out += Text(min_value) + ".." + Text(max_value);
   }
   return out;
-}
-
-// Tabs and line breaks would break a TSV line.
-std::string Clean(std::string text) {
-  for (char& c : text) {
-    if (c == '\t' || c == '\n' || c == '\r') c = ' ';
-  }
-  return text;
-}
-
-// Columns line up by characters, not bytes (labels hold umlauts).
-std::size_t Width(const std::string& text) {
-  std::size_t n = 0;
-  for (unsigned char c : text) n += (c & 0xC0) != 0x80;
-  return n;
 }
 
 }  // namespace
