@@ -6,28 +6,10 @@
 
 #include "host/cli/params_command.h"
 #include "tests/component/dtm/dtm_fixture.h"
+#include "tests/host/cli/cli_driver.h"
 
 namespace dtm::testing {
 namespace {
-
-std::vector<std::string> SplitLines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
-
-std::vector<std::string> Cells(const std::string& line) {
-  std::vector<std::string> cells;
-  std::size_t start = 0;
-  for (;;) {
-    const std::size_t tab = line.find('\t', start);
-    cells.push_back(line.substr(start, tab - start));
-    if (tab == std::string::npos) break;
-    start = tab + 1;
-  }
-  return cells;
-}
 
 class ParamsListing : public DtmFixture {
  protected:
@@ -41,7 +23,7 @@ class ParamsListing : public DtmFixture {
 TEST_F(ParamsListing, TsvHasAHeaderAndOneLineOfTwelveCellsPerElement) {
   SetUpInstance();
   ASSERT_TRUE(dtm_->IDtm_SetLanguage(9));
-  const std::vector<std::string> lines = SplitLines(List(host::ParamsFormat::kTsv));
+  const std::vector<std::string> lines = Lines(List(host::ParamsFormat::kTsv));
   ASSERT_EQ(lines.size(), 196u);
   EXPECT_EQ(lines[0],
             "path\ttype\tlength\tread\twrite\tmode\tflags\tlabel\tunit\trange\tvalue\tdescription");
@@ -64,7 +46,7 @@ TEST_F(ParamsListing, TableAlignsColumnsAndFollowsTheLanguage) {
   ASSERT_TRUE(dtm_->IDtm_SetLanguage(9));
   const std::string english = List(host::ParamsFormat::kTable);
   EXPECT_NE(german, english);
-  const std::vector<std::string> lines = SplitLines(english);
+  const std::vector<std::string> lines = Lines(english);
   ASSERT_EQ(lines.size(), 196u);
   // Every line starts its second column at the same place.
   const std::size_t type_column = lines[0].find("type");
