@@ -494,11 +494,10 @@ void DTMMain::SetDataStatus(std::int16_t status) {
 
 namespace {
 
-
 [[noreturn]] void RefuseDataSet(const com::PropertyBag& bag, const std::string& why) {
   const std::string origin = bag.Origin();
-  throw com::ComError(com::vb::kInvalidFileFormat, (origin.empty() ? "data set" : origin) + ": " + why,
-                      "DTMMain");
+  throw com::ComError(com::vb::kInvalidFileFormat,
+                      (origin.empty() ? "data set" : origin) + ": " + why, "DTMMain");
 }
 
 // Refuses, before anything is taken, a bag that is no data set of this
