@@ -3,8 +3,10 @@
 #include <array>
 #include <cmath>
 #include <limits>
+#include <span>
 
 #include "platform/com/error.h"
+#include "platform/com/hex.h"
 
 namespace dtm::basCVMK {
 namespace {
@@ -54,8 +56,7 @@ std::int32_t CVL(const std::string& text) {
 }
 
 std::string ByteToHexStr(std::uint8_t value) {
-  static constexpr char kDigits[] = "0123456789ABCDEF";
-  return {' ', kDigits[value >> 4], kDigits[value & 0x0F]};
+  return " " + com::HexBytes(std::span<const std::uint8_t>(&value, 1));
 }
 
 std::string PipeToBlank(const std::string& text) {

@@ -1,6 +1,7 @@
 #include "component/common/conv_str.h"
 
 #include "platform/com/error.h"
+#include "platform/com/hex.h"
 
 namespace dtm::ConvStr {
 namespace {
@@ -28,13 +29,7 @@ com::Variant HexToBytes(const std::string& text) {
 
 std::string BytesToHex(const com::Variant& bytes) {
   if (!bytes.IsByteArray()) return {};
-  static constexpr char kDigits[] = "0123456789ABCDEF";
-  std::string out;
-  for (std::uint8_t byte : bytes.Bytes()) {
-    out += kDigits[byte >> 4];
-    out += kDigits[byte & 0x0F];
-  }
-  return out;
+  return com::HexBytes(bytes.Bytes());
 }
 
 }  // namespace dtm::ConvStr

@@ -16,11 +16,11 @@
 #include "platform/runtime/byte_buffer.h"
 #include "platform/runtime/context.h"
 #include "platform/runtime/hart_transaction.h"
+#include "platform/runtime/services.h"
 
 namespace dtm {
 namespace {
 
-constexpr std::int32_t kYes = 6;
 // The class of a response whose data the element cannot take.
 constexpr std::int32_t kTooFewDataBytes = 0x500000;
 
@@ -370,7 +370,7 @@ void clsDataModel::EvaluateResponse(runtime::DTMContext& context,
         const std::int16_t counted = dtm->GetProperty("ParamBusyCounter").ToInteger();
         dtm->SetProperty("ParamBusyCounter", com::Variant(static_cast<std::int16_t>(counted + 1)));
       } else if (context.MessageBox(LanguageHelpers::GetLangText(context, "device_busy"), 52) ==
-                 kYes) {
+                 runtime::kIdYes) {
         retry = true;
         m_BusyCount = 1;
         m_FirstBusyTime = clock_.Now();

@@ -15,6 +15,7 @@
 #include "component/ui/framework/ctl_monitor.h"
 #include "platform/com/error.h"
 #include "platform/com/property_bag.h"
+#include "platform/runtime/services.h"
 
 namespace dtm {
 
@@ -112,8 +113,7 @@ void DTMMain::m_CommObj_ConnectionIsValidated(bool& accept) {
   const std::string question = LanguageHelpers::GetLangText(
       *m_Context, "devicetype_not_supported", com::Variant(m_CommObj->ManufacturerCode()),
       com::Variant(m_CommObj->DeviceTypeCode()));
-  constexpr std::int32_t kNo = 7;
-  if (m_Context->MessageBox(question, 20) != kNo) accept = true;
+  if (m_Context->MessageBox(question, 20) != runtime::kIdNo) accept = true;
 }
 
 bool DTMMain::IDtm_SetLanguage(std::int32_t language_id) {
@@ -494,12 +494,10 @@ void DTMMain::SetDataStatus(std::int16_t status) {
 
 namespace {
 
-constexpr std::int32_t kInvalidDataSet = 321;  // Invalid file format
-
 [[noreturn]] void RefuseDataSet(const com::PropertyBag& bag, const std::string& why) {
   const std::string origin = bag.Origin();
-  throw com::ComError(kInvalidDataSet, (origin.empty() ? "data set" : origin) + ": " + why,
-                      "DTMMain");
+  throw com::ComError(com::vb::kInvalidFileFormat,
+                      (origin.empty() ? "data set" : origin) + ": " + why, "DTMMain");
 }
 
 // Refuses, before anything is taken, a bag that is no data set of this

@@ -9,7 +9,6 @@ namespace {
 // Yes/No/Cancel, Yes/No, Retry/Cancel.
 constexpr std::int32_t kProceed[] = {1, 1, 4, 6, 6, 4};
 constexpr std::int32_t kRefuse[] = {1, 2, 3, 7, 7, 2};
-constexpr std::int32_t kNo = 7;
 
 const char* ButtonName(std::int32_t answer) {
   switch (answer) {
@@ -48,8 +47,8 @@ std::int32_t ConsoleMessages::MessageBox(const std::string& text, std::int32_t s
     asked_count_ = 1;
   }
   std::string note;
-  if (HasNo(style) && asked_count_ > kRepeatLimit && answer != kNo) {
-    answer = kNo;
+  if (HasNo(style) && asked_count_ > kRepeatLimit && answer != runtime::kIdNo) {
+    answer = runtime::kIdNo;
     if (asked_count_ == kRepeatLimit + 1) cut_short_.push_back(text);
     note = " (asked more than " + std::to_string(kRepeatLimit) + " times in a row: No)";
   }

@@ -1,7 +1,6 @@
 #include "host/cli/listing.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <map>
 #include <memory>
 
@@ -9,6 +8,7 @@
 #include "host/cli/text_table.h"
 #include "platform/com/error.h"
 #include "platform/com/format.h"
+#include "platform/com/hex.h"
 #include "platform/com/locale.h"
 #include "platform/runtime/context.h"
 #include "platform/runtime/parameters.h"
@@ -54,17 +54,6 @@ const Words& WordsOf(std::int32_t language) {
   return German(language) ? kGerman : kEnglish;
 }
 
-std::string HexBytes(const std::vector<std::uint8_t>& bytes) {
-  std::string out;
-  for (std::size_t i = 0; i < bytes.size(); ++i) {
-    char pair[4];
-    std::snprintf(pair, sizeof pair, i ? " %02X" : "%02X", bytes[i]);
-    out += pair;
-  }
-  return out;
-}
-
-
 void AddRows(runtime::DTMContext& context, const std::shared_ptr<clsDataElement>& element,
              std::optional<runtime::ResultOutcome> outcome, std::int32_t language,
              Listing& listing) {
@@ -106,7 +95,7 @@ std::string DisplayValue(runtime::DTMContext& context, const clsDataElement& ele
                                                   : com::Locale::English());
   const com::Variant& value = element.TransientValue;
   if (value.IsEmpty() || value.IsNull()) return "";
-  if (value.IsByteArray()) return HexBytes(value.Bytes());
+  if (value.IsByteArray()) return com::HexBytes(value.Bytes(), " ");
   try {
     if ((element.ValueType == kVtSingle || element.ValueType == kVtDouble) &&
         !element.ValueFormat.empty() && value.IsNumeric() && !IsInvalidFloat(value)) {

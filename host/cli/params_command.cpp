@@ -6,6 +6,7 @@
 #include "component/datamodel/data_element.h"
 #include "host/cli/text_table.h"
 #include "platform/com/error.h"
+#include "platform/com/hex.h"
 #include "platform/runtime/context.h"
 
 namespace dtm::host {
@@ -21,13 +22,7 @@ std::string Hex(std::int32_t value) {
 std::string Text(const com::Variant& value) {
   if (value.IsEmpty()) return "";
   if (value.IsByteArray()) {
-    std::string hex;
-    for (std::uint8_t b : value.Bytes()) {
-      char pair[3];
-      std::snprintf(pair, sizeof pair, "%02X", b);
-      hex += pair;
-    }
-    return hex;
+    return com::HexBytes(value.Bytes());
   }
   try {
     return value.ToString();
@@ -46,7 +41,6 @@ std::string Range(const clsDataElement& element) {
   }
   return out;
 }
-
 
 }  // namespace
 

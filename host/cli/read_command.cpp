@@ -1,31 +1,24 @@
 #include "host/cli/read_command.h"
 
-#include <cstdio>
 #include <memory>
+#include <span>
 
 #include "component/datamodel/data_element.h"
 #include "host/cli/exit_status.h"
 #include "host/cli/session.h"
 #include "platform/com/error.h"
+#include "platform/com/hex.h"
 #include "platform/runtime/param_process.h"
 
 namespace dtm::host {
 namespace {
 
 std::string HexBytes(const std::vector<std::uint8_t>& bytes) {
-  std::string out;
-  for (std::size_t i = 0; i < bytes.size(); ++i) {
-    char pair[4];
-    std::snprintf(pair, sizeof pair, i ? " %02X" : "%02X", bytes[i]);
-    out += pair;
-  }
-  return out;
+  return com::HexBytes(bytes, " ");
 }
 
 std::string Hex2(std::uint8_t value) {
-  char text[3];
-  std::snprintf(text, sizeof text, "%02X", value);
-  return text;
+  return com::HexBytes(std::span<const std::uint8_t>(&value, 1));
 }
 
 class FinishSink final : public IPrivateProcess {

@@ -9,6 +9,7 @@
 #include "platform/com/class_registry.h"
 #include "platform/com/error.h"
 #include "platform/runtime/documents.h"
+#include "platform/runtime/services.h"
 
 namespace dtm::host {
 
@@ -17,7 +18,7 @@ std::filesystem::path InstallFolder() {
   if (const char* dir = std::getenv("VD4625_INSTALL"); dir && *dir) folder = dir;
   std::error_code error;
   if (!std::filesystem::is_directory(folder / "XMLData", error)) {
-    throw com::ComError(76,
+    throw com::ComError(com::vb::kPathNotFound,
                         "the installation folder " + folder.string() +
                             " has no XMLData/ folder (check VD4625_INSTALL)",
                         "vd4625");
@@ -110,9 +111,8 @@ bool Session::DeviceTypeDeclined() const {
     return text.starts_with(parts[0]) && text.ends_with(parts[2]) &&
            text.find(parts[1], parts[0].size()) != std::string::npos;
   };
-  constexpr std::int32_t kNo = 7;
   for (const ConsoleMessages::Box& box : messages_.Boxes()) {
-    if (box.answer == kNo && asks(box.text)) return true;
+    if (box.answer == runtime::kIdNo && asks(box.text)) return true;
   }
   return false;
 }

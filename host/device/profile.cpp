@@ -17,14 +17,12 @@ namespace dtm::device {
 
 namespace {
 
-constexpr std::int32_t kFileNotFound = 53;
-constexpr std::int32_t kBadFileFormat = 321;
 constexpr const char* kSource = "vd_device";
 constexpr const char* kRoot = "DeviceProfile";
 constexpr const char* kVersion = "1";
 
 // Reads one profile document into a Profile; every complaint names the
-// source and the place and raises kBadFileFormat.
+// source and the place and raises Invalid file format.
 class ProfileReader {
  public:
   explicit ProfileReader(std::string source) : source_(std::move(source)) {}
@@ -79,7 +77,8 @@ class ProfileReader {
   }
 
   [[noreturn]] void Fail(const std::string& what) const {
-    throw com::ComError(kBadFileFormat, "device profile " + source_ + ": " + what, kSource);
+    throw com::ComError(com::vb::kInvalidFileFormat, "device profile " + source_ + ": " + what,
+                        kSource);
   }
 
   // The line lets the user find the element in a long profile.
@@ -359,7 +358,8 @@ Profile ParseProfile(const std::string& text, const std::string& source) {
 Profile LoadProfile(const std::filesystem::path& file) {
   std::error_code ignored;
   if (!std::filesystem::is_regular_file(file, ignored)) {
-    throw com::ComError(kFileNotFound, "device profile not found: " + file.string(), kSource);
+    throw com::ComError(com::vb::kFileNotFound, "device profile not found: " + file.string(),
+                        kSource);
   }
   ProfileReader reader(file.string());
   xml::Document document;

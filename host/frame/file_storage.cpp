@@ -8,11 +8,13 @@
 #include <charconv>
 #include <cstring>
 #include <optional>
+#include <span>
 #include <system_error>
 #include <unordered_set>
 
 #include "component/dtm/identity.h"
 #include "platform/com/error.h"
+#include "platform/com/hex.h"
 #include "platform/win/atomic_file.h"
 #include "platform/xml/dom.h"
 
@@ -20,9 +22,6 @@ namespace dtm::frame {
 
 namespace {
 
-constexpr std::int32_t kFileNotFound = 53;
-constexpr std::int32_t kPathFileAccessError = 75;
-constexpr std::int32_t kInvalidFileFormat = 321;
 constexpr const char* kSource = "FileStorage";
 constexpr const char* kRoot = "PropertyBag";
 constexpr const char* kVersion = "1";
@@ -59,14 +58,7 @@ std::optional<com::VarType> TypeOf(const std::string& name) {
 }
 
 std::string Hex(const std::uint8_t* data, std::size_t size) {
-  static constexpr char kDigits[] = "0123456789ABCDEF";
-  std::string text;
-  text.reserve(size * 2);
-  for (std::size_t i = 0; i < size; ++i) {
-    text += kDigits[data[i] >> 4];
-    text += kDigits[data[i] & 0xF];
-  }
-  return text;
+  return com::HexBytes(std::span<const std::uint8_t>(data, size));
 }
 
 std::optional<com::ByteArray> FromHex(const std::string& text) {
@@ -178,11 +170,11 @@ Encoded Encode(const std::string& name, const com::Variant& value) {
 }
 
 [[noreturn]] void ThrowDamaged(const std::filesystem::path& file, const std::string& why) {
-  throw com::ComError(kInvalidFileFormat, file.string() + ": " + why, kSource);
+  throw com::ComError(com::vb::kInvalidFileFormat, file.string() + ": " + why, kSource);
 }
 
 [[noreturn]] void ThrowUnreadable(const std::filesystem::path& file, int error) {
-  throw com::ComError(error == ENOENT ? kFileNotFound : kPathFileAccessError,
+  throw com::ComError(error == ENOENT ? com::vb::kFileNotFound : com::vb::kPathFileAccessError,
                       "cannot read " + file.string() + ": " + std::strerror(error), kSource);
 }
 
@@ -199,7 +191,8 @@ std::string ReadDataSetFile(const std::filesystem::path& file, std::uintmax_t li
   struct stat info {};
   if (::fstat(fd, &info) != 0) ThrowUnreadable(file, errno);
   if (!S_ISREG(info.st_mode)) {
-    throw com::ComError(kPathFileAccessError, file.string() + ": not a regular file", kSource);
+    throw com::ComError(com::vb::kPathFileAccessError, file.string() + ": not a regular file",
+                        kSource);
   }
   const auto size = static_cast<std::uintmax_t>(info.st_size);
   if (size > limit) {

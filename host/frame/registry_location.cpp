@@ -8,14 +8,13 @@
 namespace dtm::frame {
 namespace {
 
-constexpr std::int32_t kPathNotFound = 76;
 constexpr const char* kSource = "vd4625";
 
 bool IsSet(const char* value) { return value != nullptr && *value != '\0'; }
 
 [[noreturn]] void NoFolder(const std::filesystem::path& file, const std::filesystem::path& folder,
                            const std::string& why) {
-  throw com::ComError(kPathNotFound,
+  throw com::ComError(com::vb::kPathNotFound,
                       "cannot use the registry file " + file.string() + ": the folder " +
                           folder.string() + " " + why,
                       kSource);

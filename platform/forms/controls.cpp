@@ -5,7 +5,7 @@
 namespace dtm::forms {
 
 std::int16_t Control::Index() const {
-  if (!index_) throw com::ComError(343, "Object not an array", name_);
+  if (!index_) throw com::ComError(com::vb::kObjectNotAnArray, "Object not an array", name_);
   return *index_;
 }
 
@@ -22,7 +22,7 @@ const TabStrip::Tab& TabStrip::TabItem(std::size_t one_based) const {
 
 const std::string& TabbedDialog::TabCaption(std::int16_t tab) const {
   if (tab < 0 || static_cast<std::size_t>(tab) >= captions_.size()) {
-    throw com::ComError(380, "Invalid property value", Name());
+    throw com::ComError(com::vb::kInvalidPropertyValue, "Invalid property value", Name());
   }
   return captions_[static_cast<std::size_t>(tab)];
 }

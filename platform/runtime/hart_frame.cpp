@@ -2,23 +2,14 @@
 
 #include <charconv>
 
+#include "platform/com/hex.h"
 #include "platform/xml/dom.h"
 
 namespace dtm::runtime {
 
 namespace {
 
-constexpr const char* kHexDigits = "0123456789ABCDEF";
-
-std::string Hex(const std::vector<std::uint8_t>& data) {
-  std::string text;
-  text.reserve(data.size() * 2);
-  for (const std::uint8_t b : data) {
-    text.push_back(kHexDigits[b >> 4]);
-    text.push_back(kHexDigits[b & 0x0F]);
-  }
-  return text;
-}
+std::string Hex(const std::vector<std::uint8_t>& data) { return com::HexBytes(data); }
 
 int HexValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';

@@ -26,6 +26,10 @@ class MessageSink {
   virtual void Report(const std::string& text) = 0;
 };
 
+// The answers a box gives that callers test for.
+constexpr std::int32_t kIdYes = 6;
+constexpr std::int32_t kIdNo = 7;
+
 // The button a box's style makes its default: OK for OK-only boxes, the
 // first button unless the style names the second (256) or third (512).
 std::int32_t DefaultButton(std::int32_t style);

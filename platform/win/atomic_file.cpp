@@ -15,13 +15,12 @@
 namespace dtm::win {
 namespace {
 
-constexpr std::int32_t kPathFileAccessError = 75;
 constexpr const char* kSource = "AtomicFile";
 constexpr int kMaxLinkHops = 40;  // as the kernel's own limit
 constexpr int kNameAttempts = 100;
 
 [[noreturn]] void Refuse(const std::string& description) {
-  throw com::ComError(kPathFileAccessError, description, kSource);
+  throw com::ComError(com::vb::kPathFileAccessError, description, kSource);
 }
 
 [[noreturn]] void CannotWrite(const std::filesystem::path& target, int error) {

@@ -9,13 +9,12 @@
 #include <utility>
 
 #include "platform/com/error.h"
+#include "platform/com/hex.h"
 #include "platform/win/atomic_file.h"
 
 namespace dtm::win {
 namespace {
 
-constexpr std::int32_t kInvalidFileFormat = 321;
-constexpr std::int32_t kPathFileAccessError = 75;
 constexpr const char* kErrorSource = "Registry";
 
 struct HiveName {
@@ -154,14 +153,7 @@ std::string Quote(const std::string& text) {
 }
 
 std::string HexBytes(const std::vector<std::uint8_t>& data) {
-  static constexpr char kDigits[] = "0123456789abcdef";
-  std::string out;
-  for (std::size_t i = 0; i < data.size(); ++i) {
-    if (i != 0) out += ',';
-    out += kDigits[data[i] >> 4];
-    out += kDigits[data[i] & 0x0F];
-  }
-  return out;
+  return com::HexBytes(data, ",", com::HexDigits::kLower);
 }
 
 // Readable only when loading the text gives back these exact bytes.
@@ -302,7 +294,7 @@ class FileParser {
   }
 
   [[noreturn]] void Fail(const std::string& reason) const {
-    throw com::ComError(kInvalidFileFormat,
+    throw com::ComError(com::vb::kInvalidFileFormat,
                         file_.string() + " line " +
                             std::to_string(line_number_) + ": " + reason,
                         kErrorSource);
@@ -443,16 +435,16 @@ std::optional<FileParser::Result> LoadFile(const std::filesystem::path& file) {
   const auto status = std::filesystem::status(file, error);
   if (status.type() == std::filesystem::file_type::not_found) return std::nullopt;
   if (error) {
-    throw com::ComError(kPathFileAccessError,
+    throw com::ComError(com::vb::kPathFileAccessError,
                         "cannot read " + file.string() + ": " + error.message(), kErrorSource);
   }
   if (status.type() != std::filesystem::file_type::regular) {
-    throw com::ComError(kPathFileAccessError, file.string() + ": not a regular file",
+    throw com::ComError(com::vb::kPathFileAccessError, file.string() + ": not a regular file",
                         kErrorSource);
   }
   std::ifstream in(file, std::ios::binary);
   if (!in) {
-    throw com::ComError(kPathFileAccessError,
+    throw com::ComError(com::vb::kPathFileAccessError,
                         "cannot read " + file.string() + ": " + std::strerror(errno),
                         kErrorSource);
   }

@@ -14,25 +14,15 @@
 
 #include "platform/com/error.h"
 #include "platform/com/locale.h"
+#include "tests/testing/raised.h"
 #include "tests/testing/temp_folder.h"
 
 namespace dtm::frame {
 namespace {
 
+using dtm::testing::RaisedBy;
 using dtm::testing::ReadText;
 using dtm::testing::WriteText;
-
-// The ComError `call` raises; fails the test when it raises none.
-template <class F>
-com::ComError RaisedBy(F&& call) {
-  try {
-    call();
-  } catch (const com::ComError& error) {
-    return error;
-  }
-  ADD_FAILURE() << "raised nothing";
-  return com::ComError(0, "");
-}
 
 class FileStorageFiles : public ::testing::Test {
  protected:

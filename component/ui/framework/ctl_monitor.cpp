@@ -3,11 +3,12 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
-#include <cstdio>
+#include <span>
 
 #include "component/common/conv_str.h"
 #include "platform/com/error.h"
 #include "platform/com/format.h"
+#include "platform/com/hex.h"
 #include "platform/runtime/context.h"
 
 namespace dtm {
@@ -199,18 +200,14 @@ void ctlMonitor::MonitorAdd(const std::string& text) {
 }
 
 void ctlMonitor::MonitorHexDump(const std::string& caption, const com::ByteArray& bytes) {
-  std::string line;
-  for (std::size_t i = 0; i < bytes.size(); ++i) {
-    if (i % 16 == 0) line = i == 0 ? caption + " " : std::string(caption.size() + 1, ' ');
-    char hex[4];
-    std::snprintf(hex, sizeof hex, "%02X ", bytes[i]);
-    line += hex;
-    if (i % 16 == 15) {
-      lines_.push_back(line);
-      line.clear();
-    }
+  // Sixteen bytes a line, each followed by a blank; later lines indented
+  // under the first.
+  const std::span<const std::uint8_t> all(bytes);
+  for (std::size_t i = 0; i < all.size(); i += 16) {
+    const auto row = all.subspan(i, std::min<std::size_t>(16, all.size() - i));
+    lines_.push_back((i == 0 ? caption + " " : std::string(caption.size() + 1, ' ')) +
+                     com::HexBytes(row, " ") + " ");
   }
-  if (!line.empty()) lines_.push_back(line);
   // Dumps do not scroll, but they count toward the limit like every line:
   // a long session must not grow the protocol without bound.
   TrimToLimit();

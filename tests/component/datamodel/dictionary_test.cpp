@@ -20,6 +20,7 @@
 #include "component/datamodel/data_model_helpers.h"
 #include "platform/com/error.h"
 #include "tests/component/dtm/dtm_fixture.h"
+#include "tests/testing/show.h"
 
 namespace dtm {
 namespace {
@@ -29,40 +30,7 @@ using com::Variant;
 Variant Int16(int value) { return Variant(static_cast<std::int16_t>(value)); }
 Variant Long(std::uint32_t bits) { return Variant(static_cast<std::int32_t>(bits)); }
 
-// A Variant as subtype and value, so that an Integer 0 and a Double 0.0
-// differ in a failure message as they do in the comparison.
-std::string Show(const Variant& value) {
-  char number[40];
-  switch (value.Type()) {
-    case com::VarType::Empty:
-      return "Empty";
-    case com::VarType::Null:
-      return "Null";
-    case com::VarType::Integer:
-      return "Integer " + std::to_string(value.ToInteger());
-    case com::VarType::Long:
-      return "Long " + std::to_string(value.ToLong());
-    case com::VarType::Byte:
-      return "Byte " + std::to_string(value.ToByte());
-    case com::VarType::Boolean:
-      return value.ToBoolean() ? "Boolean True" : "Boolean False";
-    case com::VarType::Single:
-      std::snprintf(number, sizeof number, "Single %.9g", static_cast<double>(value.ToSingle()));
-      return number;
-    case com::VarType::Double:
-      std::snprintf(number, sizeof number, "Double %.17g", value.ToDouble());
-      return number;
-    case com::VarType::String:
-      return "String \"" + value.ToString() + "\"";
-    case com::VarType::ByteArray: {
-      std::string text = "Bytes";
-      for (const std::uint8_t byte : value.Bytes()) text += " " + std::to_string(byte);
-      return text;
-    }
-    default:
-      return "other subtype " + std::to_string(static_cast<int>(value.Type()));
-  }
-}
+using testing::Show;
 
 // One field of an element by its name. Whole-number fields come back as
 // Long whatever their width; range 0 reads as Null when it is absent.

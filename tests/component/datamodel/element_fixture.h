@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -21,53 +20,14 @@
 #include "platform/runtime/services.h"
 #include "platform/win/registry.h"
 #include "platform/win/shell.h"
+#include "tests/testing/raised.h"
+#include "tests/testing/show.h"
 #include "tests/testing/surroundings.h"
 
 namespace dtm::testing::element {
 
-// The error number `f` raises, or 0.
-template <class F>
-std::int32_t ErrorOf(F&& f) {
-  try {
-    f();
-  } catch (const com::ComError& error) {
-    return error.Number();
-  }
-  return 0;
-}
-
-// A Variant as subtype and value, for failure messages.
-inline std::string Show(const com::Variant& value) {
-  char number[48];
-  switch (value.Type()) {
-    case com::VarType::Empty: return "Empty";
-    case com::VarType::Null: return "Null";
-    case com::VarType::Integer: return "Integer " + std::to_string(value.ToInteger());
-    case com::VarType::Long: return "Long " + std::to_string(value.ToLong());
-    case com::VarType::Byte: return "Byte " + std::to_string(value.ToByte());
-    case com::VarType::Boolean: return value.ToBoolean() ? "Boolean True" : "Boolean False";
-    case com::VarType::Single:
-      std::snprintf(number, sizeof number, "Single %.9g", static_cast<double>(value.ToSingle()));
-      return number;
-    case com::VarType::Double:
-      std::snprintf(number, sizeof number, "Double %.17g", value.ToDouble());
-      return number;
-    case com::VarType::Date:
-      std::snprintf(number, sizeof number, "Date %.17g", value.ToDate().serial);
-      return number;
-    case com::VarType::Decimal: return "Decimal " + value.ToDecimal().ToString();
-    case com::VarType::String: return "String \"" + value.ToString() + "\"";
-    case com::VarType::ByteArray: {
-      std::string text = "Bytes";
-      for (const std::uint8_t b : value.Bytes()) {
-        std::snprintf(number, sizeof number, " %02X", b);
-        text += number;
-      }
-      return text;
-    }
-    default: return "Object";
-  }
-}
+using dtm::testing::ErrorOf;
+using dtm::testing::Show;
 
 class ElementFixture : public ::testing::Test, protected FakeSurroundings {
  protected:

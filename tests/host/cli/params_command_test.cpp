@@ -7,6 +7,7 @@
 #include "host/cli/params_command.h"
 #include "tests/host/cli/cli_driver.h"
 #include "tests/component/dtm/dtm_fixture.h"
+#include "tests/host/cli/cli_driver.h"
 
 namespace dtm::testing {
 namespace {

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/com/error.h"
+#include "tests/testing/raised.h"
 
 namespace dtm::com::test {
 
@@ -15,16 +16,7 @@ constexpr std::int32_t kNoError = 0;
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInf = std::numeric_limits<double>::infinity();
 
-// The error number `f` raises, or kNoError.
-template <class F>
-std::int32_t ErrorOf(F&& f) {
-  try {
-    f();
-  } catch (const ComError& error) {
-    return error.Number();
-  }
-  return kNoError;
-}
+using dtm::testing::ErrorOf;  // answers kNoError when nothing is raised
 
 // Names a table's test after its row.
 struct RowName {

@@ -11,21 +11,14 @@
 
 #include "platform/com/error.h"
 #include "platform/com/locale.h"
+#include "tests/testing/raised.h"
 
 namespace dtm::runtime {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// The error number a call raises; 0 when it raises none.
-std::int32_t ErrorOf(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const com::ComError& error) {
-    return error.Number();
-  }
-  return 0;
-}
+using dtm::testing::ErrorOf;
 
 ByteBuffer Holding(const Bytes& bytes) { return ByteBuffer(com::Variant(bytes)); }
 

@@ -12,26 +12,16 @@
 #include <string>
 
 #include "platform/com/error.h"
+#include "tests/testing/raised.h"
 #include "tests/testing/temp_folder.h"
 
 namespace dtm::win {
 namespace {
 
+using dtm::testing::RaisedBy;
 using dtm::testing::ReadText;
 using dtm::testing::TempFolder;
 using dtm::testing::WriteText;
-
-// The ComError `call` raises; fails the test when it raises none.
-template <class F>
-com::ComError RaisedBy(F&& call) {
-  try {
-    call();
-  } catch (const com::ComError& error) {
-    return error;
-  }
-  ADD_FAILURE() << "raised nothing";
-  return com::ComError(0, "");
-}
 
 class AtomicReplace : public ::testing::Test {
  protected:
