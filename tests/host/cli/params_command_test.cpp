@@ -5,7 +5,6 @@
 #include <sstream>
 
 #include "host/cli/params_command.h"
-#include "tests/host/cli/cli_driver.h"
 #include "tests/component/dtm/dtm_fixture.h"
 #include "tests/host/cli/cli_driver.h"
 
