@@ -13,10 +13,6 @@
 namespace dtm::host {
 namespace {
 
-std::string HexBytes(const std::vector<std::uint8_t>& bytes) {
-  return com::HexBytes(bytes, " ");
-}
-
 std::string Hex2(std::uint8_t value) {
   return com::HexBytes(std::span<const std::uint8_t>(&value, 1));
 }
@@ -35,13 +31,14 @@ class FinishSink final : public IPrivateProcess {
 }  // namespace
 
 std::string TraceLine(const runtime::HartRequest& request) {
-  return "HART > cmd=" + std::to_string(request.command) + " data=" + HexBytes(request.data);
+  return "HART > cmd=" + std::to_string(request.command) +
+         " data=" + com::HexBytes(request.data, " ");
 }
 
 std::string TraceLine(const runtime::HartResponse& response) {
   const std::string rc = response.response_code ? Hex2(*response.response_code) : "--";
   return "HART < cmd=" + std::to_string(response.command) + " rc=" + rc +
-         " ds=" + Hex2(response.device_status) + " data=" + HexBytes(response.data);
+         " ds=" + Hex2(response.device_status) + " data=" + com::HexBytes(response.data, " ");
 }
 
 int ListingStatus(Session& session, const Listing& listing) {
