@@ -4,11 +4,6 @@
 
 namespace dtm::forms {
 
-std::int16_t Control::Index() const {
-  if (!index_) throw com::ComError(com::vb::kObjectNotAnArray, "Object not an array", name_);
-  return *index_;
-}
-
 TabStrip::Tab& TabStrip::TabItem(std::size_t one_based) {
   if (one_based < 1 || one_based > tabs_.size()) {
     throw com::ComError(35600, "Index out of bounds", Name());

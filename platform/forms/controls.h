@@ -1,8 +1,7 @@
 #pragma once
-// A headless forms layer: the controls of a page with the properties the
-// component sets (name, index in a control array, caption, visibility,
-// enabled state, tool tip) and their kind, which decides how a caption is
-// applied. Nothing is drawn; a host may render the state.
+// A headless forms layer: the controls of a page, their kind (which decides
+// how a caption is applied) and the common controls. Nothing is drawn; a
+// host may render the state.
 
 #include <cstdint>
 #include <memory>
@@ -10,63 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/com/object.h"
+#include "platform/forms/control.h"
+#include "platform/forms/timer.h"
+#include "platform/forms/user_control.h"
 
 namespace dtm::forms {
-
-enum class ControlKind {
-  kFrame,
-  kCommandButton,
-  kLabel,
-  kCheckBox,
-  kOptionButton,
-  kMenu,
-  kTabStrip,      // common-controls tab strip: Tabs is a collection, tabs 1..Count
-  kTabbedDialog,  // tabbed dialog: Tabs is a count, TabCaption(0..Tabs-1)
-  kTextBox,
-  kPictureBox,
-  kImage,
-  kShape,
-  kTimer,
-  kListBox,
-  kParamHelp,     // help panel of the parameter controls
-  kParameter,     // parameter edit field
-  kOther,
-};
-
-class Control : public com::Object {
- public:
-  Control(ControlKind kind, std::string name, std::optional<std::int16_t> index = std::nullopt)
-      : kind_(kind), name_(std::move(name)), index_(index) {}
-
-  ControlKind Kind() const { return kind_; }
-  virtual std::string Name() const { return name_; }
-  // The index within a control array; raises ComError 343 ("Object not an
-  // array") for a control that is not in one, as the forms package does.
-  virtual std::int16_t Index() const;
-  bool InArray() const { return index_.has_value(); }
-
-  const std::string& Caption() const { return caption_; }
-  void SetCaption(std::string caption) { caption_ = std::move(caption); }
-  const std::string& ToolTipText() const { return tooltip_; }
-  void SetToolTipText(std::string text) { tooltip_ = std::move(text); }
-  bool Visible() const { return visible_; }
-  void SetVisible(bool visible) { visible_ = visible; }
-  bool Enabled() const { return enabled_; }
-  void SetEnabled(bool enabled) { enabled_ = enabled; }
-
- private:
-  ControlKind kind_;
-  std::string name_;
-  std::optional<std::int16_t> index_;
-  std::string caption_;
-  std::string tooltip_;
-  bool visible_ = true;
-  bool enabled_ = true;
-};
-
-using ControlPtr = std::shared_ptr<Control>;
-using Controls = std::vector<ControlPtr>;
 
 // A tab strip of the common controls: tabs numbered from 1.
 class TabStrip : public Control {
