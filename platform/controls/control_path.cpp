@@ -54,9 +54,9 @@ std::optional<ControlPath> ParseControlPath(std::string_view text) {
   std::size_t start = 0;
   while (true) {
     const std::size_t dot = text.find('.', start);
-    const std::string_view piece =
+    const std::string_view segment =
         text.substr(start, dot == std::string_view::npos ? std::string_view::npos : dot - start);
-    auto part = ParsePart(piece);
+    auto part = ParsePart(segment);
     if (!part) return std::nullopt;
     path.parts.push_back(std::move(*part));
     if (dot == std::string_view::npos) break;
