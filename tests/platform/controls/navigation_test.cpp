@@ -352,6 +352,18 @@ TEST(FindParameters, AFieldWithoutNamedTextsGivesItsCaption) {
 
 // ------------------------------------------------------------ by name
 
+TEST(DictKeyListByName, TakesItsFieldsAndMakesItsIdOfPathAndKey) {
+  DictKeyList entry;
+  entry.SetProperty("Category", com::Variant("Trend"));
+  entry.SetProperty("DictKey", com::Variant("ctlTrend_scaleX"));
+  entry.SetProperty("ControlPath", com::Variant("ctlTrend.Trend1"));
+  EXPECT_EQ(entry.GetProperty("Id").ToString(), "ctlTrend.Trend1|ctlTrend_scaleX");
+  entry.SetProperty("Id", com::Variant("ctlTrend.Trend1"));
+  EXPECT_EQ(entry.Id(), "ctlTrend.Trend1");
+  EXPECT_EQ(entry.GetProperty("Category").ToString(), "Trend");
+  EXPECT_EQ(dtm::testing::ErrorOf([&] { entry.GetProperty("Kind"); }), 438);
+}
+
 TEST(NavigationByName, AnswersThePathMembers) {
   Navigation navigation;
   const com::Variant target[] = {com::Variant("ctlStartUp.ctlParameter(21)")};
