@@ -1,6 +1,5 @@
 #include "platform/controls/navigation.h"
 
-#include <cctype>
 
 #include "platform/com/error.h"
 #include "platform/controls/private_navigation.h"
@@ -127,16 +126,20 @@ std::shared_ptr<Collection> Navigation::GetDictKeys(const std::string& name,
     if (!control) continue;
     const forms::ControlKind kind = control->Kind();
     const std::string path = JoinPath(name, *control);
+    // Entries go under the key argument, "." and the control's part, the
+    // way a page spells the key it looks an entry up by, also for an empty
+    // key argument; the control path itself is a path of the grammar.
+    const std::string id = name + "." + PartText(PartOf(*control));
     const std::string key = CaptionKey(prefix, *control);
     auto add_tab = [&](std::size_t tab) {
       auto entry = std::make_shared<DictKeyList>("Tab", key + "." + std::to_string(tab), path);
-      entry->SetId(path + "#" + std::to_string(tab));
+      entry->SetId(id + "#" + std::to_string(tab));
       keys->Add(entry, entry->Id());
     };
     if (TakesCaption(kind)) {
       auto entry = std::make_shared<DictKeyList>("Caption", key, path);
-      entry->SetId(path);
-      keys->Add(entry, path);
+      entry->SetId(id);
+      keys->Add(entry, id);
     } else if (kind == forms::ControlKind::kTabStrip) {
       const auto& strip = static_cast<const forms::TabStrip&>(*control);
       for (std::size_t tab = 1; tab <= strip.TabCount(); ++tab) add_tab(tab);

@@ -104,10 +104,12 @@ class Navigation : public com::Object {
   // The dictionary keys of the controls' captions, by the caption-key rule
   // (`prefix`, the Name and, in a control array, "_" and the Index): a
   // "Caption" entry for each frame, button, label, check box, option button
-  // and menu item, under its control path; a "Tab" entry per tab of a tab
-  // strip (tabs from 1) or tabbed dialog (from 0), the key followed by "."
-  // and the tab number, under the identifier control path + "#" + tab.
-  // `name` as for FindParameters.
+  // and menu item; a "Tab" entry per tab of a tab strip (tabs from 1) or
+  // tabbed dialog (from 0), the key followed by "." and the tab number.
+  // `name` as for FindParameters. A caption entry's identifier, and its key
+  // in the collection, is `name`, "." and the control's part, even for an
+  // empty `name` (".cmdNext"): the key a page builds to find it; a tab's is
+  // that followed by "#" and the tab number.
   std::shared_ptr<Collection> GetDictKeys(const std::string& name, const std::string& prefix,
                                           const forms::Controls& controls);
 

@@ -274,10 +274,19 @@ TEST(GetDictKeys, AnArrayMemberCarriesItsIndexInKeyAndPath) {
   Navigation navigation;
   const forms::Controls controls = {
       std::make_shared<forms::Control>(forms::ControlKind::kLabel, "lblStatus", 2)};
-  const auto keys = navigation.GetDictKeys("", "ctlStatus_", controls);
-  const auto entry = keys->Find<DictKeyList>("lblStatus(2)");
+  const auto keys = navigation.GetDictKeys("ctlStatus", "ctlStatus_", controls);
+  const auto entry = keys->Find<DictKeyList>("ctlStatus.lblStatus(2)");
   ASSERT_TRUE(entry);
   EXPECT_EQ(entry->DictKey(), "ctlStatus_lblStatus_2");
+  EXPECT_EQ(entry->ControlPath(), "ctlStatus.lblStatus(2)");
+}
+
+TEST(GetDictKeys, WithoutAKeyArgumentAnEntryIsFoundAsThePageSpellsIt) {
+  Navigation navigation;
+  const auto keys = navigation.GetDictKeys("", "ctlOfflineParams_", {Button("cmdNext")});
+  const auto entry = keys->Find<DictKeyList>(".cmdNext");
+  ASSERT_TRUE(entry);
+  EXPECT_EQ(entry->ControlPath(), "cmdNext") << "the path stays one of the grammar";
 }
 
 TEST(GetDictKeys, TwoEntriesAPageAddsForOneControlDifferInTheirIds) {
