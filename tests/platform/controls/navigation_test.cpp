@@ -218,6 +218,34 @@ TEST_F(ShowControl, HandsTheRestOfThePathToAHostedPage) {
   EXPECT_EQ(navigation_.Target(), "") << "the container's show used the target up";
 }
 
+TEST_F(ShowControl, BothPairsOfHostedPagesReachTheirControls) {
+  auto ident = std::make_shared<HostedPage>("ctlIdent", navigation_, IdentControls());
+  auto startup = std::make_shared<testing::ValidatingPage>("ctlStartUp", navigation_,
+                                                           IdentControls());
+  const forms::Controls container = {ident, startup};
+  struct Case {
+    const char* target;
+    const char* tab_name;  // what the container chooses its tab by
+    bool shown;
+    const char* selected;
+  };
+  const Case cases[] = {
+      {"ctlOffline.ctlStartUp.ctlParameter(40)", "ctlStartUp", true, "ctlParameter(40)"},
+      {"ctlOffline.ctlIdent.frmValve", "ctlIdent", true, "frmValve"},
+      {"ctlOffline.ctlStartUp.frmSeparator", "ctlStartUp", false, ""},
+      {"ctlOffline.ctlStatus.frmValve", "ctlStatus", false, ""},
+  };
+  for (const Case& c : cases) {
+    navigation_.Reset(1);
+    navigation_.SetTarget(c.target);
+    EXPECT_EQ(navigation_.ControlName(""), c.tab_name);
+    EXPECT_EQ(navigation_.ShowControl(nullptr, "", &container, nullptr, true), c.shown)
+        << c.target;
+    EXPECT_EQ(navigation_.SelectedPath(), c.selected) << c.target;
+    EXPECT_EQ(navigation_.Target(), c.shown ? "" : c.target) << c.target;
+  }
+}
+
 TEST_F(ShowControl, AHostedPageThatShowsNothingMakesItFalse) {
   auto ident = std::make_shared<HostedPage>("ctlIdent", navigation_, IdentControls());
   const forms::Controls container = {ident};

@@ -72,9 +72,25 @@ class HostedPage : public forms::Control, public IPrivateNavigation {
   std::vector<std::string> asked;
   const forms::Controls& Controls() const { return controls_; }
 
+ protected:
+  Navigation& navigation() { return navigation_; }
+
  private:
   Navigation& navigation_;
   forms::Controls controls_;
+};
+
+// A hosted page that checks paths with IsPathValid and shows them with
+// ShowControl, as the pages that use that pair do.
+class ValidatingPage : public HostedPage {
+ public:
+  using HostedPage::HostedPage;
+  bool IPrivateNavigation_ShowControl(const std::string& path, bool show,
+                                      const std::string&) override {
+    asked.push_back(path);
+    if (!navigation().IsPathValid(nullptr, Name(), path)) return false;
+    return navigation().ShowControl(nullptr, path, &Controls(), nullptr, show);
+  }
 };
 
 }  // namespace dtm::controls::testing
