@@ -176,6 +176,67 @@ void Control::Report(const std::string& event, const com::ComError& error) {
   throw error;
 }
 
+bool Control::UserClick() {
+  if (!CanTakeFocus()) return false;
+  Raise("Click");
+  return true;
+}
+
+const char* Control::KindName(ControlKind kind) {
+  switch (kind) {
+    case ControlKind::kFrame: return "Frame";
+    case ControlKind::kCommandButton: return "CommandButton";
+    case ControlKind::kLabel: return "Label";
+    case ControlKind::kCheckBox: return "CheckBox";
+    case ControlKind::kOptionButton: return "OptionButton";
+    case ControlKind::kMenu: return "Menu";
+    case ControlKind::kTabStrip: return "TabStrip";
+    case ControlKind::kTabbedDialog: return "TabbedDialog";
+    case ControlKind::kTextBox: return "TextBox";
+    case ControlKind::kPictureBox: return "PictureBox";
+    case ControlKind::kImage: return "Image";
+    case ControlKind::kShape: return "Shape";
+    case ControlKind::kTimer: return "Timer";
+    case ControlKind::kListBox: return "ListBox";
+    case ControlKind::kParamHelp: return "ParamHelp";
+    case ControlKind::kParameter: return "Parameter";
+    case ControlKind::kOther: return "Other";
+    case ControlKind::kUserControl: return "UserControl";
+    case ControlKind::kImageList: return "ImageList";
+    case ControlKind::kCommonDialog: return "CommonDialog";
+  }
+  return "Other";
+}
+
+void Control::Describe(ControlState& state) const {
+  state.kind = KindName(kind_);
+  try {
+    state.name = Name();
+  } catch (const com::ComError&) {
+    state.name.clear();  // a control whose name cannot be read shows none
+  }
+  state.index = index_;
+  state.caption = caption_;
+  state.text = text_;
+  if (value_.IsNull()) {
+    state.value = "Null";
+  } else if (!value_.IsObject()) {
+    state.value = value_.ToString();
+  }
+  state.enabled = enabled_;
+  state.visible = visible_;
+  state.locked = locked_;
+  state.tool_tip = tooltip_;
+  state.fore_color = fore_color_;
+  state.back_color = back_color_;
+  state.fill_color = fill_color_;
+  if (auto* container = dynamic_cast<const Container*>(Parent())) {
+    const std::vector<Control*> order = container->ZOrdered();
+    const auto at = std::find(order.begin(), order.end(), this);
+    state.z = static_cast<std::int16_t>(at - order.begin());
+  }
+}
+
 std::vector<Control*> Container::ZOrdered() const {
   std::vector<Control*> out;
   for (const auto& link : z_order_) {

@@ -87,6 +87,7 @@ ControlPtr UserControl::Find(std::string_view name, std::optional<std::int16_t> 
 void UserControl::Resize(std::int32_t width, std::int32_t height) {
   scale_width_ = width;
   scale_height_ = height;
+  canvas_.SetScaleSize(width, height);
   Raise("Resize");
 }
 
@@ -162,6 +163,11 @@ void UserControl::MoveFocus(Control* to) {
     if (!Contains(left, *it)) (*it)->Raise("EnterFocus");
   }
   if (to) to->Raise("GotFocus");
+}
+
+void UserControl::Describe(ControlState& state) const {
+  Container::Describe(state);
+  state.display_list = canvas_.DisplayList();
 }
 
 void CollectingErrorSink::EventFailed(Control& control, const std::string& event,
