@@ -128,6 +128,10 @@ void Control::Raise(const std::string& event) {
 }
 
 void Control::Raise(const std::string& event, Args& args) {
+  RaiseWith(event, args, index_.has_value());
+}
+
+void Control::RaiseWith(const std::string& event, Args& args, bool pass_index) {
   // A handler may connect or disconnect handlers, or raise other events;
   // the handlers run are those connected when the event was raised and
   // still connected when their turn comes.
@@ -138,13 +142,13 @@ void Control::Raise(const std::string& event, Args& args) {
   if (due.empty()) return;
 
   Args passed;
-  const std::size_t offset = index_ ? 1 : 0;
-  if (index_) {
+  const std::size_t offset = pass_index ? 1 : 0;
+  if (pass_index) {
     passed.reserve(args.size() + 1);
     passed.emplace_back(*index_);
     passed.insert(passed.end(), args.begin(), args.end());
   }
-  Args& handed = index_ ? passed : args;
+  Args& handed = pass_index ? passed : args;
 
   for (const Connection& c : due) {
     const bool still = std::any_of(connections_.begin(), connections_.end(),
@@ -159,7 +163,7 @@ void Control::Raise(const std::string& event, Args& args) {
     }
   }
 
-  if (index_) {
+  if (pass_index) {
     for (std::size_t i = 0; i < args.size() && i + offset < passed.size(); ++i) {
       args[i] = passed[i + offset];
     }

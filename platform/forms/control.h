@@ -172,6 +172,9 @@ class Control : public com::Object {
     std::shared_ptr<Handler> handler;
   };
   void Report(const std::string& event, const com::ComError& error);
+  // `pass_index` false raises an event of the control's own code, which
+  // knows its index and gets none (a user control's life-cycle events).
+  void RaiseWith(const std::string& event, Args& args, bool pass_index);
 
   ControlKind kind_;
   std::string name_;

@@ -88,7 +88,7 @@ void UserControl::Resize(std::int32_t width, std::int32_t height) {
   scale_width_ = width;
   scale_height_ = height;
   canvas_.SetScaleSize(width, height);
-  Raise("Resize");
+  RaiseOwn("Resize");
 }
 
 std::int32_t UserControl::AmbientLocaleID() const {
@@ -98,7 +98,7 @@ std::int32_t UserControl::AmbientLocaleID() const {
 
 void UserControl::SetAmbientLocaleID(std::int32_t locale_id) {
   locale_id_ = locale_id;
-  Raise("AmbientChanged", Args{com::Variant("LocaleID")});
+  RaiseOwn("AmbientChanged", Args{com::Variant("LocaleID")});
   for (const ControlPtr& control : controls_) {
     if (auto* nested = dynamic_cast<UserControl*>(control.get())) {
       nested->SetAmbientLocaleID(locale_id);
@@ -107,11 +107,11 @@ void UserControl::SetAmbientLocaleID(std::int32_t locale_id) {
 }
 
 void UserControl::ReadProperties(com::PropertyBag& bag) {
-  Raise("ReadProperties", Args{com::Variant(std::make_shared<BagArgument>(bag))});
+  RaiseOwn("ReadProperties", Args{com::Variant(std::make_shared<BagArgument>(bag))});
 }
 
 void UserControl::WriteProperties(com::PropertyBag& bag) {
-  Raise("WriteProperties", Args{com::Variant(std::make_shared<BagArgument>(bag))});
+  RaiseOwn("WriteProperties", Args{com::Variant(std::make_shared<BagArgument>(bag))});
   changed_.clear();
 }
 
@@ -122,7 +122,7 @@ void UserControl::PropertyChanged(const std::string& name) {
 }
 
 void UserControl::Terminate() {
-  Raise("Terminate");
+  RaiseOwn("Terminate");
   StopTimers();
 }
 
@@ -157,10 +157,10 @@ void UserControl::MoveFocus(Control* to) {
   const std::vector<UserControl*> entered = PagesAround(to);
   if (from) from->Raise("LostFocus");
   for (UserControl* page : left) {
-    if (!Contains(entered, page)) page->Raise("ExitFocus");
+    if (!Contains(entered, page)) page->RaiseOwn("ExitFocus");
   }
   for (auto it = entered.rbegin(); it != entered.rend(); ++it) {
-    if (!Contains(left, *it)) (*it)->Raise("EnterFocus");
+    if (!Contains(left, *it)) (*it)->RaiseOwn("EnterFocus");
   }
   if (to) to->Raise("GotFocus");
 }

@@ -64,13 +64,15 @@ class UserControl : public Container {
   void SetAmbientLocaleID(std::int32_t locale_id);
 
   // The life-cycle events, raised as a container raises them.
-  void Initialize() { Raise("Initialize"); }
-  void InitProperties() { Raise("InitProperties"); }
+  // They are the user control's own events: a user control in a control
+  // array gets no Index in front of their arguments.
+  void Initialize() { RaiseOwn("Initialize"); }
+  void InitProperties() { RaiseOwn("InitProperties"); }
   void ReadProperties(com::PropertyBag& bag);
   // Raises "WriteProperties" and forgets which properties were changed.
   void WriteProperties(com::PropertyBag& bag);
-  void Show() { Raise("Show"); }
-  void Paint() { Raise("Paint"); }
+  void Show() { RaiseOwn("Show"); }
+  void Paint() { RaiseOwn("Paint"); }
   // Raises "Terminate", then stops every timer on the user control and on
   // its nested user controls for good, so nothing fires on a dead page.
   void Terminate();
@@ -98,6 +100,7 @@ class UserControl : public Container {
 
  private:
   friend class Control;
+  void RaiseOwn(const std::string& event, Args args = {}) { RaiseWith(event, args, false); }
   void Place(const ControlPtr& control, Container* into);
   void HandOutHandles(Control& control);
   void MoveFocus(Control* to);
