@@ -160,6 +160,8 @@ void Control::RaiseWith(const std::string& event, Args& args, bool pass_index) {
       Report(event, error);
     } catch (const std::exception& error) {
       Report(event, com::ComError(com::kEFail, error.what(), name_));
+    } catch (...) {
+      Report(event, com::ComError(com::kEFail, "Unexpected error", name_));
     }
   }
 

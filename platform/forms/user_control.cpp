@@ -52,7 +52,11 @@ UserControl::UserControl(std::string name, ControlKind kind, std::optional<std::
 }
 
 void UserControl::Place(const ControlPtr& control, Container* into) {
-  if (!control || control->Parent() || control.get() == this) com::ThrowInvalidProcedureCall(Name());
+  if (!control || control->Parent()) com::ThrowInvalidProcedureCall(Name());
+  // A user control cannot stand on itself or on what stands on it.
+  for (Control* up = this; up; up = up->Parent()) {
+    if (up == control.get()) com::ThrowInvalidProcedureCall(Name());
+  }
   Container* container = into ? into : this;
   if (container != this &&
       (container->OwnerPage() != this || dynamic_cast<UserControl*>(container))) {
