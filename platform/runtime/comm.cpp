@@ -84,13 +84,14 @@ std::optional<HartRequest> RequestOf(const HartTransaction& transaction) {
 
 // The frame's answer into the transaction; a document that cannot be read
 // counts as an answer without response code (the device said nothing).
-void ReadResponseInto(const std::string& document, HartTransaction& transaction) {
+void ReadResponseInto(TransactionDocumentReader& reader, const std::string& document,
+                      HartTransaction& transaction) {
   transaction.ResponseCode = com::Variant();
   transaction.DeviceStatus = com::Variant();
   transaction.CommStatus = com::Variant(std::uint8_t{0});
   transaction.ResponseData = com::Variant();
   HartResponse response;
-  if (!ParseTransactionResponseXml(document, response)) return;
+  if (!reader.ReadResponse(document, response)) return;
   transaction.CommStatus = com::Variant(response.comm_status);
   if (response.response_code) {
     transaction.ResponseCode = com::Variant(*response.response_code);
@@ -277,7 +278,7 @@ void CommMan::OnTransactionResponse(const std::string& invoke_id, const std::str
   Transfer& transfer = transfers_.front();
   const TransferItem item = transfer.items[transfer.next];
   const std::shared_ptr<HartTransaction> transaction = prepared_->transaction;
-  ReadResponseInto(response, *transaction);
+  ReadResponseInto(reader_, response, *transaction);
   // A reply without a response code means the device said nothing: that is
   // a communication failure, not an answer.
   const bool answered = !transaction->ResponseCode.IsEmpty();

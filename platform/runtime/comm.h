@@ -18,6 +18,7 @@
 #include "component/interfaces/private.h"
 #include "platform/com/object.h"
 #include "platform/loop/clock.h"
+#include "platform/runtime/hart_frame.h"
 #include "platform/runtime/hart_transaction.h"
 
 namespace dtm::runtime {
@@ -241,6 +242,7 @@ class CommMan {
   std::list<Transfer> transfers_;  // front is the one sending
   TransferId next_transfer_id_ = 1;
   std::optional<Prepared> prepared_;
+  TransactionDocumentReader reader_;  // the frame's answers
   std::string in_flight_id_;  // the transaction the frame has; empty: none
   std::map<std::string, std::shared_ptr<std::vector<ProcessResult>>> results_;
   bool reading_ = false;  // inside ReadTransactionResponse

@@ -402,6 +402,31 @@ TEST_P(TransactionResponses, ReachTheModelWithTheirStatus) {
 INSTANTIATE_TEST_SUITE_P(Table, TransactionResponses, ::testing::ValuesIn(kResponses),
                          [](const auto& i) { return std::string(i.param.name); });
 
+// The manager keeps its reader from one answer to the next: an answer it
+// could not read must not spoil the next one.
+TEST_F(TransactionContents, AnAnswerAfterAnUnreadableOneIsReadInFull) {
+  Add("A", 1, true);
+  Add("B", 2, true);
+  device_ = [](const HartRequest& request) -> std::optional<std::string> {
+    if (request.command == 1) {
+      return std::string(R"(<FDT><TransactionResponse command="1" p:responseCode="0"/></FDT>)");
+    }
+    return std::string(
+        "<?xml version=\"1.0\"?>\n<FDT>\n  <TransactionResponse command=\"2\" "
+        "responseCode=\"3\" deviceStatus=\"16\" data=\"0A0B\"/>\n</FDT>");
+  };
+  Connect();
+  ASSERT_TRUE(Upload("u1"));
+  loop_.RunUntilIdle();
+  EXPECT_EQ(Results("u1"), (Lines{"A:-5", "B:0"}));
+  ASSERT_EQ(seen_.size(), 2u);
+  EXPECT_EQ(seen_[0].response_code, com::Variant());
+  EXPECT_EQ(seen_[1].response_code, com::Variant(std::uint8_t{3}));
+  EXPECT_EQ(seen_[1].device_status, com::Variant(std::uint8_t{0x10}));
+  EXPECT_EQ(seen_[1].comm_status, com::Variant(std::uint8_t{0}));
+  EXPECT_EQ(seen_[1].response_data, com::Variant(Bytes{0x0A, 0x0B}));
+}
+
 TEST_F(TransactionContents, AnswerClearsTheCommunicationErrorBitsBeforeTheModelReads) {
   auto answered = Add("A", 1, true);
   auto silent = Add("B", 2, true);
