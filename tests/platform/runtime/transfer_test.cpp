@@ -951,11 +951,13 @@ class ParamProcessPass : public TransferFixture {
 TEST_F(ParamProcessPass, RunsItsEntriesInOrderAndEndsOnce) {
   Connect();
   AddBoth();
-  bool busy_at_end = true;
+  bool busy_at_end = false;
+  bool running_at_end = true;
   bool own_at_end = false;
   Lines results_at_end;
   page_->on_finished = [&] {
     busy_at_end = process_->IsBusy();
+    running_at_end = process_->PassRunning();
     process_->IsOwnProcess(process_->ProcessID(), own_at_end);
     results_at_end = Results(process_->ProcessID());
   };
@@ -969,10 +971,15 @@ TEST_F(ParamProcessPass, RunsItsEntriesInOrderAndEndsOnce) {
   loop_.RunUntilIdle();
   EXPECT_EQ(log_, (Lines{"Build(A,false)", "Device(1)", "Read(A,false)", "Build(B,true)",
                          "Device(2)", "Read(B,true)", "page.Finished(" + id + ",True)"}));
-  EXPECT_FALSE(busy_at_end);
+  // The pass is over, but the process stays busy until the page aborts it.
+  EXPECT_TRUE(busy_at_end);
+  EXPECT_FALSE(running_at_end);
   EXPECT_TRUE(own_at_end);
   EXPECT_EQ(results_at_end, (Lines{"A:0", "B:0"}));
+  EXPECT_TRUE(process_->IsBusy());
+  process_->Abort();
   EXPECT_FALSE(process_->IsBusy());
+  EXPECT_EQ(Finished(), 1u);
 }
 
 TEST_F(ParamProcessPass, FailedTransactionEndsUnsuccessful) {
@@ -1020,7 +1027,7 @@ TEST_F(ParamProcessPass, EveryStartHasANewIdAndForgetsThePreviousResults) {
   EXPECT_EQ(Results(second), (Lines{"A:0", "B:0"}));
 }
 
-TEST_F(ParamProcessPass, ResetEmptiesEntriesAndResultsButNotWhileBusy) {
+TEST_F(ParamProcessPass, ResetEmptiesEntriesAndResultsButNotWhileAPassRuns) {
   Connect();
   AddBoth();
   ASSERT_EQ(Start(), 0);
@@ -1035,10 +1042,61 @@ TEST_F(ParamProcessPass, ResetEmptiesEntriesAndResultsButNotWhileBusy) {
   loop_.RunUntilIdle();
   const std::string id = process_->ProcessID();
   ASSERT_EQ(Results(id).size(), 2u);
+  ASSERT_TRUE(process_->IsBusy());  // not aborted, but the pass is over
   process_->Reset(error);
   EXPECT_EQ(error, 0);
   EXPECT_TRUE(process_->IsEmpty());
   EXPECT_TRUE(Results(id).empty());
+}
+
+TEST_F(ParamProcessPass, ReadAfterResetSendsNoneOfTheEarlierWrites) {
+  Connect();
+  std::int32_t error = -1;
+  process_->AddElement(b_, true, error);
+  ASSERT_EQ(Start(), 0);
+  loop_.RunUntilIdle();
+  const std::string write_id = process_->ProcessID();
+  process_->Abort();
+  process_->Reset(error);
+  ASSERT_EQ(error, 0);
+  process_->AddElement(a_, false, error);
+  ASSERT_EQ(Start(), 0);
+  loop_.RunUntilIdle();
+  EXPECT_EQ(log_, (Lines{"Build(B,true)", "Device(2)", "Read(B,true)",
+                         "page.Finished(" + write_id + ",True)", "Build(A,false)", "Device(1)",
+                         "Read(A,false)", "page.Finished(" + process_->ProcessID() + ",True)"}));
+  EXPECT_EQ(Results(process_->ProcessID()), (Lines{"A:0"}));
+}
+
+TEST_F(ParamProcessPass, BusyProcessRunsItsNextPassWithTheSameEntries) {
+  Connect();
+  AddBoth();
+  ASSERT_EQ(Start(), 0);
+  loop_.RunUntilIdle();
+  const std::string first = process_->ProcessID();
+  log_.clear();
+  // A cyclic page starts the next pass of its busy process without Reset.
+  ASSERT_TRUE(process_->IsBusy());
+  ASSERT_EQ(Start(), 0);
+  const std::string second = process_->ProcessID();
+  EXPECT_NE(first, second);
+  loop_.RunUntilIdle();
+  EXPECT_EQ(log_, (Lines{"Build(A,false)", "Device(1)", "Read(A,false)", "Build(B,true)",
+                         "Device(2)", "Read(B,true)", "page.Finished(" + second + ",True)"}));
+  EXPECT_TRUE(process_->IsBusy());
+}
+
+TEST_F(ParamProcessPass, AbortAfterTheEndOnlyEndsTheBusyState) {
+  Connect();
+  AddBoth();
+  ASSERT_EQ(Start(), 0);
+  loop_.RunUntilIdle();
+  const std::string id = process_->ProcessID();
+  process_->Abort();
+  EXPECT_FALSE(process_->IsBusy());
+  EXPECT_EQ(Results(id), (Lines{"A:0", "B:0"}));  // the page may still read them
+  EXPECT_EQ(process_->Entries().size(), 2u);
+  EXPECT_EQ(Finished(), 1u);
 }
 
 TEST_F(ParamProcessPass, AbortStopsWithoutEnd) {
@@ -1064,7 +1122,8 @@ TEST_F(ParamProcessPass, NextPassMayStartFromTheEnd) {
   ASSERT_EQ(Start(), 0);
   loop_.RunUntilIdle();
   EXPECT_EQ(passes, 2);
-  EXPECT_FALSE(process_->IsBusy());
+  EXPECT_TRUE(process_->IsBusy());  // nobody aborted it
+  EXPECT_FALSE(process_->PassRunning());
 }
 
 TEST_F(ParamProcessPass, AddElementRefusesNothing) {
