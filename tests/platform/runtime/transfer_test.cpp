@@ -919,6 +919,89 @@ TEST_F(DeviceCommand, NeedsAnElementAndACommunication) {
   EXPECT_EQ(id, "unchanged");
 }
 
+TEST_F(DeviceCommand, ByNameRunsUnderTheCallersId) {
+  auto command = Add("K", 40, false);
+  Connect();
+  const std::string id = "{0A1B2C3D-0000-4000-8000-00000000000F}";
+  bool ok = false;
+  processes().StartCommand(id, "K", sink_, ok);
+  ASSERT_TRUE(ok);
+  EXPECT_TRUE(log_.empty());  // the end never comes inside the call
+  loop_.RunUntilIdle();
+  EXPECT_EQ(log_, (Lines{"Build(K,true)", "Device(40)", "Read(K,true)",
+                         "sink.Finished({0A1B2C3D-0000-4000-8000-00000000000F},True)"}));
+  EXPECT_EQ(Results(id), (Lines{"K:0"}));
+  processes().ReleaseCommand(id);
+  EXPECT_TRUE(Results(id).empty());
+  // The id is free again.
+  processes().StartCommand(id, "K", sink_, ok);
+  EXPECT_TRUE(ok);
+}
+
+TEST_F(DeviceCommand, ByNameReleasedWhileRunningReportsNoEnd) {
+  Add("K", 40, false);
+  Connect();
+  bool ok = false;
+  processes().StartCommand("{C}", "K", sink_, ok);
+  ASSERT_TRUE(ok);
+  processes().ReleaseCommand("{C}");
+  loop_.RunFor(seconds(60));
+  EXPECT_TRUE(log_.empty());
+  EXPECT_TRUE(Sent("TransactionRequest").empty());
+}
+
+enum class CommandRefusal { kEmptyId, kIdRunning, kUnknownPath, kNoCommunication };
+
+struct CommandRefusalCase {
+  const char* name;
+  CommandRefusal refusal;
+};
+void PrintTo(const CommandRefusalCase& c, std::ostream* os) { *os << c.name; }
+
+const CommandRefusalCase kCommandRefusals[] = {
+    {"EmptyId", CommandRefusal::kEmptyId},
+    {"IdStillRunning", CommandRefusal::kIdRunning},
+    {"UnknownPath", CommandRefusal::kUnknownPath},
+    {"NoCommunication", CommandRefusal::kNoCommunication},
+};
+
+class DeviceCommandByName : public TransferFixture,
+                            public ::testing::WithParamInterface<CommandRefusalCase> {};
+
+TEST_P(DeviceCommandByName, IsRefusedAndSendsNothing) {
+  Add("K", 40, false);
+  Connect();
+  std::string id = "{C}";
+  std::string path = "K";
+  bool ok = true;
+  switch (GetParam().refusal) {
+    case CommandRefusal::kEmptyId:
+      id.clear();
+      break;
+    case CommandRefusal::kIdRunning:
+      processes().StartCommand(id, "K", sink_, ok);
+      ASSERT_TRUE(ok);
+      break;
+    case CommandRefusal::kUnknownPath:
+      path = "NoSuchElement";
+      break;
+    case CommandRefusal::kNoCommunication:
+      comm().SetCommunication(nullptr);
+      break;
+  }
+  ok = true;
+  processes().StartCommand(id, path, sink_, ok);
+  EXPECT_FALSE(ok);
+  loop_.RunFor(seconds(60));
+  // Only the command that did start went out and ended.
+  const bool first_ran = GetParam().refusal == CommandRefusal::kIdRunning;
+  EXPECT_EQ(Sent("TransactionRequest").size(), first_ran ? 1u : 0u);
+  EXPECT_EQ(Finished(), first_ran ? 1u : 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, DeviceCommandByName, ::testing::ValuesIn(kCommandRefusals),
+                         [](const auto& i) { return std::string(i.param.name); });
+
 // ---------------------------------------------------------------------------
 // A page's transfer object.
 
