@@ -95,10 +95,12 @@ class CommMan {
   bool Attached() const { return attached_; }
 
   // Connection state. ConnectionOpen: a connection is open or being opened;
-  // IsConnected: it stands; ConnectOk: the last connect attempt succeeded.
+  // IsConnected: it stands (a connect the frame accepted for a device the
+  // DTM takes, not yet ended). ConnectOk is the same member under the name
+  // other callers use.
   bool ConnectionOpen() const { return state_ != State::kClosed; }
   bool IsConnected() const { return state_ == State::kOpen; }
-  bool ConnectOk() const { return connect_ok_; }
+  bool ConnectOk() const { return IsConnected(); }
   // The channel while connected, else nullptr.
   std::shared_ptr<IFdtCommunication> Online() const;
 
@@ -229,7 +231,6 @@ class CommMan {
   com::ObjectPtr communication_;
   bool attached_ = false;
   State state_ = State::kClosed;
-  bool connect_ok_ = false;
   std::string connect_id_;
   std::string disconnect_id_;
   // Weak: the sink (the DTM) owns the context that owns this manager.
