@@ -69,7 +69,7 @@ TEST_F(LangTexts, PlaceholdersAsATable) {
 }
 
 TEST_F(LangTexts, NumbersFollowTheLocale) {
-  com::ScopedLocale german(com::Locale::German());
+  services_.locale->Set(com::Locale::German());
   EXPECT_EQ(GetLangText(Context(), "twice", com::Variant(1.5)), "1,5-1,5");
 }
 
