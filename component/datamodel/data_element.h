@@ -133,9 +133,9 @@ class clsDataElement : public com::Object, public IPrivateDataElement {
   // Stores a range (values kept unconverted); both Empty removes range `index`.
   void SetRange(std::int32_t index, const com::Variant& min_value, const com::Variant& max_value);
   // `value` as the element's type; Null when it does not convert. A text is
-  // read in `locale` (the user's, for what the user typed), and so is the
-  // text that a type 14 element makes of a number; the form without a
-  // locale follows Locale::English(). Types 8 and 9 round to the decimals
+  // read in `locale` (the user's, for what the user typed), and a type 14
+  // element writes a number as text in it; the form without a locale
+  // follows Locale::English(). Types 8 and 9 round to the decimals
   // of `ValueFormat`; a text "dd.mm.yyyy" is read as that date whatever the
   // locale, and a number text with a point reads the point as the decimal
   // mark.

@@ -7,10 +7,10 @@
 // nullopt is "missing".
 //
 // Every conversion that can read or write text has a form taking the locale
-// it follows. Text the user sees or types goes through the locale of the
-// instance's services (runtime::Services::locale); the forms without a
-// locale follow Locale::English(), a fixed value, and suit text that
-// programs exchange.
+// it follows. Text the user sees or types goes through the user's locale,
+// which an instance finds in its services; the forms without a locale
+// follow Locale::English(), a fixed value, and suit text that programs
+// exchange.
 
 #include <cstdint>
 #include <memory>
