@@ -86,6 +86,8 @@ class DTMContext : public com::Object {
   const runtime::DTMDictionary& Dictionary() const { return *dictionary_; }
 
   const Services& GetServices() const { return services_; }
+  // The user's locale from the services, for the texts the user sees or types.
+  const com::Locale& Locale() const { return services_.locale->Get(); }
 
   // Late-bound access to the properties that callers reach by name.
   com::Variant GetProperty(std::string_view name) override;
