@@ -3,7 +3,9 @@
 // Edits become the element's transient value with a change notice, a
 // command element's field runs its device command, and the field's label,
 // unit, value, lock, visibility and status picture follow the element.
-// Nothing is written to the device for a value element.
+// Nothing is written to the device for a value element. A link lives in a
+// shared_ptr (GetNewParamLink makes it so): the field's events and the end
+// of its command reach it through weak references.
 
 #include <cstdint>
 #include <memory>
