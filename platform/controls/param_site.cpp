@@ -172,6 +172,17 @@ std::int32_t ctlParameter::UserKeyPress(std::int32_t key_ascii) {
   return args[0].ToLong();
 }
 
+void ctlParameter::Describe(forms::ControlState& state) const {
+  forms::Control::Describe(state);
+  state.attributes.emplace_back("label", label_text_);
+  state.attributes.emplace_back("unit", unit_text_);
+  state.attributes.emplace_back("icon", StatusIconKey());
+  state.attributes.emplace_back("icon_tip", icon_tool_tip_);
+  state.attributes.emplace_back("tag", parameter_tag_);
+  state.attributes.emplace_back("type", std::to_string(control_type_));
+  if (!value_format_.empty()) state.attributes.emplace_back("format", value_format_);
+}
+
 // ---------------------------------------------------------------- help
 
 ctlParamHelp::ctlParamHelp(std::string name)
@@ -183,6 +194,11 @@ void ctlParamHelp::ShowFor(std::int32_t hwnd) {
   shown_for_ = hwnd;
   ++show_count_;
   SetVisible(true);
+}
+
+void ctlParamHelp::Describe(forms::ControlState& state) const {
+  forms::Control::Describe(state);
+  state.attributes.emplace_back("shown_for", std::to_string(shown_for_));
 }
 
 // ---------------------------------------------------------------- site
@@ -269,6 +285,12 @@ void ctlParamSite::Release() {
     }
   }
   if (failure) throw *failure;
+}
+
+void ctlParamSite::Describe(forms::ControlState& state) const {
+  forms::Control::Describe(state);
+  for (std::size_t i = 1; i <= images_->Count(); ++i) state.image_keys.push_back(images_->Key(i));
+  state.attributes.emplace_back("bound", std::to_string(Links().size()));
 }
 
 ParamLinkPtr ctlParamSite::GetParamLink(const ctlParameter& control) const {

@@ -24,6 +24,7 @@
 #include "platform/com/property_bag.h"
 #include "platform/com/variant.h"
 #include "platform/forms/control.h"
+#include "platform/forms/state.h"
 
 namespace dtm::runtime {
 class DTMContext;
@@ -188,10 +189,10 @@ class ctlParameter : public forms::Control {
   void ReadProperties(com::PropertyBag& bag);
   void WriteProperties(com::PropertyBag& bag) const;
 
-  // ---- what a user does; each raises the events a user causes ----
+  // ---- what a user does; each raises the events a user causes (a click
+  // is the forms layer's UserClick) ----
   // Typing: the value becomes `text`, IsChanged turns True, "Change".
   void UserType(const std::string& text);
-  void UserClick() { Raise("Click"); }
   void UserStartEdit() { Raise("StartEdit"); }
   void UserEndEdit(bool confirmed);
   void UserMenuClick(std::int32_t item);
@@ -199,6 +200,10 @@ class ctlParameter : public forms::Control {
   std::int32_t UserKeyDown(std::int32_t key_code, std::int32_t shift);
   // Returns the key as the handlers left it (0: dropped).
   std::int32_t UserKeyPress(std::int32_t key_ascii);
+
+  // Adds "label", "unit", "icon" (the status picture's key), "icon_tip",
+  // "tag", "type" and, when there is one, "format" for the renderers.
+  void Describe(forms::ControlState& state) const override;
 
  private:
   std::string parameter_tag_;
@@ -237,6 +242,9 @@ class ctlParamHelp : public forms::Control {
   // How the panel places itself next to the window (bits of sides; 15 any).
   std::int32_t AutomaticPositioning() const { return automatic_positioning_; }
   void SetAutomaticPositioning(std::int32_t sides) { automatic_positioning_ = sides; }
+
+  // Adds "shown_for", the window the text stands beside.
+  void Describe(forms::ControlState& state) const override;
 
  private:
   std::int32_t shown_for_ = 0;
@@ -283,6 +291,9 @@ class ctlParamSite : public forms::Control {
   std::int32_t LanguageId() const { return language_id_; }
   bool InputEnabled() const { return input_enabled_; }
   const std::string& InvokeId() const { return invoke_id_; }
+
+  // The keys of its pictures, and "bound", the number of bound fields.
+  void Describe(forms::ControlState& state) const override;
 
  private:
   struct Binding {

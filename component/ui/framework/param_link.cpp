@@ -383,50 +383,50 @@ void clsParamLink::UpdateLockState() {
 void clsParamLink::UpdateStatusIcon() {
   if (!m_Element || !m_ParamCtl || !m_Images) return;
   const std::int32_t f = m_Element->StatusFlags();
-  std::string key = "Blank";
+  std::string picture = "Blank";
   std::string tip;
   if (f & flags::kCommErrorMask) {
-    key = "CommErr";
+    picture = "CommErr";
     tip = GetDictText("paramicon_CommErr");
   } else if (f & flags::kResponseClassMask) {
-    key = "AnyErr";
+    picture = "AnyErr";
     tip = !m_Element->CmdErr.empty() ? m_Element->CmdErr : GetDictText("paramicon_AnyErr");
   } else if ((f & flags::kInputErrorMask) == flags::kOutOfRange) {
-    key = "RangeErr";
+    picture = "RangeErr";
     tip = GetDictText("paramicon_RangeErr");
     com::Variant min_value;
     com::Variant max_value;
     for (std::int32_t i = 0; m_Element->GetRange(i, min_value, max_value); ++i)
       tip += ", " + EndText(min_value) + ".." + EndText(max_value);
   } else if (f & flags::kInputErrorMask) {
-    key = "InputErr";
+    picture = "InputErr";
     tip = GetDictText("paramicon_InputErr");
   } else if (f & flags::kNeeded) {
-    key = "Needed";
+    picture = "Needed";
     tip = GetDictText("paramicon_Needed");
   } else if (f & flags::kChanged) {
-    key = "Changed";
+    picture = "Changed";
     tip = GetDictText("paramicon_Changed");
   } else if (f & flags::kDynamic) {
-    key = m_ParamCtl->StatusIcon() == m_Images->Item("Dynamic1") ? "Dynamic2" : "Dynamic1";
+    picture = m_ParamCtl->StatusIcon() == m_Images->Item("Dynamic1") ? "Dynamic2" : "Dynamic1";
     tip = GetDictText("paramicon_Dynamic");
   } else if (m_Element->RequiredUserLevel > m_Context->User().UserLevel()) {
-    key = "Locked";
+    picture = "Locked";
     tip = GetDictText("paramicon_Locked");
   } else if (ControlType() == kFieldCommand) {
-    key = "Blank";
+    picture = "Blank";
   } else if (m_Element->DeviceValue.IsEmpty() && m_Element->PersistentValue.IsEmpty()) {
-    key = "Initial";
+    picture = "Initial";
     tip = GetDictText("paramicon_Initial");
   } else if (!m_Element->PersistentValue.IsEmpty()) {
-    key = "SavedValue";
+    picture = "SavedValue";
     tip = GetDictText("paramicon_Saved");
   } else {
-    key = "OnlineValue";
+    picture = "OnlineValue";
     tip = GetDictText("paramicon_OnlineValue");
   }
   m_ParamCtl->SetIconToolTip(tip);
-  m_ParamCtl->SetStatusIcon(m_Images->Item(key));
+  m_ParamCtl->SetStatusIcon(m_Images->Item(picture));
 }
 
 // ---------------------------------------------------------------- help

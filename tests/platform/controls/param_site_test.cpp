@@ -355,7 +355,8 @@ TEST(ParameterField, TypingMarksTheValueChangedAndSettingItFromCodeDoesNot) {
 
 TEST(ParameterField, UserEventsCarryTheirParametersByReference) {
   // A field of an array passes its index first, then the event's own.
-  ctlParameter field("ctlParameter", 4);
+  auto page = std::make_shared<forms::UserControl>("ctlPage");
+  ctlParameter& field = *page->Add(std::make_shared<ctlParameter>("ctlParameter", 4));
   std::vector<std::string> seen;
   auto record = [&](const char* name) {
     field.On(name, [&seen, name](forms::Args& args) {
@@ -369,7 +370,7 @@ TEST(ParameterField, UserEventsCarryTheirParametersByReference) {
   field.On("KeyDown", [](forms::Args& args) { args[1] = com::Variant(std::int32_t{0}); });
   field.On("KeyPress", [](forms::Args& args) { args[1] = com::Variant(std::int32_t{65}); });
 
-  field.UserClick();
+  EXPECT_TRUE(field.UserClick());
   field.UserStartEdit();
   field.UserEndEdit(true);
   field.UserMenuClick(1);
@@ -450,6 +451,37 @@ TEST(ParameterField, DesignPropertiesRoundTripThroughABag) {
   EXPECT_EQ(copy.ControlType(), 4);
   EXPECT_FALSE(copy.ShowStatusIcon());
   EXPECT_EQ(copy.FontName(), "Arial");
+}
+
+TEST(ParameterField, DescribesWhatARendererShows) {
+  auto site = std::make_shared<ctlParamSite>();
+  ctlParameter field("ctlParameter", 2);
+  field.SetIconSource(site->ImagesPtr());
+  field.SetLabelText("Travel");
+  field.SetUnitText("mm");
+  field.SetParameterTag("SC128Tr%d/Par1");
+  field.SetControlType(1);
+  field.SetValueFormat("0.0");
+  field.SetValue(com::Variant(12.5));
+  field.SetIconToolTip("Saved value");
+  field.SetStatusIcon(site->Images().Item("SavedValue"));
+  field.SetLocked(true);
+
+  forms::ControlState state;
+  field.Describe(state);
+  EXPECT_EQ(state.kind, "Parameter");
+  EXPECT_EQ(state.index, std::optional<std::int16_t>(2));
+  EXPECT_EQ(state.value, "12.5");
+  EXPECT_TRUE(state.locked);
+  const std::vector<std::pair<std::string, std::string>> expected = {
+      {"label", "Travel"}, {"unit", "mm"},  {"icon", "SavedValue"}, {"icon_tip", "Saved value"},
+      {"tag", "SC128Tr%d/Par1"}, {"type", "1"}, {"format", "0.0"}};
+  EXPECT_EQ(state.attributes, expected);
+
+  forms::ControlState site_state;
+  site->Describe(site_state);
+  EXPECT_EQ(site_state.image_keys.size(), 13u);
+  EXPECT_EQ(site_state.Attribute("bound"), "0");
 }
 
 // ---- the help panel -------------------------------------------------------

@@ -16,6 +16,7 @@
 #include "component/ui/framework/param_link.h"
 #include "platform/com/error.h"
 #include "platform/controls/param_site.h"
+#include "platform/forms/state.h"
 #include "platform/forms/user_control.h"
 #include "tests/component/dtm/dtm_fixture.h"
 #include "tests/testing/raised.h"
@@ -294,6 +295,27 @@ TEST_F(LinkFixture, LanguageTextsComeFromTheElementAndTheDictionary) {
   EXPECT_EQ(field_->DescriptionText(), " (-> Umschalt+F1)");
   EXPECT_EQ(field_->IconToolTip(),
             "Voreinstellung: der Wert wurde weder gespeichert noch aus dem Gerät gelesen.");
+}
+
+TEST_F(LinkFixture, ThePageStateShowsTheBoundFieldAsTheLinkLeftIt) {
+  auto element = AddElement("TST/Shown", kVtDouble);
+  element->Prompt = "Rated travel";
+  element->nUnit = 49;
+  element->nInitUnit = 49;
+  element->DeviceValue = com::Variant(2.5);
+  element->TransientValue = com::Variant(2.5);
+  element->RequiredUserLevel = 3;
+  Bind("TST/Shown");
+  const forms::ControlState page = forms::DescribeTree(*page_);
+  const forms::ControlState* shown = nullptr;
+  for (const forms::ControlState& child : page.children)
+    if (child.kind == "Parameter") shown = &child;
+  ASSERT_NE(shown, nullptr);
+  EXPECT_EQ(shown->Attribute("label"), "Rated travel");
+  EXPECT_EQ(shown->Attribute("unit"), "mm");
+  EXPECT_EQ(shown->Attribute("icon"), "Locked");
+  EXPECT_EQ(shown->value, "2.5");
+  EXPECT_TRUE(shown->locked);
 }
 
 // ---- status pictures ----------------------------------------------------------
