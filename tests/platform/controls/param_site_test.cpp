@@ -33,6 +33,7 @@ using controls::StockPicture;
 struct LinkLog {
   std::vector<std::string> calls;
   std::vector<std::string> refused;
+  std::string failing_end;  // the tag whose TerminateLink raises
 };
 
 class RecordingLink : public com::Object, public controls::IPrivateParamLink {
@@ -58,7 +59,11 @@ class RecordingLink : public com::Object, public controls::IPrivateParamLink {
     text_ = text;
     Log("InitLink " + control->ParameterTag());
   }
-  void IPrivateParamLink_TerminateLink() override { Log("TerminateLink"); }
+  void IPrivateParamLink_TerminateLink() override {
+    Log("TerminateLink");
+    if (control_ && control_->ParameterTag() == log_->failing_end)
+      throw com::ComError(91, "Object variable not set", "Link");
+  }
   void IPrivateParamLink_InitLanguageDependent() override { Log("InitLanguageDependent"); }
   void IPrivateParamLink_UpdateParameter() override { Log("UpdateParameter"); }
   void IPrivateParamLink_ValidateParameter() override { Log("ValidateParameter"); }
@@ -289,6 +294,17 @@ TEST_F(SiteFixture, AFieldWhosePathIsUnknownStaysUnboundAndIsReportedOnce) {
                                       "link1 TerminateLink", "link3 TerminateLink"}));
   EXPECT_FALSE(field1_->Enabled());
   EXPECT_EQ(Errors().size(), 1u);
+}
+
+TEST_F(SiteFixture, ReleaseEndsEveryLinkAndThenRaisesTheFirstFailure) {
+  Init();
+  log_->failing_end = "A/Par1";
+  log_->calls.clear();
+  const com::ComError error = RaisedBy([&] { site_->Release(); });
+  EXPECT_EQ(error.Number(), 91);
+  EXPECT_EQ(log_->calls, (std::vector<std::string>{"link1 TerminateLink", "link2 TerminateLink",
+                                                   "link3 TerminateLink"}));
+  EXPECT_TRUE(site_->Links().empty());
 }
 
 TEST_F(SiteFixture, ASecondInitReleasesTheFirstLinks) {
