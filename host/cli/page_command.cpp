@@ -307,22 +307,30 @@ int RunPage(Session& session, const PageOptions& options, std::ostream& out) {
   }
   Settle(session);
 
+  // A step the page cannot take ends the run; a request the DTM refuses
+  // is told and the steps go on, as they would in a frame.
   int status = exit_status::kOk;
   std::size_t requests = 0;
   for (const PageStep& step : options.steps) {
+    std::optional<StepError> failed;
     try {
       Perform(session, host, step, requests);
     } catch (const StepError& error) {
-      session.Err() << "vd4625 page: step '" << step.text << "': " << error.message << '\n';
-      status = error.status;
+      failed = error;
     } catch (const com::ComError& error) {
-      session.Err() << "vd4625 page: step '" << step.text << "': " << error.Description() << '\n';
-      status = exit_status::kUsage;
+      failed = StepError{error.Description(), exit_status::kUsage};
     }
-    if (status != exit_status::kOk) break;
+    if (!failed) continue;
+    session.Messages().Flush();
+    session.Err() << "vd4625 page: step '" << step.text << "': " << failed->message << '\n';
+    if (failed->status == exit_status::kUsage) {
+      status = exit_status::kUsage;
+      break;
+    }
+    status = failed->status;
   }
 
-  if (status == exit_status::kOk) {
+  if (status != exit_status::kUsage) {
     session.Messages().Flush();
     const render::PageView view = ViewOf(session, host, first_box);
     out << render::RenderText(view);

@@ -51,9 +51,10 @@ struct PageOptions {
 };
 
 // Needs a started session. The exit status: 2 for a function without a
-// page of its own yet and for a step that cannot be done on the page, 1
-// when the page refused to open or to be released or one of its event
-// handlers failed, else 0.
+// page of its own yet and for a step that cannot be done on the page (the
+// page is then not shown); 1 when the page refused to open or to be
+// released, the DTM refused a frame request or one of the page's event
+// handlers failed; else 0.
 int RunPage(Session& session, const PageOptions& options, std::ostream& out);
 
 }  // namespace dtm::host
