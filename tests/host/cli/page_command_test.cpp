@@ -121,6 +121,32 @@ TEST_F(MonitorPage, HtmlFileHoldsTheSamePage) {
   }
 }
 
+TEST_F(MonitorPage, AnUnwritableHtmlFileFailsTheRunButTheTextIsShown) {
+  const std::string file = (folder_.Path() / "missing" / "m.html").string();
+  const CliRun run = Run({"page", "11", "--html", file});
+  EXPECT_EQ(run.status, status::kError);
+  EXPECT_EQ(Lines(run.out).front(), kPageLine);
+  EXPECT_EQ(run.err, "vd4625 page: cannot write " + file + "\n" + kReleased);
+}
+
+// Offline there is no device to upload from: the DTM refuses with a box,
+// the run goes on and the page lists the box with its answer.
+TEST_F(MonitorPage, ARefusedFrameRequestIsToldAndThePageStillShown) {
+  const std::filesystem::path set = folder_.Path() / "set.xml";
+  ASSERT_EQ(Run({"upload", "--save", set.string()}).status, status::kOk);
+  const CliRun run = Run({"page", "11", "--load", set.string(), "--do", "upload"});
+  EXPECT_EQ(run.status, status::kError);
+  const std::vector<std::string> lines = Lines(run.out);
+  ASSERT_GE(lines.size(), 2u);
+  EXPECT_EQ(lines.front(), kPageLine);
+  EXPECT_EQ(std::vector<std::string>(lines.end() - 2, lines.end()),
+            (std::vector<std::string>{
+                "Message boxes:", "  \"The parameter upload cannot be started.\" (style 0): OK"}));
+  EXPECT_EQ(run.err, std::string("[box] The parameter upload cannot be started. -> OK\n"
+                                 "vd4625 page: step 'upload': the DTM refused the upload\n") +
+                         kReleased);
+}
+
 // Runs that show no page: the exit status, nothing on stdout, and why.
 struct RefusedCase {
   const char* name;
