@@ -117,12 +117,13 @@ void Settle(Session& session) {
   session.Loop().RunUntil([&] { return clock.Now() >= end; });
 }
 
-// The control a step names; raises a usage error when the page has none.
+// A step that could not be done: what to tell and the exit status.
 struct StepError {
   std::string message;
   int status;
 };
 
+// The control a step names; a usage error when the page has none.
 forms::Control& ControlOf(frame::PageHost& host, const PageStep& step) {
   if (forms::Control* control = host.Find(step.target)) return *control;
   // A parameter path names the field bound to it.

@@ -75,10 +75,9 @@ bool HostedMonitorPage::IDtmActiveXControl_Init(const std::string& invoke_id,
     return false;
   }
   m_InvokeID = invoke_id;
-  context->GUIMan().RegisterGUI(invoke_id, std::static_pointer_cast<IPrivateGUI>(
-                                               std::static_pointer_cast<ctlMonitor>(
-                                                   std::static_pointer_cast<com::Object>(
-                                                       shared_from_this()))),
+  // A page hosted inside another page ("5.1$") is not a top-level page.
+  context->GUIMan().RegisterGUI(invoke_id,
+                                std::static_pointer_cast<HostedMonitorPage>(shared_from_this()),
                                 !invoke_id.ends_with("$"));
   m_DTM->SetProperty("MonitorInvokeID", com::Variant(invoke_id));
   ApplyLanguage(context->GUIMan().Language());

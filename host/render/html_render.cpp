@@ -1,6 +1,7 @@
 #include "host/render/html_render.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 namespace dtm::render {

@@ -7,8 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "host/render/describe.h"
 #include "host/render/html_render.h"
 #include "host/render/text_render.h"
+#include "platform/forms/controls.h"
+#include "platform/forms/user_control.h"
 
 namespace dtm::render {
 namespace {
@@ -263,6 +266,50 @@ TEST_F(HtmlOfAPage, IsSelfContained) {
   for (const char* fetching : {"<script", "<link", " src=", "url(", "@import"}) {
     EXPECT_EQ(html.find(fetching), std::string::npos) << fetching;
   }
+}
+
+// A control of the host's that tells its lines itself.
+class LinesControl final : public forms::Control, public Describable {
+ public:
+  LinesControl() : Control(forms::ControlKind::kListBox, "lstLines") {}
+  void AddTo(ControlState& state) const override { state.items = {"one", "two"}; }
+};
+
+TEST(StateOfAForm, FollowsContainmentAndFormOrder) {
+  auto form = std::make_shared<forms::UserControl>("ctlPage");
+  auto frame = form->Add(std::make_shared<forms::Frame>("frmTop"));
+  frame->SetCaption("Top");
+  auto inner = form->Add(
+      std::make_shared<forms::Control>(forms::ControlKind::kCommandButton, "cmdGo"), frame.get());
+  inner->SetCaption("&Go");
+  inner->SetEnabled(false);
+  auto field = form->Add(
+      std::make_shared<forms::Control>(forms::ControlKind::kParameter, "ctlParameter", 4));
+  field->SetCaption("Tag");
+  field->SetText("TV-1");
+  field->SetLocked(true);
+  auto tabs = form->Add(std::make_shared<forms::TabStrip>(
+      "tabMain", std::vector<forms::TabStrip::Tab>{{"a", "One"}, {"b", "Two"}}));
+  tabs->Select(2);
+  form->Add(std::make_shared<LinesControl>());
+  form->Add(std::make_shared<forms::Control>(forms::ControlKind::kTimer, "tmrX"));
+
+  PageView page;
+  page.function_id = 1;
+  page.class_name = "ctlPage";
+  page.prog_id = "VD4625FDT.ctlPage";
+  page.form = DescribeForm(*form);
+  EXPECT_EQ(page.form.kind, "UserControl");
+  ASSERT_EQ(page.form.children.size(), 5u);
+  EXPECT_EQ(page.form.children[1].index, std::optional<std::int16_t>(4));
+  EXPECT_EQ(RenderText(page), "Page 1 ctlPage (VD4625FDT.ctlPage)\n"
+                              "Frame frmTop \"Top\"\n"
+                              "  Button cmdGo \"Go\" disabled\n"
+                              "Field ctlParameter(4) \"Tag\": TV-1 locked\n"
+                              "Tabs tabMain: 1 One | 2 Two (selected)\n"
+                              "List lstLines, 2 lines\n"
+                              "  | one\n"
+                              "  | two\n");
 }
 
 }  // namespace
