@@ -10,7 +10,7 @@
 #include "host/cli/read_command.h"
 #include "host/cli/session.h"
 #include "host/frame/page_host.h"
-#include "host/render/describe.h"
+#include "platform/forms/state.h"
 #include "host/render/html_render.h"
 #include "host/render/text_render.h"
 #include "platform/com/error.h"
@@ -144,7 +144,10 @@ forms::Control& ControlOf(frame::PageHost& host, const PageStep& step) {
 
 forms::Control& TabStripOf(frame::PageHost& host) {
   for (const forms::ControlPtr& control : host.Form().Controls()) {
-    if (control->Kind() == forms::ControlKind::kTabStrip) return *control;
+    if (control->Kind() == forms::ControlKind::kTabStrip ||
+        control->Kind() == forms::ControlKind::kTabbedDialog) {
+      return *control;
+    }
   }
   throw StepError{host.ClassName() + " has no tabs", exit_status::kUsage};
 }
@@ -202,7 +205,7 @@ render::PageView ViewOf(Session& session, frame::PageHost& host, std::size_t fir
   view.class_name = host.ClassName();
   view.prog_id = host.ProgId();
   view.invoke_id = host.InvokeId();
-  view.form = render::DescribeForm(host.Form());
+  view.form = forms::DescribeTree(host.Form());
   const auto& boxes = session.Messages().Boxes();
   for (std::size_t i = first_box; i < boxes.size(); ++i) {
     view.boxes.push_back({boxes[i].text, boxes[i].style, boxes[i].answer});

@@ -2,7 +2,8 @@
 
 #include "component/common/lang_supp.h"
 #include "component/dtm/identity.h"
-#include "host/render/describe.h"
+#include "platform/forms/controls.h"
+#include "platform/forms/state.h"
 #include "platform/com/error.h"
 #include "platform/runtime/context.h"
 
@@ -10,11 +11,12 @@ namespace dtm::host {
 namespace {
 
 // The list box of the protocol: its lines are the monitor's.
-class ProtocolList final : public forms::Control, public render::Describable {
+class ProtocolList final : public forms::Control {
  public:
   explicit ProtocolList(const ctlMonitor& monitor)
       : Control(forms::ControlKind::kListBox, "lstComm"), monitor_(monitor) {}
-  void AddTo(render::ControlState& state) const override {
+  void Describe(forms::ControlState& state) const override {
+    Control::Describe(state);
     state.items.assign(monitor_.Lines().begin(), monitor_.Lines().end());
   }
 
@@ -33,8 +35,7 @@ std::shared_ptr<HostedMonitorPage> HostedMonitorPage::Create() {
 void HostedMonitorPage::Build() {
   form_ = std::make_shared<forms::UserControl>("ctlMonitor");
   form_->Add(std::make_shared<ProtocolList>(*this));
-  auto clear = form_->Add(
-      std::make_shared<forms::Control>(forms::ControlKind::kCommandButton, "cmdClear"));
+  auto clear = form_->Add(std::make_shared<forms::CommandButton>("cmdClear"));
   clear->SetCaption("&Clear");
   clear->On("Click", [this](forms::Args&) { Clear(); });
   form_->On("AmbientChanged", [this](forms::Args& args) {

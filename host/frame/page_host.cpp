@@ -165,14 +165,22 @@ void PageHost::Type(forms::Control& control, const std::string& text) {
 }
 
 void PageHost::SelectTab(forms::Control& strip, std::size_t tab) {
-  auto* tabs = dynamic_cast<forms::TabStrip*>(&strip);
-  if (!tabs) {
-    throw com::ComError(com::vb::kInvalidProcedureCall, strip.Name() + " has no tabs", "PageHost");
+  if (auto* tabs = dynamic_cast<forms::TabStrip*>(&strip)) {
+    tabs->TabItem(tab);  // the range check: 35600 for a tab the strip lacks
+    TakeFocus(strip);
+    tabs->ClickTab(tab);
+    return;
   }
-  tabs->TabItem(tab);  // the range check: 35600 for a tab the strip lacks
-  TakeFocus(strip);
-  tabs->Select(tab);
-  strip.Raise("Click");
+  if (auto* dialog = dynamic_cast<forms::TabbedDialog*>(&strip)) {
+    // The dialog counts its tabs from 0.
+    if (tab < 1 || tab > static_cast<std::size_t>(dialog->Tabs())) {
+      throw com::ComError(com::vb::kInvalidPropertyValue, "Invalid property value", strip.Name());
+    }
+    TakeFocus(strip);
+    dialog->SetCurrentTab(static_cast<std::int16_t>(tab - 1));
+    return;
+  }
+  throw com::ComError(com::vb::kInvalidProcedureCall, strip.Name() + " has no tabs", "PageHost");
 }
 
 void PageHost::EnterFocus() {

@@ -82,7 +82,7 @@ void Children(const ControlState& s, std::string& out) {
 void Tabs(const ControlState& s, std::string& out) {
   out += "<nav class=\"tabs\"" + Attr("data-name", NameOf(s)) + ">";
   for (std::size_t i = 0; i < s.tabs.size(); ++i) {
-    const bool selected = s.kind == "TabStrip" && i + 1 == s.selected_tab;
+    const bool selected = i + 1 == s.selected_tab;
     out += std::string("<span class=\"tab") + (selected ? " selected" : "") + "\">" +
            EscapeHtml(ShownCaption(s.tabs[i])) + "</span>";
   }

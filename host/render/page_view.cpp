@@ -2,13 +2,6 @@
 
 namespace dtm::render {
 
-std::string ControlState::Attribute(const std::string& key) const {
-  for (const auto& [k, v] : attributes) {
-    if (k == key) return v;
-  }
-  return {};
-}
-
 std::string AnswerName(std::int32_t answer) {
   switch (answer) {
     case 1: return "OK";

@@ -5,66 +5,20 @@
 // the answers they got, and the failures of its event handlers.
 
 #include <cstdint>
-#include <optional>
 #include <string>
-#include <utility>
 #include <vector>
+
+#include "platform/forms/state.h"
 
 namespace dtm::render {
 
-// OLE colours: 0x00BBGGRR, or 0x800000nn for system colour nn.
-using OleColor = std::int32_t;
-
-struct Point {
-  double x = 0;
-  double y = 0;
-  friend bool operator==(const Point&, const Point&) = default;
-};
-
-// One operation of a control's display list, in the control's own scale
-// (origin at the top left).
-struct DrawOp {
-  enum class Kind {
-    kFilledBox,  // points[0] and points[1] are opposite corners
-    kBox,        // the outline of such a box
-    kLine,       // from points[0] to points[1]
-    kPolyline,   // through all points in order
-    kText,       // `text` with its top left at points[0]
-  };
-  Kind kind = Kind::kLine;
-  std::vector<Point> points;
-  OleColor color = 0;
-  std::int16_t width = 1;  // pen width in pixels
-  std::string text;
-  friend bool operator==(const DrawOp&, const DrawOp&) = default;
-};
-
-struct ControlState {
-  std::string kind;  // "CommandButton", "TabStrip", "Parameter", ...
-  std::string name;
-  std::optional<std::int16_t> index;
-  std::string caption;
-  std::string text;
-  std::string value;  // the Value as text; "" for Empty
-  bool enabled = true;
-  bool visible = true;
-  bool locked = false;
-  std::string tool_tip;
-  OleColor fore_color = 0;
-  OleColor back_color = 0;
-  OleColor fill_color = 0;
-  std::vector<std::string> tabs;  // tab captions, the first tab first
-  std::size_t selected_tab = 0;   // 1-based; 0 for none
-  std::vector<std::string> items;  // list entries
-  std::vector<DrawOp> display_list;
-  // What a kind knows beyond the common properties; a field has "label",
-  // "unit" and "icon" (the key of its status picture).
-  std::vector<std::pair<std::string, std::string>> attributes;
-  std::vector<ControlState> children;
-
-  // The value of an attribute, or "" when it is not there.
-  std::string Attribute(const std::string& key) const;
-};
+// The forms layer's state of a control: kind, name, index, caption, value,
+// enabled, visible, locked, tabs, list entries, the display list, and in
+// `attributes` what a kind knows besides (a field's "label", "unit", "icon").
+using forms::ControlState;
+using forms::DrawOp;
+using forms::OleColor;
+using forms::Point;
 
 struct MessageBoxShown {
   std::string text;

@@ -58,7 +58,7 @@ std::string Tabs(const ControlState& s) {
     // A tabbed dialog numbers its tabs from 0, a tab strip from 1.
     const std::size_t number = s.kind == "TabbedDialog" ? i : i + 1;
     out += std::to_string(number) + " " + ShownCaption(s.tabs[i]);
-    if (s.kind == "TabStrip" && i + 1 == s.selected_tab) out += " (selected)";
+    if (i + 1 == s.selected_tab) out += " (selected)";
   }
   return out;
 }

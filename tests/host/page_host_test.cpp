@@ -46,6 +46,7 @@ class FakePage final : public forms::UserControl, public IDtmActiveXControl {
         std::make_shared<forms::Control>(forms::ControlKind::kParameter, "ctlParameter", 2));
     auto tabs = Add(std::make_shared<forms::TabStrip>(
         "tabMain", std::vector<forms::TabStrip::Tab>{{"a", "One"}, {"b", "Two"}}));
+    Add(std::make_shared<forms::TabbedDialog>("sstMain", std::int16_t{2}));
     for (const auto& control : Controls()) {
       forms::Control* c = control.get();
       for (const char* event :
@@ -286,8 +287,19 @@ TEST_F(UserOnPage, TypingSetsTheTextThenRaisesChange) {
 TEST_F(UserOnPage, SelectingATabClicksTheStripWithTheTabSelected) {
   host_.SelectTab(Control("tabMain"), 2);
   EXPECT_EQ(log_, (Log{"cmdA LostFocus", "tabMain GotFocus", "tabMain Click selected 2"}));
+  log_.clear();
+  host_.SelectTab(Control("tabMain"), 2);  // the tab shown already
+  EXPECT_EQ(log_, Log{});
   EXPECT_EQ(testing::ErrorOf([&] { host_.SelectTab(Control("tabMain"), 3); }), 35600);
   EXPECT_EQ(testing::ErrorOf([&] { host_.SelectTab(Control("cmdA"), 1); }), 5);
+}
+
+TEST_F(UserOnPage, ATabbedDialogCountsTheUsersTabFromOne) {
+  host_.SelectTab(Control("sstMain"), 2);
+  EXPECT_EQ(log_, (Log{"cmdA LostFocus", "sstMain GotFocus", "sstMain Click 0"}));
+  EXPECT_EQ(dynamic_cast<forms::TabbedDialog&>(Control("sstMain")).CurrentTab(), 1);
+  EXPECT_EQ(testing::ErrorOf([&] { host_.SelectTab(Control("sstMain"), 3); }), 380);
+  EXPECT_EQ(testing::ErrorOf([&] { host_.SelectTab(Control("sstMain"), 0); }), 380);
 }
 
 TEST_F(UserOnPage, ADisabledControlCannotBeUsed) {

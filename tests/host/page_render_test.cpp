@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "host/render/describe.h"
 #include "host/render/html_render.h"
 #include "host/render/text_render.h"
 #include "platform/forms/controls.h"
+#include "platform/forms/state.h"
 #include "platform/forms/user_control.h"
 
 namespace dtm::render {
@@ -61,6 +61,7 @@ std::vector<TextCase> TextCases() {
   tabs.selected_tab = 2;
   ControlState dialog = Make("TabbedDialog", "sstMain");
   dialog.tabs = {"One", "Two"};
+  dialog.selected_tab = 2;
   ControlState list = Make("ListBox", "lstComm");
   list.items = {"first", "", "third"};
   ControlState one_line = Make("ListBox", "lstOne");
@@ -98,7 +99,7 @@ std::vector<TextCase> TextCases() {
        "Field ctlParameter(3) \"Travel range\": 12.5 mm [Locked] locked\n"},
       {"TabStripMarksTheSelectedTab", tabs,
        "Tabs tabMain: 1 Ident | 2 Settings (selected) | 3 Limits\n"},
-      {"TabbedDialogCountsFromZero", dialog, "Tabs sstMain: 0 One | 1 Two\n"},
+      {"TabbedDialogCountsFromZero", dialog, "Tabs sstMain: 0 One | 1 Two (selected)\n"},
       {"ListWithItsLines", list, "List lstComm, 3 lines\n  | first\n  |\n  | third\n"},
       {"ListOfOneLine", one_line, "List lstOne, 1 line\n  | only\n"},
       {"HiddenControlIsLeftOut", hidden, ""},
@@ -268,19 +269,11 @@ TEST_F(HtmlOfAPage, IsSelfContained) {
   }
 }
 
-// A control of the host's that tells its lines itself.
-class LinesControl final : public forms::Control, public Describable {
- public:
-  LinesControl() : Control(forms::ControlKind::kListBox, "lstLines") {}
-  void AddTo(ControlState& state) const override { state.items = {"one", "two"}; }
-};
-
 TEST(StateOfAForm, FollowsContainmentAndFormOrder) {
   auto form = std::make_shared<forms::UserControl>("ctlPage");
   auto frame = form->Add(std::make_shared<forms::Frame>("frmTop"));
   frame->SetCaption("Top");
-  auto inner = form->Add(
-      std::make_shared<forms::Control>(forms::ControlKind::kCommandButton, "cmdGo"), frame.get());
+  auto inner = form->Add(std::make_shared<forms::CommandButton>("cmdGo"), frame.get());
   inner->SetCaption("&Go");
   inner->SetEnabled(false);
   auto field = form->Add(
@@ -291,14 +284,16 @@ TEST(StateOfAForm, FollowsContainmentAndFormOrder) {
   auto tabs = form->Add(std::make_shared<forms::TabStrip>(
       "tabMain", std::vector<forms::TabStrip::Tab>{{"a", "One"}, {"b", "Two"}}));
   tabs->Select(2);
-  form->Add(std::make_shared<LinesControl>());
+  auto lines = form->Add(std::make_shared<forms::ListBox>("lstLines"));
+  lines->AddItem("one");
+  lines->AddItem("two");
   form->Add(std::make_shared<forms::Control>(forms::ControlKind::kTimer, "tmrX"));
 
   PageView page;
   page.function_id = 1;
   page.class_name = "ctlPage";
   page.prog_id = "VD4625FDT.ctlPage";
-  page.form = DescribeForm(*form);
+  page.form = forms::DescribeTree(*form);
   EXPECT_EQ(page.form.kind, "UserControl");
   ASSERT_EQ(page.form.children.size(), 5u);
   EXPECT_EQ(page.form.children[1].index, std::optional<std::int16_t>(4));
