@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "host/cli/exit_status.h"
+#include "host/cli/page_command.h"
 #include "host/cli/params_command.h"
 #include "host/cli/read_command.h"
 #include "host/cli/session.h"
@@ -39,6 +40,9 @@ struct Options {
   std::optional<std::string> device_profile, save, load;
   std::int32_t function = 12;
   std::optional<std::string> argument;
+  PageOptions page;
+  std::vector<std::string> steps;
+  std::optional<std::string> html;
 };
 
 void AddCommon(CLI::App& app, Options& options) {
@@ -92,13 +96,18 @@ int Run(const std::string& command, Options& options, Console& console) {
   com::MemoryPropertyBag stored;
   if (options.transfer.load) frame::FileStorage(*options.transfer.load).Load(stored);
 
+  // A page runs on device time of its own: its waits, timers and cycles
+  // cost no time at the terminal.
+  loop::VirtualClock page_clock;
+  page_clock.SetWallOrigin(console.clock.WallNow());
+
   SessionSetup setup;
   setup.language = language;
   setup.answers = options.answer == "yes"  ? ConsoleMessages::Answers::kYes
                   : options.answer == "no" ? ConsoleMessages::Answers::kNo
                                            : ConsoleMessages::Answers::kDefault;
   setup.err = &console.err;
-  setup.clock = &console.clock;
+  setup.clock = command == "page" ? &page_clock : &console.clock;
   setup.on_device = console.on_device;
   Session session(setup);
   if (!session.Start(options.transfer.load ? &stored : nullptr)) return exit_status::kError;
@@ -121,6 +130,12 @@ int Run(const std::string& command, Options& options, Console& console) {
     status = RunFunctions(session, options.transfer, out);
   } else if (command == "document") {
     status = RunDocument(session, options.transfer, out);
+  } else if (command == "page") {
+    options.page.device_profile = options.device_profile;
+    options.page.trace = options.read.trace;
+    options.page.offline = options.load.has_value() && !options.device_profile.has_value();
+    if (options.html) options.page.html = *options.html;
+    status = RunPage(session, options.page, out);
   }
   out.flush();
   if (!session.Release() && status == exit_status::kOk) status = exit_status::kError;
@@ -166,6 +181,19 @@ int RunVd4625(const std::vector<std::string>& args, Console& console) {
                        "the documentation function's number (default 12; see 'vd4625 functions')");
   document->add_option("--argument", options.argument, "its argument");
   AddPretty(*document, options);
+  CLI::App* page = app.add_subcommand(
+      "page", "open the page of a function, perform steps on it and show it");
+  CLI::Option* page_function = page->add_option(
+      "function", options.page.function, "the function's number, 1 to 14 (11 is the monitor)");
+  page->add_option("--load", options.load,
+                   "on this data set file (offline, unless --device-profile is given too)");
+  AddDevice(*page, options);
+  page->add_option("--do", options.steps,
+                   "a step, in order: 'click NAME', 'set TARGET=VALUE', 'key NAME KEY', 'tab N', "
+                   "'wait 5s', 'upload', 'download', 'language de|en'")
+      ->expected(1)
+      ->take_all();
+  page->add_option("--html", options.html, "also write the page as a static HTML file");
   for (CLI::App* command : app.get_subcommands({})) AddCommon(*command, options);
 
   // The command being parsed, for its usage on an error.
@@ -213,6 +241,20 @@ int RunVd4625(const std::vector<std::string>& args, Console& console) {
   }
   if (read->parsed() && options.read.paths.empty()) return usage_error("path is required");
   if (download->parsed() && !options.load) return usage_error("--load is required");
+  if (page->parsed()) {
+    if (page_function->count() == 0) return usage_error("function is required");
+    if (options.page.function < 1 || options.page.function > 14) {
+      return usage_error("there is no function " + std::to_string(options.page.function) +
+                         "; the pages are the functions 1 to 14");
+    }
+    for (const std::string& text : options.steps) {
+      auto step = ParsePageStep(text);
+      if (auto* error = std::get_if<std::string>(&step)) {
+        return usage_error("bad step '" + text + "': " + *error);
+      }
+      options.page.steps.push_back(std::get<PageStep>(std::move(step)));
+    }
+  }
 
   try {
     return Run(usage_of().get_name(), options, console);

@@ -1,0 +1,362 @@
+#include "host/cli/page_command.h"
+
+#include <cctype>
+#include <charconv>
+#include <fstream>
+
+#include "component/dtm/function_man.h"
+#include "host/cli/exit_status.h"
+#include "host/cli/page_monitor.h"
+#include "host/cli/read_command.h"
+#include "host/cli/session.h"
+#include "host/frame/page_host.h"
+#include "platform/forms/state.h"
+#include "host/render/html_render.h"
+#include "host/render/text_render.h"
+#include "platform/com/error.h"
+#include "platform/runtime/context.h"
+#include "platform/runtime/documents.h"
+
+namespace dtm::host {
+namespace {
+
+// A page that keeps a timer running (a cyclic measurement) never leaves the
+// loop idle; after this much device time it is shown as it stands.
+constexpr std::chrono::minutes kSettleLimit{2};
+
+struct Key {
+  const char* name;
+  std::int16_t code;
+  std::int16_t ascii;  // 0: the key has no character
+};
+
+constexpr Key kKeys[] = {
+    {"Enter", 13, 13}, {"Escape", 27, 27}, {"Tab", 9, 9},     {"Back", 8, 8},
+    {"Space", 32, 32}, {"Up", 38, 0},      {"Down", 40, 0},   {"Left", 37, 0},
+    {"Right", 39, 0},  {"Delete", 46, 0},  {"Home", 36, 0},   {"End", 35, 0},
+};
+
+bool SameText(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (std::tolower(static_cast<unsigned char>(a[i])) !=
+        std::tolower(static_cast<unsigned char>(b[i]))) {
+      return false;
+    }
+  }
+  return true;
+}
+
+std::vector<std::string> Words(const std::string& text) {
+  std::vector<std::string> words;
+  std::string word;
+  for (const char c : text) {
+    if (c == ' ' || c == '\t') {
+      if (!word.empty()) words.push_back(std::move(word));
+      word.clear();
+    } else {
+      word += c;
+    }
+  }
+  if (!word.empty()) words.push_back(std::move(word));
+  return words;
+}
+
+std::optional<long long> Whole(const std::string& text) {
+  long long value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return value;
+}
+
+bool ParseKey(const std::string& name, PageStep& step) {
+  for (const Key& key : kKeys) {
+    if (SameText(name, key.name)) {
+      step.key_code = key.code;
+      if (key.ascii != 0) step.key_ascii = key.ascii;
+      return true;
+    }
+  }
+  if (name.size() >= 2 && (name[0] == 'F' || name[0] == 'f')) {
+    const auto number = Whole(name.substr(1));
+    if (number && *number >= 1 && *number <= 12) {
+      step.key_code = static_cast<std::int16_t>(111 + *number);
+      return true;
+    }
+  }
+  if (name.size() == 1 && static_cast<unsigned char>(name[0]) > 32 &&
+      static_cast<unsigned char>(name[0]) < 127) {
+    const char c = name[0];
+    step.key_code = static_cast<std::int16_t>(std::toupper(static_cast<unsigned char>(c)));
+    step.key_ascii = static_cast<std::int16_t>(c);
+    return true;
+  }
+  return false;
+}
+
+bool ParseWait(const std::string& text, PageStep& step) {
+  const std::size_t digits = text.find_first_not_of("0123456789");
+  if (digits == 0 || digits == std::string::npos) return false;
+  const auto number = Whole(text.substr(0, digits));
+  if (!number || *number > 24 * 3600 * 1000LL) return false;
+  const std::string unit = text.substr(digits);
+  long long factor = 0;
+  if (unit == "ms") factor = 1;
+  else if (unit == "s") factor = 1000;
+  else if (unit == "min") factor = 60 * 1000;
+  else if (unit == "h") factor = 3600 * 1000;
+  else return false;
+  step.wait = std::chrono::milliseconds(*number * factor);
+  return true;
+}
+
+// The loop runs until nothing is pending, or for kSettleLimit of device time.
+void Settle(Session& session) {
+  loop::Clock& clock = session.Loop().GetClock();
+  const loop::Clock::TimePoint end = clock.Now() + kSettleLimit;
+  session.Loop().RunUntil([&] { return clock.Now() >= end; });
+}
+
+// A step that could not be done: what to tell and the exit status.
+struct StepError {
+  std::string message;
+  int status;
+};
+
+// The control a step names; a usage error when the page has none.
+forms::Control& ControlOf(frame::PageHost& host, const PageStep& step) {
+  if (forms::Control* control = host.Find(step.target)) return *control;
+  // A parameter path names the field bound to it.
+  if (step.kind == PageStep::Kind::kSet && step.target.find('/') != std::string::npos) {
+    for (const forms::ControlPtr& control : host.Form().Controls()) {
+      if (control->Kind() != forms::ControlKind::kParameter) continue;
+      try {
+        if (control->GetProperty("ParameterTag").ToString() == step.target) return *control;
+      } catch (const com::ComError&) {
+        // a field that tells no tag is bound to none
+      }
+    }
+    throw StepError{"no field on " + host.ClassName() + " shows " + step.target,
+                    exit_status::kUsage};
+  }
+  throw StepError{"no control " + step.target + " on " + host.ClassName(), exit_status::kUsage};
+}
+
+forms::Control& TabStripOf(frame::PageHost& host) {
+  for (const forms::ControlPtr& control : host.Form().Controls()) {
+    if (control->Kind() == forms::ControlKind::kTabStrip ||
+        control->Kind() == forms::ControlKind::kTabbedDialog) {
+      return *control;
+    }
+  }
+  throw StepError{host.ClassName() + " has no tabs", exit_status::kUsage};
+}
+
+// Waits for the frame's notice `name` about the request `invoke_id`.
+bool AwaitNotice(Session& session, const std::string& name, const std::string& invoke_id) {
+  auto notice = [&]() -> const frame::FrameContainerStandIn::Notice* {
+    for (const auto& entry : session.Container().Log()) {
+      if (entry.name == name && !entry.arguments.empty() && entry.arguments[0] == invoke_id) {
+        return &entry;
+      }
+    }
+    return nullptr;
+  };
+  session.Loop().RunUntil([&] { return notice() != nullptr; });
+  const auto* end = notice();
+  return end && end->arguments.size() > 1 && end->arguments[1] == "true";
+}
+
+void Perform(Session& session, frame::PageHost& host, const PageStep& step,
+             std::size_t& requests) {
+  using K = PageStep::Kind;
+  switch (step.kind) {
+    case K::kClick: host.Click(ControlOf(host, step)); break;
+    case K::kSet: host.Type(ControlOf(host, step), step.value); break;
+    case K::kKey: host.PressKey(ControlOf(host, step), step.key_code, step.key_ascii); break;
+    case K::kTab: host.SelectTab(TabStripOf(host), step.tab); break;
+    case K::kWait: session.Loop().RunFor(step.wait); return;
+    case K::kUpload:
+    case K::kDownload: {
+      const bool download = step.kind == K::kDownload;
+      const std::string id =
+          std::string(download ? "download-" : "upload-") + std::to_string(++requests);
+      const bool started = download ? session.Dtm().IDtmOnlineParameter_DownloadRequest(id, "")
+                                    : session.Dtm().IDtmOnlineParameter_UploadRequest(id, "");
+      if (!started) {
+        throw StepError{std::string("the DTM refused the ") + (download ? "download" : "upload"),
+                        exit_status::kError};
+      }
+      AwaitNotice(session, download ? "DownloadFinished" : "UploadFinished", id);
+      break;
+    }
+    case K::kLanguage:
+      if (!session.Dtm().IDtm_SetLanguage(step.value == "de" ? 7 : 9)) {
+        throw StepError{"the DTM refused the language " + step.value, exit_status::kError};
+      }
+      break;
+  }
+  Settle(session);
+}
+
+render::PageView ViewOf(Session& session, frame::PageHost& host, std::size_t first_box) {
+  render::PageView view;
+  view.function_id = host.FunctionId();
+  view.class_name = host.ClassName();
+  view.prog_id = host.ProgId();
+  view.invoke_id = host.InvokeId();
+  view.form = forms::DescribeTree(host.Form());
+  const auto& boxes = session.Messages().Boxes();
+  for (std::size_t i = first_box; i < boxes.size(); ++i) {
+    view.boxes.push_back({boxes[i].text, boxes[i].style, boxes[i].answer});
+  }
+  view.failures = host.Failures();
+  return view;
+}
+
+}  // namespace
+
+std::variant<PageStep, std::string> ParsePageStep(const std::string& text) {
+  const std::vector<std::string> words = Words(text);
+  PageStep step;
+  step.text = text;
+  if (words.empty()) return std::string("an empty step");
+  const std::string& verb = words[0];
+  const std::size_t arguments = words.size() - 1;
+  if (verb == "click" && arguments == 1) {
+    step.kind = PageStep::Kind::kClick;
+    step.target = words[1];
+    return step;
+  }
+  if (verb == "set" && arguments >= 1) {
+    // The value is everything after "=", blanks included.
+    const std::size_t after_verb = text.find("set") + 3;
+    const std::string rest = text.substr(text.find_first_not_of(" \t", after_verb));
+    const std::size_t equals = rest.find('=');
+    if (equals == std::string::npos || equals == 0) return "'set' wants TARGET=VALUE";
+    step.kind = PageStep::Kind::kSet;
+    step.target = rest.substr(0, equals);
+    step.value = rest.substr(equals + 1);
+    if (step.target.find_first_of(" \t") != std::string::npos) return "'set' wants TARGET=VALUE";
+    return step;
+  }
+  if (verb == "key" && arguments == 2) {
+    step.kind = PageStep::Kind::kKey;
+    step.target = words[1];
+    if (!ParseKey(words[2], step)) return "unknown key '" + words[2] + "'";
+    return step;
+  }
+  if (verb == "tab" && arguments == 1) {
+    const auto number = Whole(words[1]);
+    if (!number || *number < 1 || *number > 99) return "'tab' wants a tab number from 1";
+    step.kind = PageStep::Kind::kTab;
+    step.tab = static_cast<std::size_t>(*number);
+    return step;
+  }
+  if (verb == "wait" && arguments == 1) {
+    step.kind = PageStep::Kind::kWait;
+    if (!ParseWait(words[1], step)) return "'wait' wants a time such as 500ms, 5s, 3min or 1h";
+    return step;
+  }
+  if ((verb == "upload" || verb == "download") && arguments == 0) {
+    step.kind = verb == "upload" ? PageStep::Kind::kUpload : PageStep::Kind::kDownload;
+    return step;
+  }
+  if (verb == "language" && arguments == 1) {
+    if (words[1] != "de" && words[1] != "en") return "'language' wants de or en";
+    step.kind = PageStep::Kind::kLanguage;
+    step.value = words[1];
+    return step;
+  }
+  for (const char* known : {"click", "set", "key", "tab", "wait", "upload", "download", "language"}) {
+    if (verb == known) return "wrong arguments for '" + verb + "'";
+  }
+  return "unknown step '" + verb + "'";
+}
+
+int RunPage(Session& session, const PageOptions& options, std::ostream& out) {
+  if (!options.offline) {
+    device::TransactionObserver trace;
+    if (options.trace) {
+      trace = [&session](const runtime::HartRequest& request,
+                         const runtime::HartResponse& response) {
+        session.Err() << TraceLine(request) << '\n' << TraceLine(response) << '\n';
+      };
+    }
+    if (!session.UseDevice(options.device_profile, trace)) return exit_status::kError;
+    session.Loop().RunUntilIdle();
+  }
+
+  frame::PageHost host(session.Context().GetServices().registry);
+  host.AddStandIn("ctlMonitor", [] { return HostedMonitorPage::Create(); });
+
+  runtime::FunctionCall call;
+  call.SetFunctionID(options.function);
+  const std::string document = call.BuildXML(session.Context());
+  const std::size_t first_box = session.Messages().Boxes().size();
+  const std::int32_t locale = session.Language() == 7 ? 1031 : 1033;
+  const com::ObjectPtr dtm = session.Dtm().shared_from_this();
+  switch (host.Open(options.function, document, dtm, locale)) {
+    case frame::PageHost::Opened::kOpened: break;
+    case frame::PageHost::Opened::kUnknownFunction:
+    case frame::PageHost::Opened::kNotBuilt:
+      session.Err() << "vd4625 page: the page of function " << options.function << " ("
+                    << clsFunctionMan::PageClassOf(options.function)
+                    << ") is not built yet\n";
+      return exit_status::kUsage;
+    case frame::PageHost::Opened::kRefused:
+      for (const std::string& failure : host.Failures()) session.Err() << "vd4625: " << failure << '\n';
+      session.Err() << "vd4625 page: " << host.ProgId() << " refused to open\n";
+      return exit_status::kError;
+  }
+  Settle(session);
+
+  // A step the page cannot take ends the run; a request the DTM refuses
+  // is told and the steps go on, as they would in a frame.
+  int status = exit_status::kOk;
+  std::size_t requests = 0;
+  for (const PageStep& step : options.steps) {
+    std::optional<StepError> failed;
+    try {
+      Perform(session, host, step, requests);
+    } catch (const StepError& error) {
+      failed = error;
+    } catch (const com::ComError& error) {
+      failed = StepError{error.Description(), exit_status::kUsage};
+    }
+    if (!failed) continue;
+    session.Messages().Flush();
+    session.Err() << "vd4625 page: step '" << step.text << "': " << failed->message << '\n';
+    if (failed->status == exit_status::kUsage) {
+      status = exit_status::kUsage;
+      break;
+    }
+    status = failed->status;
+  }
+
+  if (status != exit_status::kUsage) {
+    session.Messages().Flush();
+    const render::PageView view = ViewOf(session, host, first_box);
+    out << render::RenderText(view);
+    if (options.html) {
+      std::ofstream file(*options.html, std::ios::binary | std::ios::trunc);
+      file << render::RenderHtml(view);
+      file.close();
+      if (!file) {
+        session.Err() << "vd4625 page: cannot write " << options.html->string() << '\n';
+        status = exit_status::kError;
+      }
+    }
+    if (!view.failures.empty()) {
+      for (const std::string& failure : view.failures) session.Err() << "vd4625: " << failure << '\n';
+      status = exit_status::kError;
+    }
+  }
+  if (!host.Release()) {
+    session.Err() << "vd4625 page: " << host.ProgId() << " refused to be released\n";
+    if (status == exit_status::kOk) status = exit_status::kError;
+  }
+  return status;
+}
+
+}  // namespace dtm::host

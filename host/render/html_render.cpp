@@ -1,0 +1,293 @@
+#include "host/render/html_render.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace dtm::render {
+namespace {
+
+constexpr const char* kStyle = R"(
+body { margin: 0; padding: 16px; background: #d4d0c8; font: 13px Tahoma, Verdana, sans-serif; color: #000; }
+.page { max-width: 760px; margin: 0 auto; background: #f0f0f0; border: 1px solid #808080; box-shadow: 2px 2px 6px #888; }
+.headline { display: flex; align-items: baseline; gap: 12px; padding: 8px 12px; background: linear-gradient(#0a246a, #3a6ea5); color: #fff; }
+.headline h1 { margin: 0; font-size: 16px; font-weight: bold; }
+.headline .function { font-size: 11px; opacity: 0.8; }
+.form { padding: 10px 12px; display: flex; flex-direction: column; gap: 6px; }
+.frame { border: 1px solid #a0a0a0; padding: 6px 8px; margin: 0; display: flex; flex-direction: column; gap: 4px; }
+.frame legend { padding: 0 4px; }
+.tabs { display: flex; gap: 2px; border-bottom: 1px solid #808080; }
+.tab { padding: 3px 10px; border: 1px solid #a0a0a0; border-bottom: none; background: #e0e0e0; }
+.tab.selected { background: #fff; font-weight: bold; }
+.field { display: grid; grid-template-columns: 220px 140px 60px 1fr; align-items: center; gap: 6px; }
+.field .value { background: #fff; border: 1px inset #a0a0a0; padding: 1px 4px; min-height: 16px; }
+.field.locked .value { background: #e8e8e8; color: #555; }
+.field .icon { font-size: 11px; color: #0a246a; }
+.lock { font-size: 11px; color: #a00; }
+.disabled { color: #8a8a8a; }
+.buttons { display: flex; gap: 6px; flex-wrap: wrap; }
+button { font: inherit; padding: 3px 14px; min-width: 80px; }
+.list { background: #fff; border: 1px inset #a0a0a0; font: 12px "Courier New", monospace; white-space: pre; overflow: auto; max-height: 480px; padding: 2px 4px; margin: 0; }
+.shape { display: inline-block; width: 14px; height: 14px; border-radius: 7px; border: 1px solid #404040; vertical-align: middle; }
+.picture svg { background: #fff; border: 1px solid #a0a0a0; max-width: 100%; height: auto; }
+.boxes, .errors { padding: 8px 12px; border-top: 1px solid #a0a0a0; }
+.boxes h2, .errors h2 { font-size: 13px; margin: 0 0 6px; }
+.box { background: #fff; border: 1px solid #808080; padding: 6px 8px; margin-bottom: 6px; white-space: pre-wrap; }
+.box .answer { margin-top: 4px; font-weight: bold; }
+.errors li { color: #a00; }
+)";
+
+std::string Number(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%g", value);
+  return text;
+}
+
+std::string NameOf(const ControlState& s) {
+  return s.index ? s.name + "(" + std::to_string(*s.index) + ")" : s.name;
+}
+
+std::string Attr(const char* name, const std::string& value) {
+  return std::string(" ") + name + "=\"" + EscapeHtml(value) + "\"";
+}
+
+bool Unseen(const ControlState& s) {
+  return !s.visible || s.kind == "Timer" || s.kind == "ImageList" || s.kind == "CommonDialog" ||
+         s.kind == "Menu";
+}
+
+std::string Classes(const char* base, const ControlState& s) {
+  std::string out = base;
+  if (!s.enabled) out += " disabled";
+  if (s.locked) out += " locked";
+  return out;
+}
+
+void Control(const ControlState& s, std::string& out);
+
+void Children(const ControlState& s, std::string& out) {
+  // Buttons that stand next to each other form a row, as on the page.
+  bool in_row = false;
+  for (const ControlState& child : s.children) {
+    if (Unseen(child) || child.name == "ctlHeadline") continue;
+    const bool button = child.kind == "CommandButton";
+    if (button && !in_row) out += "<div class=\"buttons\">";
+    if (!button && in_row) out += "</div>\n";
+    in_row = button;
+    Control(child, out);
+  }
+  if (in_row) out += "</div>\n";
+}
+
+void Tabs(const ControlState& s, std::string& out) {
+  out += "<nav class=\"tabs\"" + Attr("data-name", NameOf(s)) + ">";
+  for (std::size_t i = 0; i < s.tabs.size(); ++i) {
+    const bool selected = i + 1 == s.selected_tab;
+    out += std::string("<span class=\"tab") + (selected ? " selected" : "") + "\">" +
+           EscapeHtml(ShownCaption(s.tabs[i])) + "</span>";
+  }
+  out += "</nav>\n";
+}
+
+void Field(const ControlState& s, std::string& out) {
+  std::string label = s.Attribute("label");
+  if (label.empty()) label = ShownCaption(s.caption);
+  const std::string value = s.text.empty() ? s.value : s.text;
+  out += "<div" + Attr("class", Classes("field", s)) + Attr("data-name", NameOf(s)) + ">";
+  out += "<label>" + EscapeHtml(label) + "</label>";
+  out += "<span class=\"value\">" + EscapeHtml(value) + "</span>";
+  out += "<span class=\"unit\">" + EscapeHtml(s.Attribute("unit")) + "</span>";
+  out += "<span class=\"icon\">" + EscapeHtml(s.Attribute("icon"));
+  if (s.locked) out += " <span class=\"lock\">locked</span>";
+  out += "</span></div>\n";
+}
+
+void Control(const ControlState& s, std::string& out) {
+  const std::string caption = ShownCaption(s.caption);
+  const std::string name = Attr("data-name", NameOf(s));
+  if (s.kind == "Frame") {
+    out += "<fieldset" + Attr("class", Classes("frame", s)) + name + "><legend>" +
+           EscapeHtml(caption) + "</legend>\n";
+    Children(s, out);
+    out += "</fieldset>\n";
+  } else if (s.kind == "UserControl") {
+    out += "<div" + Attr("class", Classes("control", s)) + name + ">\n";
+    Children(s, out);
+    out += "</div>\n";
+  } else if (s.kind == "TabStrip" || s.kind == "TabbedDialog") {
+    Tabs(s, out);
+  } else if (s.kind == "Parameter") {
+    Field(s, out);
+  } else if (s.kind == "CommandButton") {
+    out += "<button type=\"button\"" + name + (s.enabled ? "" : " disabled") +
+           (s.tool_tip.empty() ? "" : Attr("title", s.tool_tip)) + ">" + EscapeHtml(caption) +
+           "</button>";
+  } else if (s.kind == "Label") {
+    out += "<div class=\"label\"" + name + ">" + EscapeHtml(caption) + "</div>\n";
+  } else if (s.kind == "TextBox") {
+    out += "<input type=\"text\"" + name + Attr("value", s.text) + " readonly" +
+           (s.enabled ? "" : " disabled") + ">\n";
+  } else if (s.kind == "CheckBox" || s.kind == "OptionButton") {
+    const bool on = s.value == "1" || s.value == "True";
+    out += "<label" + Attr("class", Classes("choice", s)) + name + "><input type=\"" +
+           (s.kind == "CheckBox" ? "checkbox" : "radio") + "\"" + (on ? " checked" : "") +
+           " disabled> " + EscapeHtml(caption) + "</label>\n";
+  } else if (s.kind == "ListBox") {
+    out += "<pre" + Attr("class", Classes("list", s)) + name + ">";
+    for (const std::string& item : s.items) out += EscapeHtml(item) + "\n";
+    out += "</pre>\n";
+  } else if (s.kind == "Shape") {
+    out += "<span class=\"shape\"" + name + Attr("style", "background:" + CssColour(s.fill_color)) +
+           "></span>\n";
+  } else if (s.kind == "PictureBox" || s.kind == "Image") {
+    out += "<div class=\"picture\"" + name + ">";
+    if (!s.display_list.empty()) out += RenderSvg(s.display_list);
+    Children(s, out);
+    out += "</div>\n";
+  } else if (!caption.empty() || !s.text.empty()) {
+    out += "<div" + Attr("class", Classes("other", s)) + name + ">" +
+           EscapeHtml(caption.empty() ? s.text : caption) + "</div>\n";
+  }
+}
+
+const ControlState* Headline(const ControlState& s) {
+  if (s.name == "ctlHeadline") return s.visible ? &s : nullptr;
+  for (const ControlState& child : s.children) {
+    if (const ControlState* found = Headline(child)) return found;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+std::string EscapeHtml(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (const char c : text) {
+    switch (c) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '"': out += "&quot;"; break;
+      case '\'': out += "&#39;"; break;
+      default: out += c;
+    }
+  }
+  return out;
+}
+
+std::string CssColour(OleColor color) {
+  const auto bits = static_cast<std::uint32_t>(color);
+  if ((bits & 0xFFFFFF00u) == 0x80000000u) {
+    switch (bits & 0xFFu) {
+      case 0x05: return "#ffffff";  // window background
+      case 0x08: return "#000000";  // window text
+      case 0x0C: return "#808080";  // application workspace
+      case 0x0F: return "#d4d0c8";  // button face
+      case 0x12: return "#000000";  // button text
+      default: return "#808080";
+    }
+  }
+  char text[8];
+  std::snprintf(text, sizeof text, "#%02x%02x%02x", bits & 0xFFu, (bits >> 8) & 0xFFu,
+                (bits >> 16) & 0xFFu);
+  return text;
+}
+
+std::string RenderSvg(const std::vector<DrawOp>& display_list) {
+  double min_x = 0, min_y = 0, max_x = 0, max_y = 0;
+  for (const DrawOp& op : display_list) {
+    for (const Point& p : op.points) {
+      min_x = std::min(min_x, p.x);
+      min_y = std::min(min_y, p.y);
+      max_x = std::max(max_x, p.x);
+      max_y = std::max(max_y, p.y);
+    }
+  }
+  const double width = std::max(max_x - min_x, 1.0);
+  const double height = std::max(max_y - min_y, 1.0);
+  // Pages draw in twips, where a line of the system font is 195 high; a
+  // small scale is taken as pixels.
+  const double font = height > 1000 ? 160 : 12;
+  std::string out = "<svg xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"" + Number(min_x) + " " +
+                    Number(min_y) + " " + Number(width) + " " + Number(height) +
+                    "\" width=\"480\" preserveAspectRatio=\"xMinYMin meet\">";
+  for (const DrawOp& op : display_list) {
+    const std::string colour = CssColour(op.color);
+    const std::string stroke = " stroke=\"" + colour + "\" stroke-width=\"" +
+                               std::to_string(op.width) +
+                               "\" vector-effect=\"non-scaling-stroke\"";
+    const auto& p = op.points;
+    switch (op.kind) {
+      case DrawOp::Kind::kFilledBox:
+      case DrawOp::Kind::kBox: {
+        if (p.size() < 2) break;
+        const bool filled = op.kind == DrawOp::Kind::kFilledBox;
+        out += "<rect x=\"" + Number(std::min(p[0].x, p[1].x)) + "\" y=\"" +
+               Number(std::min(p[0].y, p[1].y)) + "\" width=\"" + Number(std::abs(p[1].x - p[0].x)) +
+               "\" height=\"" + Number(std::abs(p[1].y - p[0].y)) + "\"" +
+               (filled ? " fill=\"" + colour + "\"" : " fill=\"none\"" + stroke) + "/>";
+        break;
+      }
+      case DrawOp::Kind::kLine:
+        if (p.size() < 2) break;
+        out += "<line x1=\"" + Number(p[0].x) + "\" y1=\"" + Number(p[0].y) + "\" x2=\"" +
+               Number(p[1].x) + "\" y2=\"" + Number(p[1].y) + "\"" + stroke + "/>";
+        break;
+      case DrawOp::Kind::kPolyline: {
+        std::string points;
+        for (const Point& point : p) {
+          if (!points.empty()) points += " ";
+          points += Number(point.x) + "," + Number(point.y);
+        }
+        out += "<polyline points=\"" + points + "\" fill=\"none\"" + stroke + "/>";
+        break;
+      }
+      case DrawOp::Kind::kText:
+        if (p.empty()) break;
+        out += "<text x=\"" + Number(p[0].x) + "\" y=\"" + Number(p[0].y) +
+               "\" dominant-baseline=\"hanging\" font-size=\"" + Number(font) + "\" fill=\"" +
+               colour + "\">" + EscapeHtml(op.text) + "</text>";
+        break;
+    }
+  }
+  return out + "</svg>";
+}
+
+std::string RenderHtml(const PageView& page) {
+  std::string title = page.class_name;
+  if (const ControlState* headline = Headline(page.form)) {
+    const std::string own = headline->Attribute("title").empty() ? headline->caption
+                                                                  : headline->Attribute("title");
+    if (!own.empty()) title = own;
+  }
+  std::string out = "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n<title>" +
+                    EscapeHtml(title + " - " + page.prog_id) + "</title>\n<style>" + kStyle +
+                    "</style>\n</head>\n<body>\n";
+  out += "<main class=\"page\"" + Attr("data-class", page.class_name) +
+         Attr("data-invoke-id", page.invoke_id) + ">\n";
+  out += "<header class=\"headline\"><h1>" + EscapeHtml(title) +
+         "</h1><span class=\"function\">" +
+         EscapeHtml("function " + std::to_string(page.function_id) + ", " + page.prog_id) +
+         "</span></header>\n";
+  out += "<section class=\"form\">\n";
+  Children(page.form, out);
+  out += "</section>\n";
+  if (!page.boxes.empty()) {
+    out += "<section class=\"boxes\"><h2>Message boxes</h2>\n";
+    for (const MessageBoxShown& box : page.boxes) {
+      out += "<div class=\"box\"" + Attr("data-style", std::to_string(box.style)) + ">" +
+             EscapeHtml(box.text) + "<div class=\"answer\">" + EscapeHtml(AnswerName(box.answer)) +
+             "</div></div>\n";
+    }
+    out += "</section>\n";
+  }
+  if (!page.failures.empty()) {
+    out += "<section class=\"errors\"><h2>Errors</h2><ul>\n";
+    for (const std::string& failure : page.failures) out += "<li>" + EscapeHtml(failure) + "</li>\n";
+    out += "</ul></section>\n";
+  }
+  return out + "</main>\n</body>\n</html>\n";
+}
+
+}  // namespace dtm::render
