@@ -128,6 +128,10 @@ void Control::Raise(const std::string& event) {
 }
 
 void Control::Raise(const std::string& event, Args& args) {
+  RaiseWith(event, args, index_.has_value());
+}
+
+void Control::RaiseWith(const std::string& event, Args& args, bool pass_index) {
   // A handler may connect or disconnect handlers, or raise other events;
   // the handlers run are those connected when the event was raised and
   // still connected when their turn comes.
@@ -138,13 +142,13 @@ void Control::Raise(const std::string& event, Args& args) {
   if (due.empty()) return;
 
   Args passed;
-  const std::size_t offset = index_ ? 1 : 0;
-  if (index_) {
+  const std::size_t offset = pass_index ? 1 : 0;
+  if (pass_index) {
     passed.reserve(args.size() + 1);
     passed.emplace_back(*index_);
     passed.insert(passed.end(), args.begin(), args.end());
   }
-  Args& handed = index_ ? passed : args;
+  Args& handed = pass_index ? passed : args;
 
   for (const Connection& c : due) {
     const bool still = std::any_of(connections_.begin(), connections_.end(),
@@ -156,10 +160,12 @@ void Control::Raise(const std::string& event, Args& args) {
       Report(event, error);
     } catch (const std::exception& error) {
       Report(event, com::ComError(com::kEFail, error.what(), name_));
+    } catch (...) {
+      Report(event, com::ComError(com::kEFail, "Unexpected error", name_));
     }
   }
 
-  if (index_) {
+  if (pass_index) {
     for (std::size_t i = 0; i < args.size() && i + offset < passed.size(); ++i) {
       args[i] = passed[i + offset];
     }
@@ -174,6 +180,67 @@ void Control::Report(const std::string& event, const com::ComError& error) {
     }
   }
   throw error;
+}
+
+bool Control::UserClick() {
+  if (!CanTakeFocus()) return false;
+  Raise("Click");
+  return true;
+}
+
+const char* Control::KindName(ControlKind kind) {
+  switch (kind) {
+    case ControlKind::kFrame: return "Frame";
+    case ControlKind::kCommandButton: return "CommandButton";
+    case ControlKind::kLabel: return "Label";
+    case ControlKind::kCheckBox: return "CheckBox";
+    case ControlKind::kOptionButton: return "OptionButton";
+    case ControlKind::kMenu: return "Menu";
+    case ControlKind::kTabStrip: return "TabStrip";
+    case ControlKind::kTabbedDialog: return "TabbedDialog";
+    case ControlKind::kTextBox: return "TextBox";
+    case ControlKind::kPictureBox: return "PictureBox";
+    case ControlKind::kImage: return "Image";
+    case ControlKind::kShape: return "Shape";
+    case ControlKind::kTimer: return "Timer";
+    case ControlKind::kListBox: return "ListBox";
+    case ControlKind::kParamHelp: return "ParamHelp";
+    case ControlKind::kParameter: return "Parameter";
+    case ControlKind::kOther: return "Other";
+    case ControlKind::kUserControl: return "UserControl";
+    case ControlKind::kImageList: return "ImageList";
+    case ControlKind::kCommonDialog: return "CommonDialog";
+  }
+  return "Other";
+}
+
+void Control::Describe(ControlState& state) const {
+  state.kind = KindName(kind_);
+  try {
+    state.name = Name();
+  } catch (const com::ComError&) {
+    state.name.clear();  // a control whose name cannot be read shows none
+  }
+  state.index = index_;
+  state.caption = caption_;
+  state.text = text_;
+  if (value_.IsNull()) {
+    state.value = "Null";
+  } else if (!value_.IsObject()) {
+    state.value = value_.ToString();
+  }
+  state.enabled = enabled_;
+  state.visible = visible_;
+  state.locked = locked_;
+  state.tool_tip = tooltip_;
+  state.fore_color = fore_color_;
+  state.back_color = back_color_;
+  state.fill_color = fill_color_;
+  if (auto* container = dynamic_cast<const Container*>(Parent())) {
+    const std::vector<Control*> order = container->ZOrdered();
+    const auto at = std::find(order.begin(), order.end(), this);
+    state.z = static_cast<std::int16_t>(at - order.begin());
+  }
 }
 
 std::vector<Control*> Container::ZOrdered() const {

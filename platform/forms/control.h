@@ -13,6 +13,7 @@
 #include "platform/com/error.h"
 #include "platform/com/object.h"
 #include "platform/forms/colors.h"
+#include "platform/forms/state.h"
 
 namespace dtm::forms {
 
@@ -145,6 +146,19 @@ class Control : public com::Object {
   void Raise(const std::string& event, Args&& args) { Raise(event, args); }
   void Raise(const std::string& event);
 
+  // A user's click, as the host delivers it: nothing happens on a control
+  // that could not take the focus (hidden or disabled, or in such a
+  // container); otherwise the control does what a click does (a check box
+  // toggles, an option button is chosen) and raises "Click". Returns whether
+  // the click reached the control.
+  virtual bool UserClick();
+
+  // Fills `state` with what this control shows; a derived control calls its
+  // base first and adds its own.
+  virtual void Describe(ControlState& state) const;
+  // The kind's name in the state tree ("CommandButton").
+  static const char* KindName(ControlKind kind);
+
  protected:
   // The error sink of this control itself; user controls have one.
   virtual EventErrorSink* OwnErrorSink() const { return nullptr; }
@@ -158,6 +172,9 @@ class Control : public com::Object {
     std::shared_ptr<Handler> handler;
   };
   void Report(const std::string& event, const com::ComError& error);
+  // `pass_index` false raises an event of the control's own code, which
+  // knows its index and gets none (a user control's life-cycle events).
+  void RaiseWith(const std::string& event, Args& args, bool pass_index);
 
   ControlKind kind_;
   std::string name_;

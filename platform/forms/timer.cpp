@@ -39,6 +39,11 @@ void Timer::Arm() {
   pending_ = loop_.PostAfter(std::chrono::milliseconds(interval_ms_), [this] { Tick(); });
 }
 
+void Timer::Describe(ControlState& state) const {
+  Control::Describe(state);
+  state.attributes.emplace_back("interval", std::to_string(interval_ms_));
+}
+
 void Timer::Tick() {
   pending_ = 0;
   // The next tick is due one interval after this one, whatever the handler

@@ -26,6 +26,8 @@ class Timer : public Control {
   // Stops the timer for good: neither Enabled nor Interval starts it again.
   void Stop();
 
+  void Describe(ControlState& state) const override;
+
  private:
   void Arm();
   void Disarm();

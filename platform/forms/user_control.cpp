@@ -52,7 +52,11 @@ UserControl::UserControl(std::string name, ControlKind kind, std::optional<std::
 }
 
 void UserControl::Place(const ControlPtr& control, Container* into) {
-  if (!control || control->Parent() || control.get() == this) com::ThrowInvalidProcedureCall(Name());
+  if (!control || control->Parent()) com::ThrowInvalidProcedureCall(Name());
+  // A user control cannot stand on itself or on what stands on it.
+  for (Control* up = this; up; up = up->Parent()) {
+    if (up == control.get()) com::ThrowInvalidProcedureCall(Name());
+  }
   Container* container = into ? into : this;
   if (container != this &&
       (container->OwnerPage() != this || dynamic_cast<UserControl*>(container))) {
@@ -87,7 +91,8 @@ ControlPtr UserControl::Find(std::string_view name, std::optional<std::int16_t> 
 void UserControl::Resize(std::int32_t width, std::int32_t height) {
   scale_width_ = width;
   scale_height_ = height;
-  Raise("Resize");
+  canvas_.SetScaleSize(width, height);
+  RaiseOwn("Resize");
 }
 
 std::int32_t UserControl::AmbientLocaleID() const {
@@ -97,7 +102,7 @@ std::int32_t UserControl::AmbientLocaleID() const {
 
 void UserControl::SetAmbientLocaleID(std::int32_t locale_id) {
   locale_id_ = locale_id;
-  Raise("AmbientChanged", Args{com::Variant("LocaleID")});
+  RaiseOwn("AmbientChanged", Args{com::Variant("LocaleID")});
   for (const ControlPtr& control : controls_) {
     if (auto* nested = dynamic_cast<UserControl*>(control.get())) {
       nested->SetAmbientLocaleID(locale_id);
@@ -106,11 +111,11 @@ void UserControl::SetAmbientLocaleID(std::int32_t locale_id) {
 }
 
 void UserControl::ReadProperties(com::PropertyBag& bag) {
-  Raise("ReadProperties", Args{com::Variant(std::make_shared<BagArgument>(bag))});
+  RaiseOwn("ReadProperties", Args{com::Variant(std::make_shared<BagArgument>(bag))});
 }
 
 void UserControl::WriteProperties(com::PropertyBag& bag) {
-  Raise("WriteProperties", Args{com::Variant(std::make_shared<BagArgument>(bag))});
+  RaiseOwn("WriteProperties", Args{com::Variant(std::make_shared<BagArgument>(bag))});
   changed_.clear();
 }
 
@@ -121,7 +126,7 @@ void UserControl::PropertyChanged(const std::string& name) {
 }
 
 void UserControl::Terminate() {
-  Raise("Terminate");
+  RaiseOwn("Terminate");
   StopTimers();
 }
 
@@ -156,12 +161,17 @@ void UserControl::MoveFocus(Control* to) {
   const std::vector<UserControl*> entered = PagesAround(to);
   if (from) from->Raise("LostFocus");
   for (UserControl* page : left) {
-    if (!Contains(entered, page)) page->Raise("ExitFocus");
+    if (!Contains(entered, page)) page->RaiseOwn("ExitFocus");
   }
   for (auto it = entered.rbegin(); it != entered.rend(); ++it) {
-    if (!Contains(left, *it)) (*it)->Raise("EnterFocus");
+    if (!Contains(left, *it)) (*it)->RaiseOwn("EnterFocus");
   }
   if (to) to->Raise("GotFocus");
+}
+
+void UserControl::Describe(ControlState& state) const {
+  Container::Describe(state);
+  state.display_list = canvas_.DisplayList();
 }
 
 void CollectingErrorSink::EventFailed(Control& control, const std::string& event,

@@ -18,6 +18,7 @@
 
 #include "platform/com/property_bag.h"
 #include "platform/forms/control.h"
+#include "platform/forms/surface.h"
 
 namespace dtm::forms {
 
@@ -51,6 +52,10 @@ class UserControl : public Container {
   std::int32_t ScaleWidth() const { return scale_width_; }
   std::int32_t ScaleHeight() const { return scale_height_; }
   void Resize(std::int32_t width, std::int32_t height);
+  // What the user control draws on itself (in Paint, mostly); its scale
+  // follows Resize.
+  forms::Surface& Canvas() { return canvas_; }
+  const forms::Surface& Canvas() const { return canvas_; }
 
   // The container's locale; a nested user control reads its page's. Setting
   // it raises "AmbientChanged"("LocaleID") here and then in every nested
@@ -59,13 +64,15 @@ class UserControl : public Container {
   void SetAmbientLocaleID(std::int32_t locale_id);
 
   // The life-cycle events, raised as a container raises them.
-  void Initialize() { Raise("Initialize"); }
-  void InitProperties() { Raise("InitProperties"); }
+  // They are the user control's own events: a user control in a control
+  // array gets no Index in front of their arguments.
+  void Initialize() { RaiseOwn("Initialize"); }
+  void InitProperties() { RaiseOwn("InitProperties"); }
   void ReadProperties(com::PropertyBag& bag);
   // Raises "WriteProperties" and forgets which properties were changed.
   void WriteProperties(com::PropertyBag& bag);
-  void Show() { Raise("Show"); }
-  void Paint() { Raise("Paint"); }
+  void Show() { RaiseOwn("Show"); }
+  void Paint() { RaiseOwn("Paint"); }
   // Raises "Terminate", then stops every timer on the user control and on
   // its nested user controls for good, so nothing fires on a dead page.
   void Terminate();
@@ -86,11 +93,14 @@ class UserControl : public Container {
   // the controls on it; nullptr detaches it. Not owned.
   void SetErrorSink(EventErrorSink* sink) { sink_ = sink; }
 
+  void Describe(ControlState& state) const override;
+
  protected:
   EventErrorSink* OwnErrorSink() const override { return sink_; }
 
  private:
   friend class Control;
+  void RaiseOwn(const std::string& event, Args args = {}) { RaiseWith(event, args, false); }
   void Place(const ControlPtr& control, Container* into);
   void HandOutHandles(Control& control);
   void MoveFocus(Control* to);
@@ -99,6 +109,7 @@ class UserControl : public Container {
   forms::Controls controls_;
   std::int32_t scale_width_ = 0;
   std::int32_t scale_height_ = 0;
+  forms::Surface canvas_;
   std::int32_t locale_id_ = 1033;
   std::vector<std::string> changed_;
   EventErrorSink* sink_ = nullptr;

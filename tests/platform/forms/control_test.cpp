@@ -140,6 +140,8 @@ TEST_F(PageLayout, PlacingRefusesWhatCannotBePlaced) {
       {"ForeignFrame",
        [&] { page_->Add(std::make_shared<Control>(ControlKind::kLabel, "lblZ"), foreign_frame.get()); },
        5},
+      {"PageOntoItsOwnChild", [&] { nested_->Add(page_); }, 5},
+      {"OntoItself", [&] { page_->Add(page_); }, 5},
       {"IntoNestedUserControl",
        [&] { page_->Add(std::make_shared<Control>(ControlKind::kLabel, "lblY"), nested_.get()); }, 5},
   };

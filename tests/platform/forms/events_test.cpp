@@ -124,6 +124,13 @@ TEST_F(HandlerErrors, OtherExceptionsArriveAsFailures) {
   EXPECT_EQ(sink_.Failures()[0].description, "broken");
 }
 
+TEST_F(HandlerErrors, AnythingElseThrownArrivesAsAFailureToo) {
+  field_->On("Change", [](Args&) { throw 42; });
+  EXPECT_NO_THROW(field_->Raise("Change"));
+  ASSERT_EQ(sink_.Failures().size(), 1u);
+  EXPECT_EQ(sink_.Failures()[0].description, "Unexpected error");
+}
+
 TEST_F(HandlerErrors, WithoutASinkReachTheCaller) {
   page_->SetErrorSink(nullptr);
   field_->On("Click", [](Args&) { throw com::ComError(5, "Invalid procedure call or argument"); });

@@ -60,6 +60,24 @@ TEST_F(UserControlEvents, LifeCycleEventsArriveByName) {
   EXPECT_EQ(log_, (Log{"Initialize/0", "InitProperties/0", "Show/0", "Paint/0", "Terminate/0"}));
 }
 
+TEST(UserControlInArray, OwnEventsCarryNoIndexButFocusEventsDo) {
+  auto page = std::make_shared<UserControl>("ctlPage");
+  auto bar = page->Add(std::make_shared<UserControl>("ctlBar", ControlKind::kUserControl, 2));
+  Log log;
+  for (const char* event : {"Show", "Resize", "AmbientChanged", "EnterFocus", "GotFocus"}) {
+    bar->On(event, [&log, event](Args& args) {
+      std::string entry = event;
+      for (const Variant& arg : args) entry += " " + arg.ToString();
+      log.push_back(entry);
+    });
+  }
+  bar->Show();
+  bar->Resize(10, 10);
+  page->SetAmbientLocaleID(1033);
+  bar->SetFocus();
+  EXPECT_EQ(log, (Log{"Show", "Resize", "AmbientChanged LocaleID", "EnterFocus", "GotFocus 2"}));
+}
+
 // A user control with one design property, kept through a property bag.
 class DesignProperties : public ::testing::Test {
  protected:
