@@ -142,18 +142,17 @@ void ctlMonitor::Clear() {
   top_index_ = 0;
 }
 
-void ctlMonitor::TrimToLimit() {
-  while (lines_.size() > kMaxLines) {
-    lines_.pop_front();
-    if (top_index_ > 0) --top_index_;
-  }
+void ctlMonitor::KeepBounded() {
+  if (lines_.size() <= kSafetyLines) return;
+  lines_.erase(lines_.begin(), lines_.end() - static_cast<std::ptrdiff_t>(kMaxLines));
+  top_index_ = lines_.size() - 1;
 }
 
 void ctlMonitor::AddListLine(const std::string& text) {
   lines_.push_back(text);
+  if (lines_.size() > kMaxLines) lines_.pop_front();
   top_index_ = lines_.size() - 1;
-  TrimToLimit();
-  top_index_ = lines_.size() - 1;
+  KeepBounded();
 }
 
 void ctlMonitor::MonitorLine(const std::string& text, const std::optional<com::Variant>& previous_line,
@@ -208,9 +207,8 @@ void ctlMonitor::MonitorHexDump(const std::string& caption, const com::ByteArray
     lines_.push_back((i == 0 ? caption + " " : std::string(caption.size() + 1, ' ')) +
                      com::HexBytes(row, " ") + " ");
   }
-  // Dumps do not scroll, but they count toward the limit like every line:
-  // a long session must not grow the protocol without bound.
-  TrimToLimit();
+  // Dumps neither scroll nor let lines go; only the safety bound holds.
+  KeepBounded();
 }
 
 }  // namespace dtm

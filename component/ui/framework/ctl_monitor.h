@@ -22,8 +22,11 @@ namespace dtm {
 
 class ctlMonitor : public com::Object, public IPrivateGUI {
  public:
-  // Longest protocol kept; older lines give way.
+  // Each new line beyond this many lets the first one go.
   static constexpr std::size_t kMaxLines = 2000;
+  // Dumps add lines without letting any go; beyond this many lines the
+  // protocol is cut back to kMaxLines, so a long session stays bounded.
+  static constexpr std::size_t kSafetyLines = 30000;
   // Headings are ruled to this width.
   static constexpr std::size_t kHeadingWidth = 61;
 
@@ -71,11 +74,12 @@ class ctlMonitor : public com::Object, public IPrivateGUI {
   void IPrivateGUI_SetLanguage(std::int32_t) override {}
 
  protected:
-  // Appends one line, scrolls to it and keeps the protocol within kMaxLines.
+  // Appends one line, scrolls to it and lets the first line go beyond
+  // kMaxLines.
   void AddListLine(const std::string& text);
 
  private:
-  void TrimToLimit();
+  void KeepBounded();
 
   std::deque<std::string> lines_;
   std::size_t top_index_ = 0;
