@@ -52,7 +52,7 @@ std::string GetLangText(runtime::DTMContext& context, const std::string& key,
   const std::optional<com::Variant>* args[] = {&p1, &p2, &p3};
   for (int i = 0; i < 3; ++i) {
     if (args[i]->has_value()) {
-      ReplaceAll(text, "%" + std::to_string(i + 1), (*args[i])->ToString());
+      ReplaceAll(text, "%" + std::to_string(i + 1), (*args[i])->ToString(context.Locale()));
     }
   }
   return text;

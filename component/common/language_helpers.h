@@ -17,7 +17,8 @@ namespace dtm::LanguageHelpers {
 // The text of `key` in section "keys"; the key itself when the dictionary
 // has no such entry (placeholders are then left alone). Otherwise every
 // "%1", then "%2", then "%3" is replaced by the text of the argument given
-// for it; an argument that was not given leaves its placeholder.
+// for it, in the user's locale (the context's); an argument that was not
+// given leaves its placeholder.
 std::string GetLangText(runtime::DTMContext& context, const std::string& key,
                         const std::optional<com::Variant>& p1 = std::nullopt,
                         const std::optional<com::Variant>& p2 = std::nullopt,

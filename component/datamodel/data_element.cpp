@@ -114,14 +114,14 @@ std::vector<std::int32_t> AnsiCodes(std::string_view text) {
   return codes;
 }
 
-com::Variant DateOf(const com::Variant& value) {
+com::Variant DateOf(const com::Variant& value, const com::Locale& locale) {
   // The locale's short date could read day and month the other way round;
   // the dictionary's dotted form has one reading everywhere.
   com::CivilDate date{};
   if (value.IsString() && com::ParseDottedDate(value.ToString(), date)) {
     return com::Variant(com::DateValue{com::SerialFromCivil(date)});
   }
-  return com::Variant(value.ToDate());
+  return com::Variant(value.ToDate(locale));
 }
 
 std::shared_ptr<runtime::HartUnits> UnitTable(runtime::DTMContext& context) {
@@ -180,6 +180,11 @@ void clsDataElement::SetRange(std::int32_t index, const com::Variant& min_value,
 // ---- Typed values and input check ---------------------------------------------
 
 com::Variant clsDataElement::GetTypedValue(const com::Variant& value) const {
+  return GetTypedValue(value, com::Locale::English());
+}
+
+com::Variant clsDataElement::GetTypedValue(const com::Variant& value,
+                                           const com::Locale& locale) const {
   if (value.IsEmpty()) return {};
   try {
     switch (ValueType) {
@@ -188,12 +193,12 @@ com::Variant clsDataElement::GetTypedValue(const com::Variant& value) const {
         if (value.IsByteArray()) return value;
         if (value.IsString()) return ConvStr::HexToBytes(value.ToString());
         return com::Variant::Null();
-      case kVtUInt8: return com::Variant(value.ToByte());
+      case kVtUInt8: return com::Variant(value.ToByte(locale));
       case kVtUInt16:
       case kVtUInt24:
       case kVtInt24:
-      case kVtInt32: return com::Variant(value.ToLong());
-      case kVtInt16: return com::Variant(value.ToInteger());
+      case kVtInt32: return com::Variant(value.ToLong(locale));
+      case kVtInt16: return com::Variant(value.ToInteger(locale));
       case kVtSingle:
       case kVtDouble: {
         com::Variant number = value;
@@ -203,18 +208,21 @@ com::Variant clsDataElement::GetTypedValue(const com::Variant& value) const {
           number = com::Variant(read);
         }
         // Rounded to what the display shows, so that the value stored is
-        // the value the user sees.
-        if (!ValueFormat.empty()) number = com::Variant(com::Format(number, ValueFormat));
-        if (ValueType == kVtSingle) return com::Variant(number.ToSingle());
-        return com::Variant(number.ToDouble());
+        // the value the user sees; the text is read back in the locale it
+        // was written in.
+        if (!ValueFormat.empty()) {
+          number = com::Variant(com::Format(number, ValueFormat, locale));
+        }
+        if (ValueType == kVtSingle) return com::Variant(number.ToSingle(locale));
+        return com::Variant(number.ToDouble(locale));
       }
-      case kVtBoolean: return com::Variant(value.ToBoolean());
+      case kVtBoolean: return com::Variant(value.ToBoolean(locale));
       case kVtDate:
       case kVtDate12:
-      case kVtDate13: return DateOf(value);
-      case kVtText: return com::Variant(value.ToString());
-      case kVtDecimal: return com::Variant(value.ToDecimal());
-      case kVtEnum: return com::Variant(value.ToDouble());
+      case kVtDate13: return DateOf(value, locale);
+      case kVtText: return com::Variant(value.ToString(locale));
+      case kVtDecimal: return com::Variant(value.ToDecimal(locale));
+      case kVtEnum: return com::Variant(value.ToDouble(locale));
       default: break;
     }
   } catch (const com::ComError&) {

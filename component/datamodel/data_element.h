@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "component/interfaces/private.h"
+#include "platform/com/locale.h"
 #include "platform/com/object.h"
 
 namespace dtm::runtime {
@@ -131,10 +132,15 @@ class clsDataElement : public com::Object, public IPrivateDataElement {
   bool GetRange(std::int32_t index, com::Variant& min_value, com::Variant& max_value) const;
   // Stores a range (values kept unconverted); both Empty removes range `index`.
   void SetRange(std::int32_t index, const com::Variant& min_value, const com::Variant& max_value);
-  // `value` as the element's type; Null when it does not convert. Types 8
-  // and 9 round to the decimals of `ValueFormat`; a text "dd.mm.yyyy" is
-  // read as that date whatever the locale.
+  // `value` as the element's type; Null when it does not convert. A text is
+  // read in `locale` (the user's, for what the user typed), and a type 14
+  // element writes a number as text in it; the form without a locale
+  // follows Locale::English(). Types 8 and 9 round to the decimals
+  // of `ValueFormat`; a text "dd.mm.yyyy" is read as that date whatever the
+  // locale, and a number text with a point reads the point as the decimal
+  // mark.
   com::Variant GetTypedValue(const com::Variant& value) const;
+  com::Variant GetTypedValue(const com::Variant& value, const com::Locale& locale) const;
   // 0, or the input-error code of the first check `value` fails. Ranges
   // are given in `nInitUnit`: a value in another unit is converted with the
   // data model's unit table first (unconverted when there is no table).

@@ -388,15 +388,16 @@ bool clsDataElement::IPrivateDataElement_WriteToPropBag(com::PropertyBag& bag,
 // ---- FDT parameter document -------------------------------------------------------
 
 std::string clsDataElement::DtmVariableDisplay(runtime::DTMContext& context) const {
+  const com::Locale& locale = context.Locale();
   if (ValueType != kVtSingle && ValueType != kVtDouble) {
-    return AttributeValue(TransientValue).ToString();
+    return AttributeValue(TransientValue).ToString(locale);
   }
   std::string number;
-  if (TransientValue.IsNumeric()) {
-    number = com::InvariantNumberText(TransientValue);
+  if (TransientValue.IsNumeric(locale)) {
+    number = com::InvariantNumberText(TransientValue, locale);
   } else {
     // No number to write: the value's own text, so nothing is lost.
-    number = AttributeValue(TransientValue).ToString();
+    number = AttributeValue(TransientValue).ToString(locale);
   }
   return number + "[" + UnitString(context) + "]";
 }
@@ -425,7 +426,7 @@ bool clsDataElement::IPrivateDataElement_ReadFromDtmVariable(const xml::Node& no
           text.erase(open);
         }
       }
-      const com::Variant typed = GetTypedValue(com::Variant(text));
+      const com::Variant typed = GetTypedValue(com::Variant(text), context.Locale());
       if (!typed.IsNull()) {
         TransientValue = typed;
         taken = true;
@@ -457,22 +458,23 @@ bool clsDataElement::IPrivateDataElement_WriteToDtmVariable(const xml::Node& nod
 
 std::string clsDataElement::DocumentationDisplay(runtime::DTMContext& context) const {
   if (TransientValue.IsNull()) return {};
+  const com::Locale& locale = context.Locale();
   if (ValueType == kVtSingle || ValueType == kVtDouble) {
-    std::string text =
-        com::Format(TransientValue, ValueFormat.empty() ? kDefaultDocFormat : ValueFormat);
+    std::string text = com::Format(TransientValue,
+                                   ValueFormat.empty() ? kDefaultDocFormat : ValueFormat, locale);
     if (nUnit != 0) text += " [" + UnitString(context) + "]";
     return text;
   }
   if (!ValueList.empty() && ValueType >= kVtUInt8 && ValueType <= kVtInt32) {
-    return GetStrValueFromIdxList(TransientValue.ToLong());
+    return GetStrValueFromIdxList(TransientValue.ToLong(locale));
   }
   if (!ValueList.empty() && ValueType == kVtEnum) {
     // The unsigned 32-bit value looked up as the signed Long of its bits.
-    double value = TransientValue.ToDouble();
+    double value = TransientValue.ToDouble(locale);
     if (value > 2147483647.0) value -= 4294967296.0;
     return GetStrValueFromIdxList(com::Variant(value).ToLong());
   }
-  return AttributeValue(TransientValue).ToString();
+  return AttributeValue(TransientValue).ToString(locale);
 }
 
 bool clsDataElement::PlaceDocVariable(xml::Node& node, runtime::DTMContext& context) const {

@@ -91,19 +91,19 @@ bool Listing::AllAccepted() const {
 std::string DisplayValue(runtime::DTMContext& context, const clsDataElement& element,
                          std::int32_t language) {
   (void)context;
-  const com::ScopedLocale locale(German(language) ? com::Locale::German()
-                                                  : com::Locale::English());
+  // The listing's numbers follow its language, whatever the instance's locale.
+  const com::Locale& locale = German(language) ? com::Locale::German() : com::Locale::English();
   const com::Variant& value = element.TransientValue;
   if (value.IsEmpty() || value.IsNull()) return "";
   if (value.IsByteArray()) return com::HexBytes(value.Bytes(), " ");
   try {
     if ((element.ValueType == kVtSingle || element.ValueType == kVtDouble) &&
-        !element.ValueFormat.empty() && value.IsNumeric() && !IsInvalidFloat(value)) {
-      return com::Format(value, element.ValueFormat);
+        !element.ValueFormat.empty() && value.IsNumeric(locale) && !IsInvalidFloat(value)) {
+      return com::Format(value, element.ValueFormat, locale);
     }
-    std::string text = value.ToString();
-    if (!element.ValueList.empty() && !element.bBitEncoding && value.IsNumeric()) {
-      double number = value.ToDouble();
+    std::string text = value.ToString(locale);
+    if (!element.ValueList.empty() && !element.bBitEncoding && value.IsNumeric(locale)) {
+      double number = value.ToDouble(locale);
       // An enumeration's unsigned 32-bit value is listed as the signed Long of its bits.
       if (element.ValueType == kVtEnum && number > 2147483647.0) number -= 4294967296.0;
       const std::string name = element.GetStrValueFromIdxList(com::Variant(number).ToLong());

@@ -1,5 +1,6 @@
 #include "host/device/attach.h"
 
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -15,11 +16,14 @@ void AttachDevice(frame::ChannelStandIn& channel, SimDevice& device,
     return frame::ChannelStandIn::DeviceCodes{identity.manufacturer_code,
                                               identity.device_type_code};
   });
+  // One reader for the requests of this attachment (the handler is copied,
+  // the reader shared).
+  auto reader = std::make_shared<runtime::TransactionDocumentReader>();
   channel.SetTransactionHandler(
-      [&channel, &device, observer = std::move(observer)](
+      [&channel, &device, reader, observer = std::move(observer)](
           const std::string& document) -> std::optional<std::string> {
         runtime::HartRequest request;
-        if (!runtime::ParseTransactionRequestXml(document, request)) return std::nullopt;
+        if (!reader->ReadRequest(document, request)) return std::nullopt;
         const runtime::HartResponse response = device.Handle(request);
         if (observer) observer(request, response);
         if (device.TakeLineBreak()) {

@@ -111,7 +111,7 @@ detail::NumberText FloatingDigits(double value, int precision) {
 
 // The decimal digits of a value as CStr shows them; nullopt for a text
 // that is no number (Format hands such a text back).
-std::optional<detail::NumberText> DigitsOf(const Variant& value) {
+std::optional<detail::NumberText> DigitsOf(const Variant& value, const Locale& locale) {
   switch (value.Type()) {
     case VarType::Empty: return detail::NumberText{};
     case VarType::Null: ThrowInvalidUseOfNull("Format");
@@ -125,7 +125,7 @@ std::optional<detail::NumberText> DigitsOf(const Variant& value) {
     case VarType::Decimal: return Scan(value.ToDecimal().ToString('.'));
     case VarType::String: {
       double number = 0;
-      if (!TryParseNumber(value.ToString(), number)) return std::nullopt;
+      if (!TryParseNumber(value.ToString(), locale, number)) return std::nullopt;
       return FloatingDigits(number, 15);
     }
     default: ThrowTypeMismatch("Format");
@@ -172,10 +172,14 @@ std::string Grouped(const std::string& digits, char mark) {
 }  // namespace
 
 std::string Format(const Variant& value, const std::string& pattern) {
-  if (pattern.empty()) return value.ToString();
+  return Format(value, pattern, Locale::English());
+}
+
+std::string Format(const Variant& value, const std::string& pattern, const Locale& locale) {
+  if (pattern.empty()) return value.ToString(locale);
   const Pattern p = ParsePattern(pattern);
-  const std::optional<detail::NumberText> number = DigitsOf(value);
-  if (!number) return value.ToString();
+  const std::optional<detail::NumberText> number = DigitsOf(value, locale);
+  if (!number) return value.ToString(locale);
 
   std::string scaled = ScaledAndRounded(*number, p.decimals);
   const auto decimals = static_cast<std::size_t>(p.decimals);
@@ -188,7 +192,6 @@ std::string Format(const Variant& value, const std::string& pattern) {
   integer.erase(0, integer.find_first_not_of('0'));
   const auto min_int = static_cast<std::size_t>(p.min_int_digits);
   if (integer.size() < min_int) integer.insert(0, min_int - integer.size(), '0');
-  const Locale& locale = CurrentLocale();
   if (p.group) integer = Grouped(integer, locale.group);
 
   const auto min_frac = static_cast<std::size_t>(p.min_frac_digits);
@@ -206,6 +209,10 @@ std::string Format(const Variant& value, const std::string& pattern) {
 }
 
 std::string InvariantNumberText(const Variant& value) {
+  return InvariantNumberText(value, Locale::English());
+}
+
+std::string InvariantNumberText(const Variant& value, const Locale& locale) {
   switch (value.Type()) {
     case VarType::Empty: return "0";
     case VarType::Null: ThrowInvalidUseOfNull("Str");
@@ -219,7 +226,7 @@ std::string InvariantNumberText(const Variant& value) {
     case VarType::Decimal: return value.ToDecimal().ToString('.');
     case VarType::String: {
       double number = 0;
-      if (!TryParseNumber(value.ToString(), number)) ThrowTypeMismatch("Str");
+      if (!TryParseNumber(value.ToString(), locale, number)) ThrowTypeMismatch("Str");
       return detail::FormatFloating(number, 15, '.');
     }
     default: ThrowTypeMismatch("Str");

@@ -1,15 +1,34 @@
 #include "platform/com/guid.h"
 
-#include <cstdio>
-
 namespace dtm::com {
 
+namespace {
+
+// Writes `value` as `digits` upper-case hex digits at `out`; answers the end.
+// Invoke ids are made a transaction at a time, so no format parsing here.
+char* PutHex(char* out, std::uint32_t value, int digits) {
+  constexpr char kDigits[] = "0123456789ABCDEF";
+  for (int i = digits - 1; i >= 0; --i) {
+    out[i] = kDigits[value & 0x0F];
+    value >>= 4;
+  }
+  return out + digits;
+}
+
+}  // namespace
+
 std::string Guid::ToString() const {
-  char text[39];
-  std::snprintf(text, sizeof text, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
-                static_cast<unsigned>(data1), static_cast<unsigned>(data2),
-                static_cast<unsigned>(data3), data4[0], data4[1], data4[2], data4[3], data4[4],
-                data4[5], data4[6], data4[7]);
+  // {XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}
+  std::string text(38, '-');
+  char* out = text.data();
+  *out++ = '{';
+  out = PutHex(out, data1, 8) + 1;
+  out = PutHex(out, data2, 4) + 1;
+  out = PutHex(out, data3, 4) + 1;
+  out = PutHex(out, data4[0], 2);
+  out = PutHex(out, data4[1], 2) + 1;
+  for (std::size_t i = 2; i < data4.size(); ++i) out = PutHex(out, data4[i], 2);
+  *out = '}';
   return text;
 }
 

@@ -12,19 +12,4 @@ const Locale& Locale::German() {
   return locale;
 }
 
-namespace {
-Locale& Current() {
-  static Locale current = Locale::English();
-  return current;
-}
-}  // namespace
-
-const Locale& CurrentLocale() { return Current(); }
-void SetCurrentLocale(const Locale& locale) { Current() = locale; }
-
-ScopedLocale::ScopedLocale(const Locale& locale) : saved_(CurrentLocale()) {
-  SetCurrentLocale(locale);
-}
-ScopedLocale::~ScopedLocale() { SetCurrentLocale(saved_); }
-
 }  // namespace dtm::com

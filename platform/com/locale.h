@@ -1,9 +1,10 @@
 #pragma once
 // The user's regional settings as the automation conversions see them: text
-// to number and number to text follow the decimal mark of this locale, the
-// way the operating system's settings steer them. One setting for the
-// process (the user has one locale at a time); tests swap it with
-// ScopedLocale to run a table under both.
+// to number and number to text follow the decimal mark of a locale, the way
+// the operating system's settings steer them. A locale is a plain value;
+// nothing in the process holds a current one. Each conversion that reads or
+// writes text takes the locale it follows, and an instance finds the user's
+// locale in its services (LocaleSetting), as it finds its clock there.
 
 #include <string>
 
@@ -17,22 +18,22 @@ struct Locale {
   std::string true_text = "True";
   std::string false_text = "False";
 
+  // Immutable; the references stay valid for the life of the process.
   static const Locale& English();
   static const Locale& German();
 };
 
-const Locale& CurrentLocale();
-void SetCurrentLocale(const Locale& locale);
-
-class ScopedLocale {
+// The locale one set of services hands to its instances: English until
+// set. Instances made from copies of the same services share the setting
+// (they hold the same LocaleSetting), others are independent of it.
+class LocaleSetting {
  public:
-  explicit ScopedLocale(const Locale& locale);
-  ~ScopedLocale();
-  ScopedLocale(const ScopedLocale&) = delete;
-  ScopedLocale& operator=(const ScopedLocale&) = delete;
+  // Valid until the next Set.
+  const Locale& Get() const { return locale_; }
+  void Set(const Locale& locale) { locale_ = locale; }
 
  private:
-  Locale saved_;
+  Locale locale_ = Locale::English();
 };
 
 }  // namespace dtm::com

@@ -46,33 +46,36 @@ void Raise(detail::ParseStatus status) {
   ThrowTypeMismatch();
 }
 
-detail::NumberText ScanOrRaise(const std::string& text) {
+detail::NumberText ScanOrRaise(const std::string& text, const Locale& locale) {
   detail::NumberText number;
-  const auto status = detail::ScanNumber(text, CurrentLocale(), number);
+  const auto status = detail::ScanNumber(text, locale, number);
   if (status != detail::ParseStatus::kOk) Raise(status);
   return number;
 }
 
-double TextToDouble(const std::string& text) {
+double TextToDouble(const std::string& text, const Locale& locale) {
   double value = 0;
-  const auto status = detail::ToDouble(ScanOrRaise(text), value);
+  const auto status = detail::ToDouble(ScanOrRaise(text, locale), value);
   if (status != detail::ParseStatus::kOk) Raise(status);
   return value;
 }
 
-Number NumberOf(std::monostate) { return Integer(0); }
-[[noreturn]] Number NumberOf(NullValue) { ThrowInvalidUseOfNull(); }
-Number NumberOf(std::int16_t v) { return Integer(v); }
-Number NumberOf(std::int32_t v) { return Integer(v); }
-Number NumberOf(float v) { return Floating(v, true); }
-Number NumberOf(double v) { return Floating(v); }
-Number NumberOf(bool v) { return Integer(v ? -1 : 0); }
-Number NumberOf(std::uint8_t v) { return Integer(v); }
-Number NumberOf(const std::string& v) { return Floating(TextToDouble(v)); }
-[[noreturn]] Number NumberOf(const ByteArray&) { ThrowTypeMismatch(); }
-Number NumberOf(const Decimal& v) { return {Number::Kind::kDecimal, 0, 0, v, false}; }
-Number NumberOf(const DateValue& v) { return Floating(v.serial); }
-[[noreturn]] Number NumberOf(const ObjectPtr&) { ThrowTypeMismatch(); }
+// Only a text needs the locale.
+Number NumberOf(std::monostate, const Locale&) { return Integer(0); }
+[[noreturn]] Number NumberOf(NullValue, const Locale&) { ThrowInvalidUseOfNull(); }
+Number NumberOf(std::int16_t v, const Locale&) { return Integer(v); }
+Number NumberOf(std::int32_t v, const Locale&) { return Integer(v); }
+Number NumberOf(float v, const Locale&) { return Floating(v, true); }
+Number NumberOf(double v, const Locale&) { return Floating(v); }
+Number NumberOf(bool v, const Locale&) { return Integer(v ? -1 : 0); }
+Number NumberOf(std::uint8_t v, const Locale&) { return Integer(v); }
+Number NumberOf(const std::string& v, const Locale& locale) {
+  return Floating(TextToDouble(v, locale));
+}
+[[noreturn]] Number NumberOf(const ByteArray&, const Locale&) { ThrowTypeMismatch(); }
+Number NumberOf(const Decimal& v, const Locale&) { return {Number::Kind::kDecimal, 0, 0, v, false}; }
+Number NumberOf(const DateValue& v, const Locale&) { return Floating(v.serial); }
+[[noreturn]] Number NumberOf(const ObjectPtr&, const Locale&) { ThrowTypeMismatch(); }
 
 // Half to even to a whole number; exact for every double (x - floor(x) is).
 double RoundToWhole(double x) {
@@ -168,11 +171,13 @@ VarType Variant::Type() const {
                     value_);
 }
 
-bool Variant::IsNumeric() const {
+bool Variant::IsNumeric() const { return IsNumeric(Locale::English()); }
+
+bool Variant::IsNumeric(const Locale& locale) const {
   return std::visit(Overloaded{
-                        [](const std::string& v) {
+                        [&](const std::string& v) {
                           double ignored = 0;
-                          return TryParseNumber(v, ignored);
+                          return TryParseNumber(v, locale, ignored);
                         },
                         [](NullValue) { return false; },
                         [](const ByteArray&) { return false; },
@@ -183,38 +188,52 @@ bool Variant::IsNumeric() const {
                     value_);
 }
 
-std::int16_t Variant::ToInteger() const {
-  return std::visit([](const auto& v) { return ToIntegral<std::int16_t>(NumberOf(v)); }, value_);
+std::int16_t Variant::ToInteger() const { return ToInteger(Locale::English()); }
+
+std::int16_t Variant::ToInteger(const Locale& locale) const {
+  return std::visit([&](const auto& v) { return ToIntegral<std::int16_t>(NumberOf(v, locale)); },
+                    value_);
 }
 
-std::int32_t Variant::ToLong() const {
-  return std::visit([](const auto& v) { return ToIntegral<std::int32_t>(NumberOf(v)); }, value_);
+std::int32_t Variant::ToLong() const { return ToLong(Locale::English()); }
+
+std::int32_t Variant::ToLong(const Locale& locale) const {
+  return std::visit([&](const auto& v) { return ToIntegral<std::int32_t>(NumberOf(v, locale)); },
+                    value_);
 }
 
-std::uint8_t Variant::ToByte() const {
+std::uint8_t Variant::ToByte() const { return ToByte(Locale::English()); }
+
+std::uint8_t Variant::ToByte(const Locale& locale) const {
   // True is all bits set, and a Byte keeps the low eight: 255, not Overflow.
   if (const bool* b = std::get_if<bool>(&value_)) return *b ? 255 : 0;
-  return std::visit([](const auto& v) { return ToIntegral<std::uint8_t>(NumberOf(v)); }, value_);
+  return std::visit([&](const auto& v) { return ToIntegral<std::uint8_t>(NumberOf(v, locale)); },
+                    value_);
 }
 
-double Variant::ToDouble() const {
-  return std::visit([](const auto& v) { return ToFloating(NumberOf(v)); }, value_);
+double Variant::ToDouble() const { return ToDouble(Locale::English()); }
+
+double Variant::ToDouble(const Locale& locale) const {
+  return std::visit([&](const auto& v) { return ToFloating(NumberOf(v, locale)); }, value_);
 }
 
-float Variant::ToSingle() const {
+float Variant::ToSingle() const { return ToSingle(Locale::English()); }
+
+float Variant::ToSingle(const Locale& locale) const {
   if (const float* f = std::get_if<float>(&value_)) return *f;
-  const double value = ToDouble();
+  const double value = ToDouble(locale);
   if (std::isfinite(value) && std::fabs(value) > std::numeric_limits<float>::max()) {
     ThrowOverflow();
   }
   return static_cast<float>(value);
 }
 
-bool Variant::ToBoolean() const {
+bool Variant::ToBoolean() const { return ToBoolean(Locale::English()); }
+
+bool Variant::ToBoolean(const Locale& locale) const {
   return std::visit(Overloaded{
-                        [](const std::string& v) {
+                        [&](const std::string& v) {
                           const std::string_view text = TrimBlanks(v);
-                          const Locale& locale = CurrentLocale();
                           if (EqualsIgnoringCase(text, "True") ||
                               EqualsIgnoringCase(text, locale.true_text)) {
                             return true;
@@ -223,12 +242,12 @@ bool Variant::ToBoolean() const {
                               EqualsIgnoringCase(text, locale.false_text)) {
                             return false;
                           }
-                          return TextToDouble(v) != 0;
+                          return TextToDouble(v, locale) != 0;
                         },
                         [](bool v) { return v; },
                         [](const Decimal& v) { return !(v == Decimal()); },
-                        [](const auto& v) {
-                          const Number n = NumberOf(v);
+                        [&](const auto& v) {
+                          const Number n = NumberOf(v, locale);
                           return n.kind == Number::Kind::kInteger ? n.integer != 0
                                                                   : n.floating != 0;
                         },
@@ -236,16 +255,18 @@ bool Variant::ToBoolean() const {
                     value_);
 }
 
-Decimal Variant::ToDecimal() const {
+Decimal Variant::ToDecimal() const { return ToDecimal(Locale::English()); }
+
+Decimal Variant::ToDecimal(const Locale& locale) const {
   return std::visit(Overloaded{
-                        [](const std::string& v) {
+                        [&](const std::string& v) {
                           std::string plain;
-                          const auto status = detail::ToPlainText(ScanOrRaise(v), plain);
+                          const auto status = detail::ToPlainText(ScanOrRaise(v, locale), plain);
                           if (status != detail::ParseStatus::kOk) Raise(status);
                           return Decimal::Parse(plain);
                         },
-                        [](const auto& v) {
-                          const Number n = NumberOf(v);
+                        [&](const auto& v) {
+                          const Number n = NumberOf(v, locale);
                           switch (n.kind) {
                             case Number::Kind::kInteger: return Decimal::FromInt64(n.integer);
                             case Number::Kind::kFloating:
@@ -258,23 +279,28 @@ Decimal Variant::ToDecimal() const {
                     value_);
 }
 
-DateValue Variant::ToDate() const {
+DateValue Variant::ToDate() const { return ToDate(Locale::English()); }
+
+DateValue Variant::ToDate(const Locale& locale) const {
   return std::visit(Overloaded{
                         [](const DateValue& v) { return v; },
-                        [](const std::string& v) {
+                        [&](const std::string& v) {
                           double serial = 0;
-                          if (!detail::ParseDateText(v, CurrentLocale(), serial)) {
+                          if (!detail::ParseDateText(v, locale, serial)) {
                             ThrowTypeMismatch();
                           }
                           return DateFromSerial(serial);
                         },
-                        [](const auto& v) { return DateFromSerial(ToFloating(NumberOf(v))); },
+                        [&](const auto& v) {
+                          return DateFromSerial(ToFloating(NumberOf(v, locale)));
+                        },
                     },
                     value_);
 }
 
-std::string Variant::ToString() const {
-  const Locale& locale = CurrentLocale();
+std::string Variant::ToString() const { return ToString(Locale::English()); }
+
+std::string Variant::ToString(const Locale& locale) const {
   return std::visit(
       Overloaded{
           [](std::monostate) { return std::string(); },
@@ -325,8 +351,12 @@ double RoundHalfEven(double value, int decimals) {
 }
 
 bool TryParseNumber(const std::string& text, double& out) {
+  return TryParseNumber(text, Locale::English(), out);
+}
+
+bool TryParseNumber(const std::string& text, const Locale& locale, double& out) {
   detail::NumberText number;
-  if (detail::ScanNumber(text, CurrentLocale(), number) != detail::ParseStatus::kOk) return false;
+  if (detail::ScanNumber(text, locale, number) != detail::ParseStatus::kOk) return false;
   return detail::ToDouble(number, out) == detail::ParseStatus::kOk;
 }
 

@@ -2,9 +2,15 @@
 // The automation Variant: one value of one of the subtypes the system uses,
 // with the language's conversion rules. Integer conversions round half to
 // even and raise Overflow (6) when the value does not fit; a value that
-// cannot be converted raises Type mismatch (13). Text conversions follow
-// CurrentLocale(). Optional arguments are std::optional<Variant>: an Empty
-// Variant that was passed is "given", a nullopt is "missing".
+// cannot be converted raises Type mismatch (13). Optional arguments are
+// std::optional<Variant>: an Empty Variant that was passed is "given", a
+// nullopt is "missing".
+//
+// Every conversion that can read or write text has a form taking the locale
+// it follows. Text the user sees or types goes through the user's locale,
+// which an instance finds in its services; the forms without a locale
+// follow Locale::English(), a fixed value, and suit text that programs
+// exchange.
 
 #include <cstdint>
 #include <memory>
@@ -13,6 +19,7 @@
 #include <vector>
 
 #include "platform/com/decimal.h"
+#include "platform/com/locale.h"
 
 namespace dtm::com {
 
@@ -77,23 +84,36 @@ class Variant {
   bool IsString() const { return std::holds_alternative<std::string>(value_); }
   bool IsByteArray() const { return std::holds_alternative<ByteArray>(value_); }
   // A numeric subtype (Integer, Long, Single, Double, Decimal, Byte, Boolean),
-  // Empty, or a text that converts to a number in the current locale.
+  // Empty, or a text that converts to a number in the locale.
   bool IsNumeric() const;
+  bool IsNumeric(const Locale& locale) const;
 
   // The language's conversion functions (CInt, CLng, CSng, CDbl, CByte,
   // CBool, CStr, CDec, CDate). Empty converts to 0, "" or False; Null raises
   // Invalid use of Null (94); an object raises Type mismatch.
+  // A text is read in the locale: its decimal and grouping marks, its short
+  // date, its True/False words besides the English ones.
   std::int16_t ToInteger() const;
+  std::int16_t ToInteger(const Locale& locale) const;
   std::int32_t ToLong() const;
+  std::int32_t ToLong(const Locale& locale) const;
   float ToSingle() const;
+  float ToSingle(const Locale& locale) const;
   double ToDouble() const;
+  double ToDouble(const Locale& locale) const;
   std::uint8_t ToByte() const;
+  std::uint8_t ToByte(const Locale& locale) const;
   bool ToBoolean() const;
+  bool ToBoolean(const Locale& locale) const;
   Decimal ToDecimal() const;
+  Decimal ToDecimal(const Locale& locale) const;
   DateValue ToDate() const;
+  DateValue ToDate(const Locale& locale) const;
   // CStr: Single with up to 7 significant digits, Double with up to 15, the
-  // locale's decimal mark, Boolean as the locale's True/False text.
+  // locale's decimal mark, Boolean as the locale's True/False text, Date as
+  // the locale's short date.
   std::string ToString() const;
+  std::string ToString(const Locale& locale) const;
 
   // Strict access: raise Type mismatch when the subtype differs.
   const ByteArray& Bytes() const;
@@ -112,9 +132,10 @@ class Variant {
 // value of `value` (the language's Round).
 double RoundHalfEven(double value, int decimals = 0);
 
-// Text to number in the current locale, as Val/CDbl parse it: optional
-// blanks, sign, digits with the locale's mark and grouping, exponent.
-// Returns false when the text is no number.
+// Text to number in the locale, as Val/CDbl parse it: optional blanks,
+// sign, digits with the locale's mark and grouping, exponent. Returns false
+// when the text is no number.
 bool TryParseNumber(const std::string& text, double& out);
+bool TryParseNumber(const std::string& text, const Locale& locale, double& out);
 
 }  // namespace dtm::com

@@ -30,11 +30,11 @@ void CheckTextArguments(std::int32_t byte_count, std::int32_t coding) {
   }
 }
 
-com::CivilDate CivilOf(const com::Variant& value) {
+com::CivilDate CivilOf(const com::Variant& value, const com::Locale& locale) {
   com::CivilDate date{};
   if (value.IsString() && com::ParseDottedDate(value.ToString(), date)) return date;
   // The day counts; a time of day does not move it (-1.25 is still 1899-12-29).
-  const double serial = value.ToDate().serial;
+  const double serial = value.ToDate(locale).serial;
   return com::CivilFromDays(static_cast<std::int64_t>(std::trunc(serial)) + com::kOleEpochDays);
 }
 
@@ -234,8 +234,13 @@ void ByteBuffer::PutUInt32(double value) {
 }
 
 void ByteBuffer::PutDate(const com::Variant& date, std::int32_t format) {
+  PutDate(date, format, com::Locale::English());
+}
+
+void ByteBuffer::PutDate(const com::Variant& date, std::int32_t format,
+                         const com::Locale& locale) {
   CheckFormat(format);
-  const com::CivilDate civil = CivilOf(date);
+  const com::CivilDate civil = CivilOf(date, locale);
   if (civil.year < 1900 || civil.year > 1900 + 255) com::ThrowOverflow(kSource);
   Write(static_cast<std::uint8_t>(civil.day));
   Write(static_cast<std::uint8_t>(civil.month));

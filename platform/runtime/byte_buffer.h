@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/com/locale.h"
 #include "platform/com/object.h"
 
 namespace dtm::runtime {
@@ -61,10 +62,12 @@ class ByteBuffer : public com::Object {
   // Rounded half to even; raises Overflow outside 0..4294967295.
   void PutUInt32(double value);
   // A Date, a number (a date serial), or a text: "dd.mm.yyyy" is read in
-  // that order whatever the locale, any other text as the locale's CDate
-  // reads it. Raises Overflow when the year lies outside 1900..2155, Type
-  // mismatch for a text that is no date; other formats raise (5).
+  // that order whatever the locale, any other text as CDate reads it in
+  // `locale` (Locale::English() for the form without one). Raises Overflow
+  // when the year lies outside 1900..2155, Type mismatch for a text that is
+  // no date; other formats raise (5).
   void PutDate(const com::Variant& date, std::int32_t format);
+  void PutDate(const com::Variant& date, std::int32_t format, const com::Locale& locale);
   // Packed: upper-cased, characters outside 0x20..0x5F become '?', padded
   // with blanks to byte_count*8/6 characters, the bits left over 0; plain:
   // Latin-1 ('?' for characters beyond it), padded with blanks. Both cut

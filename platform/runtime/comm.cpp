@@ -84,13 +84,14 @@ std::optional<HartRequest> RequestOf(const HartTransaction& transaction) {
 
 // The frame's answer into the transaction; a document that cannot be read
 // counts as an answer without response code (the device said nothing).
-void ReadResponseInto(const std::string& document, HartTransaction& transaction) {
+void ReadResponseInto(TransactionDocumentReader& reader, const std::string& document,
+                      HartTransaction& transaction) {
   transaction.ResponseCode = com::Variant();
   transaction.DeviceStatus = com::Variant();
   transaction.CommStatus = com::Variant(std::uint8_t{0});
   transaction.ResponseData = com::Variant();
   HartResponse response;
-  if (!ParseTransactionResponseXml(document, response)) return;
+  if (!reader.ReadResponse(document, response)) return;
   transaction.CommStatus = com::Variant(response.comm_status);
   if (response.response_code) {
     transaction.ResponseCode = com::Variant(*response.response_code);
@@ -150,7 +151,6 @@ bool CommMan::Connect(const std::string& invoke_id) {
   // The frame answers the DTM, which hands the answer back to us.
   const auto callback = std::dynamic_pointer_cast<IFdtCommunicationEvents>(context_.DTM());
   if (!callback) return false;
-  connect_ok_ = false;
   state_ = State::kConnecting;
   connect_id_ = invoke_id;
   if (!channel->ConnectRequest(callback, invoke_id, kConnectRequest)) {
@@ -213,11 +213,9 @@ void CommMan::ApplyConnectResponse(const std::string& response) {
   if (!answer.ok) {
     state_ = State::kClosed;
     connect_id_.clear();
-    connect_ok_ = false;
     return;
   }
   state_ = State::kOpen;
-  connect_ok_ = true;
 
   bool accepted = false;
   if (const auto& comm_object = context_.CommObject()) {
@@ -237,7 +235,6 @@ void CommMan::ApplyConnectResponse(const std::string& response) {
   }
   state_ = State::kClosed;
   connect_id_.clear();
-  connect_ok_ = false;
 }
 
 void CommMan::OnDisconnectResponse(const std::string& invoke_id, const std::string&) {
@@ -252,7 +249,6 @@ void CommMan::OnDisconnectResponse(const std::string& invoke_id, const std::stri
 void CommMan::OnAbort(const std::string&) {
   // The frame lost the connection, whatever request the id names.
   if (state_ == State::kClosed) return;
-  if (state_ == State::kConnecting) connect_ok_ = false;
   const std::string pending_id = std::move(disconnect_id_);
   std::weak_ptr<IPrivateProcess> pending_sink = std::move(disconnect_sink_);
   state_ = State::kClosed;
@@ -277,7 +273,7 @@ void CommMan::OnTransactionResponse(const std::string& invoke_id, const std::str
   Transfer& transfer = transfers_.front();
   const TransferItem item = transfer.items[transfer.next];
   const std::shared_ptr<HartTransaction> transaction = prepared_->transaction;
-  ReadResponseInto(response, *transaction);
+  ReadResponseInto(reader_, response, *transaction);
   // A reply without a response code means the device said nothing: that is
   // a communication failure, not an answer.
   const bool answered = !transaction->ResponseCode.IsEmpty();
@@ -527,7 +523,6 @@ void CommMan::OnConnectTimeout() {
   if (const auto channel = ChannelOf(communication_, attached_)) channel->Abort(connect_id_);
   state_ = State::kClosed;
   connect_id_.clear();
-  connect_ok_ = false;
   demand_connect_id_.clear();
   SchedulePump();
 }

@@ -18,6 +18,7 @@
 #include "component/interfaces/private.h"
 #include "platform/com/object.h"
 #include "platform/loop/clock.h"
+#include "platform/runtime/hart_frame.h"
 #include "platform/runtime/hart_transaction.h"
 
 namespace dtm::runtime {
@@ -94,10 +95,12 @@ class CommMan {
   bool Attached() const { return attached_; }
 
   // Connection state. ConnectionOpen: a connection is open or being opened;
-  // IsConnected: it stands; ConnectOk: the last connect attempt succeeded.
+  // IsConnected: it stands (a connect the frame accepted for a device the
+  // DTM takes, not yet ended). ConnectOk is the same member under the name
+  // other callers use.
   bool ConnectionOpen() const { return state_ != State::kClosed; }
   bool IsConnected() const { return state_ == State::kOpen; }
-  bool ConnectOk() const { return connect_ok_; }
+  bool ConnectOk() const { return IsConnected(); }
   // The channel while connected, else nullptr.
   std::shared_ptr<IFdtCommunication> Online() const;
 
@@ -228,7 +231,6 @@ class CommMan {
   com::ObjectPtr communication_;
   bool attached_ = false;
   State state_ = State::kClosed;
-  bool connect_ok_ = false;
   std::string connect_id_;
   std::string disconnect_id_;
   // Weak: the sink (the DTM) owns the context that owns this manager.
@@ -241,6 +243,7 @@ class CommMan {
   std::list<Transfer> transfers_;  // front is the one sending
   TransferId next_transfer_id_ = 1;
   std::optional<Prepared> prepared_;
+  TransactionDocumentReader reader_;  // the frame's answers
   std::string in_flight_id_;  // the transaction the frame has; empty: none
   std::map<std::string, std::shared_ptr<std::vector<ProcessResult>>> results_;
   bool reading_ = false;  // inside ReadTransactionResponse

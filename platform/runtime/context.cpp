@@ -104,6 +104,7 @@ std::string DTMContext::GetKeyText(const std::string& key) const {
 com::Variant DTMContext::GetProperty(std::string_view name) {
   if (SameName(name, "SystemTag")) return com::Variant(system_tag_);
   if (SameName(name, "PrivateDialogEnabled")) return com::Variant(private_dialog_enabled_);
+  if (SameName(name, "ShowCompanyURL")) return com::Variant(ShowCompanyURL());
   if (SameName(name, "DTM")) return com::Variant(DTM());
   if (SameName(name, "DTMState")) return com::Variant(dtm_state_);
   return com::Object::GetProperty(name);

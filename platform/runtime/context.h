@@ -47,6 +47,10 @@ class DTMContext : public com::Object {
   void SetSystemTag(std::string tag) { system_tag_ = std::move(tag); }
   bool PrivateDialogEnabled() const { return private_dialog_enabled_; }
   void SetPrivateDialogEnabled(bool enabled) { private_dialog_enabled_ = enabled; }
+  // Whether pages may offer the company's web address: only where the
+  // frame lets the DTM open dialogs of its own, since following the address
+  // opens a window outside the frame.
+  bool ShowCompanyURL() const { return private_dialog_enabled_; }
   // The frame's container of the instance; nullptr until IDtm_Environment.
   const std::shared_ptr<FrameContainer>& Container() const { return container_; }
   void SetContainer(std::shared_ptr<FrameContainer> container) { container_ = std::move(container); }
@@ -82,6 +86,8 @@ class DTMContext : public com::Object {
   const runtime::DTMDictionary& Dictionary() const { return *dictionary_; }
 
   const Services& GetServices() const { return services_; }
+  // The user's locale from the services, for the texts the user sees or types.
+  const com::Locale& Locale() const { return services_.locale->Get(); }
 
   // Late-bound access to the properties that callers reach by name.
   com::Variant GetProperty(std::string_view name) override;

@@ -19,6 +19,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/xml/dom.h"
+
 namespace dtm::runtime {
 
 struct HartRequest {
@@ -41,5 +43,19 @@ std::string BuildTransactionRequestXml(const HartRequest& request);
 bool ParseTransactionRequestXml(const std::string& document, HartRequest& request);
 std::string BuildTransactionResponseXml(const HartResponse& response);
 bool ParseTransactionResponseXml(const std::string& document, HartResponse& response);
+
+// Reads the documents of a run of transactions, as the Parse functions do.
+// A document in the very form the Build functions write is read directly;
+// any other goes through an XML parser that the reader keeps from one
+// document to the next. What one document was has no bearing on the next.
+// Whoever runs the transactions owns one; not for two at a time.
+class TransactionDocumentReader {
+ public:
+  bool ReadRequest(const std::string& document, HartRequest& request);
+  bool ReadResponse(const std::string& document, HartResponse& response);
+
+ private:
+  xml::Parser parser_;
+};
 
 }  // namespace dtm::runtime

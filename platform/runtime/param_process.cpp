@@ -27,7 +27,7 @@ void ParamProcess::Release() {
 }
 
 void ParamProcess::Reset(std::int32_t& error) {
-  if (busy_) {
+  if (running_) {
     error = kBusy;
     return;
   }
@@ -39,7 +39,7 @@ void ParamProcess::Reset(std::int32_t& error) {
 }
 
 void ParamProcess::AddElement(const DataElementPtr& element, bool write, std::int32_t& error) {
-  if (busy_) {
+  if (running_) {
     error = kBusy;
   } else if (!element) {
     error = kNoElement;
@@ -56,7 +56,7 @@ void ParamProcess::Start(const std::shared_ptr<IPrivateProcess>& sink, std::int3
     error = kNotInitialised;
     return;
   }
-  if (busy_) {
+  if (running_) {
     error = kBusy;
     return;
   }
@@ -81,20 +81,23 @@ void ParamProcess::Start(const std::shared_ptr<IPrivateProcess>& sink, std::int3
   transfer_ = comm.StartTransfer(id, std::move(items),
                                  [this, id, weak_sink = std::weak_ptr<IPrivateProcess>(sink)](
                                      bool success) {
-    // A page that starts its next pass from the end must find this one over.
-    busy_ = false;
+    // A page that starts its next pass from the end must find this one
+    // over; the process stays busy until the page aborts it.
+    running_ = false;
     transfer_ = 0;
     if (const auto live_sink = weak_sink.lock()) {
       live_sink->IPrivateProcess_OnProcessFinished(id, com::Variant(success));
     }
   });
   busy_ = true;
+  running_ = true;
   error = 0;
 }
 
 void ParamProcess::Abort() {
-  if (!busy_) return;
   busy_ = false;
+  if (!running_) return;
+  running_ = false;
   if (DTMContext* context = Context()) context->CommMan().CancelTransfer(transfer_);
   transfer_ = 0;
 }

@@ -42,8 +42,12 @@ class Parameters {
 
   std::shared_ptr<IPrivateDataModel> DataModel() const;
 
-  // An element changed: the data model runs its rules (DataChanged), the
-  // change is counted, and the open pages hear of it.
+  // An element changed: the change is counted, the data model runs its
+  // rules (DataChanged), then every open page but the sender hears of it
+  // (IPrivateGUI_ParameterChanged), all before this returns. A change the
+  // rules or a page make meanwhile is delivered the same way, nested inside
+  // this one. Inside BeginChange/EndChange the pages hear one set change
+  // at the end instead. Errors of the model or a page reach the caller.
   void NotifyChanged(const DataElementPtr& element, const std::string& sender);
   // Number of changes since the data set was last loaded, saved or
   // transferred (0 = none).

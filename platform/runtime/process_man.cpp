@@ -42,6 +42,15 @@ bool ProcessMan::StartCommand(const DataElementPtr& element, std::shared_ptr<IPr
   return true;
 }
 
+void ProcessMan::StartCommand(const std::string& process_id, const std::string& element_name,
+                              std::shared_ptr<IPrivateProcess> sink, bool& ok) {
+  ok = false;
+  if (process_id.empty() || running_.count(process_id) != 0) return;
+  const DataElementPtr element = context_.Parameters().Find(element_name);
+  if (!element || !context_.CommMan().Communication()) return;
+  ok = Start(process_id, Kind::kCommand, {TransferItem{element, true}}, std::move(sink));
+}
+
 bool ProcessMan::Start(const std::string& process_id, Kind kind, std::vector<TransferItem> items,
                        std::shared_ptr<IPrivateProcess> sink) {
   // The transfer's end comes from a task of the loop, never inside this call.

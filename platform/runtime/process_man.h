@@ -59,6 +59,13 @@ class ProcessMan {
   // communication or element.
   bool StartCommand(const DataElementPtr& element, std::shared_ptr<IPrivateProcess> sink,
                     std::string& process_id);
+  // The same for the element of the path `element_name`, under the id the
+  // caller chose (its end carries that id, and GetResults and
+  // ReleaseCommand take it). `ok` is false, and nothing starts, without
+  // communication, for an empty id or one whose process still runs, and
+  // for a path that names no element.
+  void StartCommand(const std::string& process_id, const std::string& element_name,
+                    std::shared_ptr<IPrivateProcess> sink, bool& ok);
   // Lets go of a command: stops it when it still runs (no end is reported)
   // and forgets its results.
   void ReleaseCommand(const std::string& process_id);

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/com/locale.h"
 #include "platform/loop/event_loop.h"
 #include "platform/win/registry.h"
 #include "platform/win/shell.h"
@@ -69,6 +70,10 @@ struct Services {
   std::filesystem::path install_folder;
   // Where the language dictionaries are parsed once and shared; never null.
   std::shared_ptr<DictionaryCache> dictionaries = ProcessDictionaryCache();
+  // The user's locale, which the texts the user sees or types follow; never
+  // null. Each Services starts with its own setting (English); its copies
+  // share it, so setting it reaches every instance made from them.
+  std::shared_ptr<com::LocaleSetting> locale = std::make_shared<com::LocaleSetting>();
 };
 
 }  // namespace dtm::runtime

@@ -29,25 +29,21 @@ std::shared_ptr<DocumentImpl> DocumentImpl::NewEmpty() {
 
 namespace {
 
-// Parses text or a file; the document, or null with the reason in `error`.
-XmlPtr<xmlDoc> ParseWith(const std::string* text, const std::filesystem::path* file,
-                         std::string& error) {
+// Parses text or a file with `ctxt`; the document, or null with the reason
+// in `error`. libxml2 resets the context at the start of each read.
+XmlPtr<xmlDoc> ReadWith(xmlParserCtxt* ctxt, const std::string* text,
+                        const std::filesystem::path* file, std::string& error) {
   ErrorCapture capture;
-  XmlPtr<xmlParserCtxt> ctxt{xmlNewParserCtxt()};
-  if (!ctxt) {
-    error = "Out of memory";
-    return nullptr;
-  }
   XmlPtr<xmlDoc> doc;
   if (text) {
     if (text->size() > static_cast<std::size_t>(INT32_MAX)) {
       error = "Document too large";
       return nullptr;
     }
-    doc.reset(xmlCtxtReadMemory(ctxt.get(), text->data(), static_cast<int>(text->size()),
-                                nullptr, "UTF-8", kParseOptions));
+    doc.reset(xmlCtxtReadMemory(ctxt, text->data(), static_cast<int>(text->size()), nullptr,
+                                "UTF-8", kParseOptions));
   } else {
-    doc.reset(xmlCtxtReadFile(ctxt.get(), file->string().c_str(), nullptr, kParseOptions));
+    doc.reset(xmlCtxtReadFile(ctxt, file->string().c_str(), nullptr, kParseOptions));
   }
   // MSXML rejects an undeclared prefix; libxml2 only flags it.
   if (doc && !ctxt->nsWellFormed) doc.reset();
@@ -56,6 +52,21 @@ XmlPtr<xmlDoc> ParseWith(const std::string* text, const std::filesystem::path* f
     if (error.empty()) error = text ? "The document could not be parsed" : "Cannot read " + file->string();
   }
   return doc;
+}
+
+XmlPtr<xmlParserCtxt> NewContext() {
+  InitLibrary();
+  return XmlPtr<xmlParserCtxt>{xmlNewParserCtxt()};
+}
+
+XmlPtr<xmlDoc> ParseWith(const std::string* text, const std::filesystem::path* file,
+                         std::string& error) {
+  XmlPtr<xmlParserCtxt> ctxt = NewContext();
+  if (!ctxt) {
+    error = "Out of memory";
+    return nullptr;
+  }
+  return ReadWith(ctxt.get(), text, file, error);
 }
 
 std::string Dump(xmlDoc* doc, bool indented = false) {
@@ -100,6 +111,45 @@ bool Document::Load(const std::filesystem::path& file) {
 }
 
 const std::string& Document::ParseError() const { return impl_->parse_error; }
+
+// --- Parser ---
+
+struct ParserImpl {
+  XmlPtr<xmlParserCtxt> ctxt;
+};
+
+namespace {
+
+// The names a kept context has met stay in its dictionary (so do short
+// attribute values). Past this many the context is set up anew, so that a
+// long run of varied documents does not grow it without end.
+constexpr std::size_t kMostDictionaryEntries = 4096;
+
+}  // namespace
+
+Parser::Parser() = default;
+Parser::~Parser() = default;
+Parser::Parser(Parser&&) noexcept = default;
+Parser& Parser::operator=(Parser&&) noexcept = default;
+
+std::optional<Document> Parser::Parse(const std::string& text) {
+  parse_error_.clear();
+  if (!impl_) {
+    XmlPtr<xmlParserCtxt> ctxt = NewContext();
+    if (!ctxt) {
+      parse_error_ = "Out of memory";
+      return std::nullopt;
+    }
+    impl_ = std::make_unique<ParserImpl>(ParserImpl{std::move(ctxt)});
+  }
+  XmlPtr<xmlDoc> doc = ReadWith(impl_->ctxt.get(), &text, nullptr, parse_error_);
+  if (impl_->ctxt->dict &&
+      static_cast<std::size_t>(xmlDictSize(impl_->ctxt->dict)) > kMostDictionaryEntries) {
+    impl_.reset();
+  }
+  if (!doc) return std::nullopt;
+  return Document(std::make_shared<DocumentImpl>(std::move(doc)));
+}
 
 Document Document::Parse(const std::string& text) {
   Document document;

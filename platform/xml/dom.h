@@ -21,6 +21,7 @@ inline constexpr const char* kFdtNamespace = "x-schema:FDTDataTypesSchema.xml";
 
 class Document;
 struct DocumentImpl;
+struct ParserImpl;
 
 class Node {
  public:
@@ -106,8 +107,31 @@ class Document {
 
  private:
   friend class Node;
+  friend class Parser;
   explicit Document(std::shared_ptr<DocumentImpl> impl) : impl_(std::move(impl)) {}
   std::shared_ptr<DocumentImpl> impl_;
+};
+
+// A parser kept for a run of documents: libxml2's parser state is set up
+// once, not once a document, which is what a small document mostly costs.
+// Each parse starts afresh: nothing one document leaves behind (an error, a
+// half-built tree) reaches the next, and a tree it gave stays valid after
+// the parser is gone. One parse at a time; not copyable.
+class Parser {
+ public:
+  Parser();
+  ~Parser();
+  Parser(Parser&&) noexcept;
+  Parser& operator=(Parser&&) noexcept;
+
+  // As Document::LoadXml: the document, or nullopt with the reason in
+  // ParseError() ("line N: message").
+  std::optional<Document> Parse(const std::string& text);
+  const std::string& ParseError() const { return parse_error_; }
+
+ private:
+  std::unique_ptr<ParserImpl> impl_;  // set up at the first parse
+  std::string parse_error_;
 };
 
 }  // namespace dtm::xml

@@ -13,7 +13,6 @@
 #include <limits>
 
 #include "platform/com/error.h"
-#include "platform/com/locale.h"
 #include "tests/testing/raised.h"
 #include "tests/testing/temp_folder.h"
 
@@ -82,8 +81,6 @@ TEST_P(FileStorageRoundTrip, GivesBackSubtypeAndValue) {
   saved.WriteProperty("Value", GetParam().value);
   FileStorage(File()).Save(saved);
 
-  // Numbers are written without regard to the locale.
-  com::ScopedLocale german(com::Locale::German());
   com::MemoryPropertyBag loaded = Untouched();
   FileStorage(File()).Load(loaded);
   ASSERT_EQ(loaded.Entries().size(), 2u);

@@ -390,7 +390,7 @@ TEST_F(DtmVariable, WritesValueAccessAndStatus) {
   element_.TransientValue = Variant(12.5);
   element_.nUnit = 57;
   element_.SetValidity(true);
-  com::ScopedLocale german(com::Locale::German());
+  services_.locale->Set(com::Locale::German());
   EXPECT_TRUE(element_.IPrivateDataElement_WriteToDtmVariable(Node(), Context()));
   EXPECT_EQ(Attr(Node(), "descriptor"), "Travel");
   EXPECT_EQ(Attr(Node(), "statusFlag"), "ok");
@@ -425,7 +425,7 @@ class DtmVariableDisplay : public DtmVariable, public ::testing::WithParamInterf
 
 TEST_P(DtmVariableDisplay, DisplayText) {
   const DisplayCase& c = GetParam();
-  com::ScopedLocale german(com::Locale::German());
+  services_.locale->Set(com::Locale::German());
   element_.ValueType = c.value_type;
   element_.TransientValue = c.value;
   element_.nUnit = c.unit;
@@ -437,7 +437,7 @@ TEST_P(DtmVariableDisplay, DisplayText) {
 INSTANTIATE_TEST_SUITE_P(Table, DtmVariableDisplay, ::testing::ValuesIn(kDtmDisplays), RowName());
 
 TEST_F(DtmVariable, ReadsValueUnitDescriptorAndStatus) {
-  com::ScopedLocale german(com::Locale::German());
+  services_.locale->Set(com::Locale::German());
   const xml::Node node = Given(
       "<fdt:DtmVariable name=\"Par2\" descriptor=\"Stroke\" statusFlag=\"ok\">"
       "<fdt:Value><fdt:Display string=\"12.5[%]\"/></fdt:Value></fdt:DtmVariable>");
@@ -527,7 +527,7 @@ class DtmVariableRoundTrip : public DtmVariable,
 TEST_P(DtmVariableRoundTrip, WrittenNodeReadsBack) {
   const DtmRoundTripCase& c = GetParam();
   for (const com::Locale* locale : {&com::Locale::English(), &com::Locale::German()}) {
-    com::ScopedLocale scoped(*locale);
+    services_.locale->Set(*locale);
     document_ = xml::Document::Parse(kParameterDocument);
     element_.ValueType = c.value_type;
     element_.TransientValue = c.value;
@@ -704,7 +704,7 @@ TEST_P(DocVariableDisplay, DisplayText) {
   element_.SortOrder = 0;
   for (const auto& [locale, expected] : {std::pair{&com::Locale::English(), c.english},
                                          std::pair{&com::Locale::German(), c.german}}) {
-    com::ScopedLocale scoped(*locale);
+    services_.locale->Set(*locale);
     Load({});
     const xml::Node node = NewNode();
     ASSERT_TRUE(element_.IPrivateDataElement_WriteToDocVariable(node, Context()));

@@ -269,12 +269,12 @@ class TypedValue : public ::testing::TestWithParam<TypedCase> {};
 
 TEST_P(TypedValue, ConvertsOrGivesNull) {
   const TypedCase& c = GetParam();
-  com::ScopedLocale locale(c.lang == Lang::kGerman ? com::Locale::German()
-                                                   : com::Locale::English());
+  const com::Locale& locale =
+      c.lang == Lang::kGerman ? com::Locale::German() : com::Locale::English();
   clsDataElement element;
   element.ValueType = c.value_type;
   element.ValueFormat = c.format;
-  const Variant typed = element.GetTypedValue(c.input);
+  const Variant typed = element.GetTypedValue(c.input, locale);
   EXPECT_EQ(typed, c.expected) << Show(typed) << " instead of " << Show(c.expected);
 }
 

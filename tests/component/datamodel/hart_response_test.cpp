@@ -431,6 +431,44 @@ TEST_F(ProbeResponse, WithoutCommandOrResponseCodeNothingChanges) {
   }
 }
 
+// ---- Marks an answer clears -------------------------------------------------------
+
+// The status flags of an element before and after the device answered it.
+// Any answer clears the communication-error field 0xF0000 (a line failure
+// 0x10000 as much as the whole field a page set), the result class of the
+// last transaction and the bit 0x8; the answer's own class takes their place.
+struct ClearCase {
+  const char* name;
+  std::int32_t before;
+  std::uint8_t code;
+  std::int32_t after;
+};
+
+const ClearCase kClearCases[] = {
+    {"Clean", 0x000000, 0x00, 0x000000},
+    {"LineFailure", 0x010000, 0x00, 0x000000},
+    {"PageMarkedCommError", 0x0F0000, 0x00, 0x000000},
+    {"HigherCommErrorBits", 0x0E0000, 0x00, 0x000000},
+    {"EarlierResultClass", 0x700000, 0x00, 0x000000},
+    {"Bit8", 0x000008, 0x00, 0x000000},
+    {"EveryMarkAtOnce", 0xFF0008, 0x00, 0x000000},
+    {"OtherBitsStay", 0x0F0092, 0x00, 0x000092},
+    {"RefusalReplacesTheCommError", 0x0F0008, 0x07, 0x300000},
+    {"UndefinedCodeStillClears", 0x0F0000, 0x01, 0xF00000},
+};
+
+class AnswerClearsMarks : public HartFixture, public ::testing::WithParamInterface<ClearCase> {};
+
+TEST_P(AnswerClearsMarks, LeavesTheAnswersClassOnly) {
+  const ClearCase& c = GetParam();
+  Probe().SetStatusFlags(c.before);
+  ASSERT_TRUE(Respond("T/Probe", false, c.code, Bytes{0x07, 0x01}));
+  EXPECT_EQ(Element("T/Probe").StatusFlags(), c.after);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, AnswerClearsMarks, ::testing::ValuesIn(kClearCases),
+                         [](const auto& i) { return std::string(i.param.name); });
+
 // ---- Response codes --------------------------------------------------------------
 
 struct CodeCase {

@@ -69,8 +69,33 @@ TEST_F(LangTexts, PlaceholdersAsATable) {
 }
 
 TEST_F(LangTexts, NumbersFollowTheLocale) {
-  com::ScopedLocale german(com::Locale::German());
+  services_.locale->Set(com::Locale::German());
   EXPECT_EQ(GetLangText(Context(), "twice", com::Variant(1.5)), "1,5-1,5");
+}
+
+// A second host's surroundings, made the way the first one's are.
+class OtherSurroundings : public FakeSurroundings {
+ public:
+  runtime::Services& Services() { return services_; }
+};
+
+TEST_F(LangTexts, EachInstanceFollowsTheLocaleOfItsOwnServices) {
+  OtherSurroundings other;
+  other.Services().locale->Set(com::Locale::German());
+  Library german_library{other.Services()};
+  std::shared_ptr<com::ClassFactory> factory;
+  ASSERT_EQ(german_library.DllGetClassObject(Library::Classes()[0].clsid, factory), com::kSOk);
+  const auto german = std::dynamic_pointer_cast<DTMMain>(factory->CreateInstance());
+  ASSERT_TRUE(german);
+  ASSERT_TRUE(german->Context().Dictionary().LoadXml(kDictionary));
+
+  // Both alive, asked in turn: neither sees the other's locale.
+  for (int round = 0; round < 2; ++round) {
+    SCOPED_TRACE(round);
+    EXPECT_EQ(GetLangText(Context(), "twice", com::Variant(1.5)), "1.5-1.5");
+    EXPECT_EQ(GetLangText(german->Context(), "twice", com::Variant(1.5)), "1,5-1,5");
+  }
+  EXPECT_EQ(services_.locale->Get().decimal, '.');
 }
 
 // A control whose name cannot be read, as a broken control reports it.

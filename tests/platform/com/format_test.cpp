@@ -72,24 +72,23 @@ const FormatCase kFormatCases[] = {
 class FormatTable : public ::testing::TestWithParam<FormatCase> {};
 
 TEST_P(FormatTable, English) {
-  ScopedLocale locale(Locale::English());
-  EXPECT_EQ(Format(GetParam().value, GetParam().pattern), GetParam().english);
+  EXPECT_EQ(Format(GetParam().value, GetParam().pattern, Locale::English()), GetParam().english);
 }
 
 TEST_P(FormatTable, German) {
-  ScopedLocale locale(Locale::German());
-  EXPECT_EQ(Format(GetParam().value, GetParam().pattern), GetParam().german);
+  EXPECT_EQ(Format(GetParam().value, GetParam().pattern, Locale::German()), GetParam().german);
+}
+
+TEST_P(FormatTable, WithoutALocaleFormatsAsEnglish) {
+  EXPECT_EQ(Format(GetParam().value, GetParam().pattern), GetParam().english);
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, FormatTable, ::testing::ValuesIn(kFormatCases), test::RowName());
 
-TEST(FormatText, NumericTextIsReadInTheCurrentLocale) {
-  {
-    ScopedLocale locale(Locale::German());
-    EXPECT_EQ(Format(Variant("12,5"), "0.00"), "12,50");
-  }
-  ScopedLocale locale(Locale::English());
-  EXPECT_EQ(Format(Variant("12.5"), "0.00"), "12.50");
+TEST(FormatText, NumericTextIsReadInTheGivenLocale) {
+  EXPECT_EQ(Format(Variant("12,5"), "0.00", Locale::German()), "12,50");
+  EXPECT_EQ(Format(Variant("12.5"), "0.00", Locale::English()), "12.50");
+  EXPECT_EQ(Format(Variant("12,5"), "0.00", Locale::English()), "125.00");
 }
 
 struct FormatErrorCase {
@@ -147,19 +146,21 @@ class InvariantText : public ::testing::TestWithParam<InvariantCase> {};
 
 TEST_P(InvariantText, UsesPointInEveryLocale) {
   for (const Locale* locale : {&Locale::English(), &Locale::German()}) {
-    ScopedLocale scoped(*locale);
-    EXPECT_EQ(InvariantNumberText(GetParam().value), GetParam().text);
+    EXPECT_EQ(InvariantNumberText(GetParam().value, *locale), GetParam().text);
   }
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, InvariantText, ::testing::ValuesIn(kInvariantCases),
                          test::RowName());
 
-TEST(InvariantTextOfText, ReadsTheTextInTheCurrentLocale) {
-  ScopedLocale locale(Locale::German());
-  EXPECT_EQ(InvariantNumberText(Variant("12,5")), "12.5");
-  EXPECT_EQ(test::ErrorOf([] { InvariantNumberText(Variant("abc")); }), vb::kTypeMismatch);
-  EXPECT_EQ(test::ErrorOf([] { InvariantNumberText(Variant::Null()); }), vb::kInvalidUseOfNull);
+TEST(InvariantTextOfText, ReadsTheTextInTheGivenLocale) {
+  const Locale& german = Locale::German();
+  EXPECT_EQ(InvariantNumberText(Variant("12,5"), german), "12.5");
+  EXPECT_EQ(InvariantNumberText(Variant("12,5")), "125");
+  EXPECT_EQ(test::ErrorOf([&] { InvariantNumberText(Variant("abc"), german); }),
+            vb::kTypeMismatch);
+  EXPECT_EQ(test::ErrorOf([&] { InvariantNumberText(Variant::Null(), german); }),
+            vb::kInvalidUseOfNull);
 }
 
 struct ParseCase {
@@ -185,14 +186,11 @@ const ParseCase kParseCases[] = {
 
 class InvariantParse : public ::testing::TestWithParam<ParseCase> {};
 
-TEST_P(InvariantParse, IgnoresTheLocale) {
-  for (const Locale* locale : {&Locale::English(), &Locale::German()}) {
-    ScopedLocale scoped(*locale);
-    double value = 0;
-    ASSERT_EQ(TryParseInvariantNumber(GetParam().text, value), GetParam().ok);
-    if (GetParam().ok) {
-      EXPECT_EQ(value, GetParam().value);
-    }
+TEST_P(InvariantParse, TakesOnlyThePointForm) {
+  double value = 0;
+  ASSERT_EQ(TryParseInvariantNumber(GetParam().text, value), GetParam().ok);
+  if (GetParam().ok) {
+    EXPECT_EQ(value, GetParam().value);
   }
 }
 

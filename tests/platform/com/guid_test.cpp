@@ -22,9 +22,35 @@ TEST(GuidText, RoundTripsInUpperCase) {
   EXPECT_EQ(Guid::Parse(guid->ToString()), guid);
 }
 
-TEST(GuidText, NilPrintsAllZeros) {
-  EXPECT_EQ(Guid{}.ToString(), "{00000000-0000-0000-0000-000000000000}");
+struct TextCase {
+  const char* name;
+  Guid guid;
+  const char* text;
+};
+
+void PrintTo(const TextCase& c, std::ostream* os) { *os << c.name; }
+
+const TextCase kTexts[] = {
+    {"Nil", Guid{}, "{00000000-0000-0000-0000-000000000000}"},
+    {"AllOnes",
+     Guid{0xFFFFFFFF, 0xFFFF, 0xFFFF, {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}},
+     "{FFFFFFFF-FFFF-FFFF-FFFF-FFFFFFFFFFFF}"},
+    {"LeadingZerosKept",
+     Guid{0x00000001, 0x0002, 0x0003, {0x00, 0x04, 0x00, 0x00, 0x00, 0x00, 0x00, 0x05}},
+     "{00000001-0002-0003-0004-000000000005}"},
+    {"EachFieldInItsPlace",
+     Guid{0x89ABCDEF, 0x0123, 0x4567, {0x89, 0xAB, 0xCD, 0xEF, 0x01, 0x23, 0x45, 0x67}},
+     "{89ABCDEF-0123-4567-89AB-CDEF01234567}"},
+};
+
+class GuidToString : public ::testing::TestWithParam<TextCase> {};
+
+TEST_P(GuidToString, WritesTheBracedUpperCaseForm) {
+  EXPECT_EQ(GetParam().guid.ToString(), GetParam().text);
 }
+
+INSTANTIATE_TEST_SUITE_P(Table, GuidToString, ::testing::ValuesIn(kTexts),
+                         [](const auto& i) { return std::string(i.param.name); });
 
 TEST(GuidOrder, ComparesFieldByField) {
   const Guid a = *Guid::Parse("{00000001-0000-0000-0000-000000000000}");

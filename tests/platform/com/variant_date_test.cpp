@@ -52,13 +52,11 @@ const FormatCase kFormatCases[] = {
 class DateToString : public ::testing::TestWithParam<FormatCase> {};
 
 TEST_P(DateToString, English) {
-  ScopedLocale locale(Locale::English());
-  EXPECT_EQ(Variant::Date(GetParam().serial).ToString(), GetParam().english);
+  EXPECT_EQ(Variant::Date(GetParam().serial).ToString(Locale::English()), GetParam().english);
 }
 
 TEST_P(DateToString, German) {
-  ScopedLocale locale(Locale::German());
-  EXPECT_EQ(Variant::Date(GetParam().serial).ToString(), GetParam().german);
+  EXPECT_EQ(Variant::Date(GetParam().serial).ToString(Locale::German()), GetParam().german);
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, DateToString, ::testing::ValuesIn(kFormatCases),
@@ -109,27 +107,20 @@ const ParseCase kGermanCases[] = {
 
 class TextToDate : public ::testing::TestWithParam<ParseCase> {
  protected:
-  static void Check(const ParseCase& c) {
+  static void Check(const ParseCase& c, const Locale& locale) {
     if (c.error == kNoError) {
-      EXPECT_DOUBLE_EQ(Variant(c.text).ToDate().serial, c.serial);
+      EXPECT_DOUBLE_EQ(Variant(c.text).ToDate(locale).serial, c.serial);
     } else {
-      EXPECT_EQ(ErrorOf([&] { Variant(c.text).ToDate(); }), c.error);
+      EXPECT_EQ(ErrorOf([&] { Variant(c.text).ToDate(locale); }), c.error);
     }
   }
 };
 
-class EnglishTextToDate : public TextToDate {
- protected:
-  ScopedLocale locale_{Locale::English()};
-};
+class EnglishTextToDate : public TextToDate {};
+class GermanTextToDate : public TextToDate {};
 
-class GermanTextToDate : public TextToDate {
- protected:
-  ScopedLocale locale_{Locale::German()};
-};
-
-TEST_P(EnglishTextToDate, ReadsMonthFirst) { Check(GetParam()); }
-TEST_P(GermanTextToDate, ReadsDayFirst) { Check(GetParam()); }
+TEST_P(EnglishTextToDate, ReadsMonthFirst) { Check(GetParam(), Locale::English()); }
+TEST_P(GermanTextToDate, ReadsDayFirst) { Check(GetParam(), Locale::German()); }
 
 INSTANTIATE_TEST_SUITE_P(Table, EnglishTextToDate, ::testing::ValuesIn(kEnglishCases),
                          test::RowName());

@@ -144,10 +144,7 @@ const IntegralCase kCases[] = {
     {"CByteObject", To::kByte, std::make_shared<Object>(), 0, kMismatch},
 };
 
-class IntegralConversion : public ::testing::TestWithParam<IntegralCase> {
- protected:
-  ScopedLocale locale_{Locale::English()};
-};
+class IntegralConversion : public ::testing::TestWithParam<IntegralCase> {};
 
 TEST_P(IntegralConversion, RoundsHalfToEvenWithinRange) {
   const IntegralCase& c = GetParam();
@@ -162,15 +159,15 @@ INSTANTIATE_TEST_SUITE_P(Table, IntegralConversion, ::testing::ValuesIn(kCases),
                          test::RowName());
 
 TEST(IntegralConversionText, FollowsTheLocalesDecimalMark) {
-  {
-    ScopedLocale german(Locale::German());
-    EXPECT_EQ(Variant("2,5").ToInteger(), 2);
-    EXPECT_EQ(Variant("3,5").ToLong(), 4);
-    EXPECT_EQ(Variant("1.000").ToLong(), 1000);
-  }
-  ScopedLocale english(Locale::English());
-  EXPECT_EQ(Variant("2,5").ToInteger(), 25);
-  EXPECT_EQ(Variant("1.000").ToLong(), 1);
+  const Locale& german = Locale::German();
+  EXPECT_EQ(Variant("2,5").ToInteger(german), 2);
+  EXPECT_EQ(Variant("3,5").ToLong(german), 4);
+  EXPECT_EQ(Variant("1.000").ToLong(german), 1000);
+  EXPECT_EQ(Variant("4,5").ToByte(german), 4);
+  const Locale& english = Locale::English();
+  EXPECT_EQ(Variant("2,5").ToInteger(english), 25);
+  EXPECT_EQ(Variant("1.000").ToLong(english), 1);
+  EXPECT_EQ(Variant("4,5").ToByte(english), 45);
 }
 
 TEST(IntegralConversionErrors, CarryTheirTexts) {

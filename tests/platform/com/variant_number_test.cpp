@@ -84,7 +84,23 @@ const TextCase kTextCases[] = {
 
 class TextToNumber : public ::testing::TestWithParam<TextCase> {
  protected:
-  static void Check(const char* text, const Outcome& expected) {
+  static void Check(const char* text, const Outcome& expected, const Locale& locale) {
+    const Variant value(text);
+    double parsed = -1;
+    if (expected.error == kNoError) {
+      EXPECT_DOUBLE_EQ(value.ToDouble(locale), expected.value);
+      EXPECT_TRUE(TryParseNumber(text, locale, parsed));
+      EXPECT_DOUBLE_EQ(parsed, expected.value);
+      EXPECT_TRUE(value.IsNumeric(locale));
+    } else {
+      EXPECT_EQ(ErrorOf([&] { value.ToDouble(locale); }), expected.error);
+      EXPECT_FALSE(TryParseNumber(text, locale, parsed));
+      EXPECT_FALSE(value.IsNumeric(locale));
+    }
+  }
+
+  // The forms that take no locale.
+  static void CheckWithoutLocale(const char* text, const Outcome& expected) {
     const Variant value(text);
     double parsed = -1;
     if (expected.error == kNoError) {
@@ -100,35 +116,16 @@ class TextToNumber : public ::testing::TestWithParam<TextCase> {
   }
 };
 
-TEST_P(TextToNumber, English) {
-  ScopedLocale locale(Locale::English());
-  Check(GetParam().text, GetParam().english);
-}
+TEST_P(TextToNumber, English) { Check(GetParam().text, GetParam().english, Locale::English()); }
 
-TEST_P(TextToNumber, German) {
-  ScopedLocale locale(Locale::German());
-  Check(GetParam().text, GetParam().german);
+TEST_P(TextToNumber, German) { Check(GetParam().text, GetParam().german, Locale::German()); }
+
+TEST_P(TextToNumber, WithoutALocaleReadsAsEnglish) {
+  CheckWithoutLocale(GetParam().text, GetParam().english);
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, TextToNumber, ::testing::ValuesIn(kTextCases),
                          test::RowName());
-
-TEST(CurrentLocale, DefaultsToEnglishAndScopesRestore) {
-  EXPECT_EQ(CurrentLocale().decimal, '.');
-  {
-    ScopedLocale german(Locale::German());
-    EXPECT_EQ(CurrentLocale().decimal, ',');
-    {
-      ScopedLocale english(Locale::English());
-      EXPECT_EQ(CurrentLocale().decimal, '.');
-    }
-    EXPECT_EQ(CurrentLocale().decimal, ',');
-    EXPECT_EQ(CurrentLocale().group, '.');
-    EXPECT_TRUE(CurrentLocale().day_first);
-  }
-  EXPECT_EQ(CurrentLocale().decimal, '.');
-  EXPECT_FALSE(CurrentLocale().day_first);
-}
 
 struct NumericCase {
   const char* name;
@@ -156,10 +153,7 @@ const NumericCase kNumericCases[] = {
     {"Object", std::make_shared<Object>(), false},
 };
 
-class IsNumeric : public ::testing::TestWithParam<NumericCase> {
- protected:
-  ScopedLocale locale_{Locale::English()};
-};
+class IsNumeric : public ::testing::TestWithParam<NumericCase> {};
 
 TEST_P(IsNumeric, KnowsWhichSubtypesAreNumbers) {
   EXPECT_EQ(GetParam().value.IsNumeric(), GetParam().numeric);
@@ -192,10 +186,7 @@ const FloatingCase kSingleCases[] = {
     {"Object", std::make_shared<Object>(), 0, kMismatch},
 };
 
-class ToSingle : public ::testing::TestWithParam<FloatingCase> {
- protected:
-  ScopedLocale locale_{Locale::English()};
-};
+class ToSingle : public ::testing::TestWithParam<FloatingCase> {};
 
 TEST_P(ToSingle, RaisesOverflowBeyondTheFloatRange) {
   const FloatingCase& c = GetParam();
@@ -222,10 +213,7 @@ const FloatingCase kDoubleCases[] = {
     {"Object", std::make_shared<Object>(), 0, kMismatch},
 };
 
-class ToDouble : public ::testing::TestWithParam<FloatingCase> {
- protected:
-  ScopedLocale locale_{Locale::English()};
-};
+class ToDouble : public ::testing::TestWithParam<FloatingCase> {};
 
 TEST_P(ToDouble, ConvertsEveryNumericSubtype) {
   const FloatingCase& c = GetParam();
@@ -269,10 +257,7 @@ const BooleanCase kBooleanCases[] = {
     {"ByteArray", ByteArray{1}, false, kMismatch},
 };
 
-class ToBoolean : public ::testing::TestWithParam<BooleanCase> {
- protected:
-  ScopedLocale locale_{Locale::English()};
-};
+class ToBoolean : public ::testing::TestWithParam<BooleanCase> {};
 
 TEST_P(ToBoolean, NonZeroIsTrue) {
   const BooleanCase& c = GetParam();
@@ -290,12 +275,11 @@ TEST(ToBooleanLocale, AcceptsTheLocalesTexts) {
   Locale dutch = Locale::German();
   dutch.true_text = "Waar";
   dutch.false_text = "Onwaar";
-  ScopedLocale scope(dutch);
-  EXPECT_TRUE(Variant("waar").ToBoolean());
-  EXPECT_FALSE(Variant("Onwaar").ToBoolean());
-  EXPECT_TRUE(Variant("True").ToBoolean());
-  EXPECT_TRUE(Variant("0,5").ToBoolean());
-  EXPECT_EQ(Variant(true).ToString(), "Waar");
+  EXPECT_TRUE(Variant("waar").ToBoolean(dutch));
+  EXPECT_FALSE(Variant("Onwaar").ToBoolean(dutch));
+  EXPECT_TRUE(Variant("True").ToBoolean(dutch));
+  EXPECT_TRUE(Variant("0,5").ToBoolean(dutch));
+  EXPECT_EQ(Variant(true).ToString(dutch), "Waar");
 }
 
 struct DecimalCase {
@@ -329,10 +313,7 @@ const DecimalCase kDecimalCases[] = {
     {"Object", std::make_shared<Object>(), nullptr, kMismatch},
 };
 
-class ToDecimal : public ::testing::TestWithParam<DecimalCase> {
- protected:
-  ScopedLocale locale_{Locale::English()};
-};
+class ToDecimal : public ::testing::TestWithParam<DecimalCase> {};
 
 TEST_P(ToDecimal, KeepsTheShownDigits) {
   const DecimalCase& c = GetParam();
@@ -347,8 +328,7 @@ INSTANTIATE_TEST_SUITE_P(Table, ToDecimal, ::testing::ValuesIn(kDecimalCases),
                          test::RowName());
 
 TEST(ToDecimalLocale, ReadsTheGermanMark) {
-  ScopedLocale german(Locale::German());
-  EXPECT_EQ(Variant("1.234,25").ToDecimal().ToString(), "1234.25");
+  EXPECT_EQ(Variant("1.234,25").ToDecimal(Locale::German()).ToString(), "1234.25");
 }
 
 struct TypeCase {

@@ -76,13 +76,11 @@ const StringCase kCases[] = {
 class ToStringConversion : public ::testing::TestWithParam<StringCase> {};
 
 TEST_P(ToStringConversion, English) {
-  ScopedLocale locale(Locale::English());
-  EXPECT_EQ(GetParam().value.ToString(), GetParam().english);
+  EXPECT_EQ(GetParam().value.ToString(Locale::English()), GetParam().english);
 }
 
 TEST_P(ToStringConversion, German) {
-  ScopedLocale locale(Locale::German());
-  EXPECT_EQ(GetParam().value.ToString(), GetParam().german);
+  EXPECT_EQ(GetParam().value.ToString(Locale::German()), GetParam().german);
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, ToStringConversion, ::testing::ValuesIn(kCases),
@@ -97,9 +95,8 @@ TEST(ToStringErrors, NullAndNonTextSubtypes) {
 
 TEST(ToStringRoundTrip, TextReadsBackInTheSameLocale) {
   for (const Locale* locale : {&Locale::English(), &Locale::German()}) {
-    ScopedLocale scope(*locale);
-    EXPECT_EQ(Variant(Variant(1234.5678).ToString()).ToDouble(), 1234.5678);
-    EXPECT_EQ(Variant(Variant(1.5e-5).ToString()).ToDouble(), 1.5e-5);
+    EXPECT_EQ(Variant(Variant(1234.5678).ToString(*locale)).ToDouble(*locale), 1234.5678);
+    EXPECT_EQ(Variant(Variant(1.5e-5).ToString(*locale)).ToDouble(*locale), 1.5e-5);
   }
 }
 

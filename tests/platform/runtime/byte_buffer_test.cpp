@@ -244,9 +244,8 @@ const DateTextCase kDateTexts[] = {
 class ByteBufferDateTexts : public ::testing::TestWithParam<DateTextCase> {};
 
 TEST_P(ByteBufferDateTexts, WriteTheSameDay) {
-  com::ScopedLocale locale(*GetParam().locale);
   ByteBuffer buffer;
-  buffer.PutDate(com::Variant(GetParam().text), 0);
+  buffer.PutDate(com::Variant(GetParam().text), 0, *GetParam().locale);
   EXPECT_EQ(buffer.Bytes(), (Bytes{0x17, 0x06, 0x67}));
 }
 

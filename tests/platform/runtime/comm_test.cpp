@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "platform/runtime/process_man.h"
 #include "tests/platform/runtime/fakes.h"
 
@@ -132,6 +134,61 @@ TEST_F(CommManConnection, AnotherDeviceIsDroppedUnlessTheDTMAcceptsIt) {
   EXPECT_TRUE(comm().IsConnected());
   EXPECT_TRUE(comm().ConnectOk());
 }
+
+// The connection state through its life: ConnectOk answers what IsConnected
+// does at every step, also after a connection that stood has ended.
+enum class Step { kNone, kConnecting, kOpen, kDisconnecting, kDisconnected, kAborted };
+
+struct ConnectStateCase {
+  const char* name;
+  Step step;
+  bool open;       // ConnectionOpen
+  bool connected;  // IsConnected and ConnectOk
+};
+void PrintTo(const ConnectStateCase& c, std::ostream* os) { *os << c.name; }
+
+const ConnectStateCase kConnectStates[] = {
+    {"NeverConnected", Step::kNone, false, false},
+    {"Connecting", Step::kConnecting, true, false},
+    {"Open", Step::kOpen, true, true},
+    {"Disconnecting", Step::kDisconnecting, true, false},
+    {"Disconnected", Step::kDisconnected, false, false},
+    {"LostByAbort", Step::kAborted, false, false},
+};
+
+class CommManConnectState : public CommManConnection,
+                            public ::testing::WithParamInterface<ConnectStateCase> {};
+
+TEST_P(CommManConnectState, ConnectOkIsIsConnected) {
+  switch (GetParam().step) {
+    case Step::kNone:
+      break;
+    case Step::kConnecting:
+      ASSERT_TRUE(comm().Connect("c1"));
+      break;
+    case Step::kOpen:
+      Open();
+      break;
+    case Step::kDisconnecting:
+      Open();
+      ASSERT_TRUE(comm().StartDisconnect("d1", sink_));
+      break;
+    case Step::kDisconnected:
+      Open();
+      ASSERT_TRUE(comm().Disconnect());
+      break;
+    case Step::kAborted:
+      Open();
+      dtm_->IFdtCommunicationEvents_OnAbort("c1");
+      break;
+  }
+  EXPECT_EQ(comm().ConnectionOpen(), GetParam().open);
+  EXPECT_EQ(comm().IsConnected(), GetParam().connected);
+  EXPECT_EQ(comm().ConnectOk(), GetParam().connected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, CommManConnectState, ::testing::ValuesIn(kConnectStates),
+                         [](const auto& i) { return std::string(i.param.name); });
 
 TEST_F(CommManConnection, DisconnectClosesAtOnceUnderANewId) {
   Open();

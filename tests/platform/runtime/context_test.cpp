@@ -147,6 +147,16 @@ TEST_F(DTMContextBinding, PropertiesByName) {
   }
 }
 
+TEST_F(DTMContextBinding, CompanyAddressIsShownOnlyWithPrivateDialogs) {
+  EXPECT_FALSE(context_->ShowCompanyURL());
+  EXPECT_EQ(context_->GetProperty("ShowCompanyURL"), com::Variant(false));
+  context_->SetPrivateDialogEnabled(true);
+  EXPECT_TRUE(context_->ShowCompanyURL());
+  EXPECT_EQ(context_->GetProperty("showcompanyurl"), com::Variant(true));
+  context_->SetPrivateDialogEnabled(false);
+  EXPECT_FALSE(context_->ShowCompanyURL());
+}
+
 TEST_F(DTMContextBinding, KeyTextComesFromTheKeysSection) {
   EXPECT_EQ(context_->GetKeyText("K_Save"), "K_Save");  // nothing loaded yet
   ASSERT_TRUE(context_->Dictionary().LoadXml(
@@ -196,6 +206,11 @@ const ButtonCase kButtonCases[] = {
     {"RetryCancelFirst", 5, 4},
     {"RetryCancelSecond", 5 + 0x100, 2},
     {"IconBitsDoNotMatter", 4 + 0x20 + 0x100, 7},
+    // Styles the pages ask with.
+    {"QuestionYesNoDefaultNo292", 292, 7},
+    {"QuestionOkCancelDefaultCancel289", 289, 2},
+    {"InformationOkWithMissingSecond320", 320, 1},
+    {"CriticalOk16", 16, 1},
 };
 
 class DefaultButtonTable : public ::testing::TestWithParam<ButtonCase> {};

@@ -286,6 +286,7 @@ INSTANTIATE_TEST_SUITE_P(Table, FunctionCallParse, ::testing::ValuesIn(kCalls),
 
 const BadDocument kNotCalls[] = {
     {"NotXml", "<FDT><FunctionCall functionId=\"3\">"},
+    {"EmptyText", ""},
     {"NoFunctionCall", R"(<FDT><Call functionId="3"/></FDT>)"},
     {"MissingId", R"(<FDT><FunctionCall><Argument>x</Argument></FunctionCall></FDT>)"},
     {"IdNoNumber", R"(<FDT><FunctionCall functionId="three"/></FDT>)"},

@@ -123,8 +123,9 @@ class FakeDataModel final : public IPrivateDataModel {
   void IPrivateDataModel_SetLanguage(DTMContext&, std::int32_t language_id) override {
     log_.push_back("Model.SetLanguage(" + std::to_string(language_id) + ")");
   }
-  void IPrivateDataModel_DataChanged(const DataElementPtr& element, DTMContext&) override {
+  void IPrivateDataModel_DataChanged(const DataElementPtr& element, DTMContext& context) override {
     log_.push_back("Model.DataChanged(" + element->IPrivateDataElement_Name() + ")");
+    if (on_data_changed) on_data_changed(element, context);
   }
   void IPrivateDataModel_DataSetChanged(DTMContext& context) override {
     log_.push_back("Model.DataSetChanged");
@@ -141,7 +142,8 @@ class FakeDataModel final : public IPrivateDataModel {
     return on_read && on_read(context, transaction, write, element);
   }
 
-  // Runs inside DataSetChanged, as the model's rules do.
+  // Run inside DataChanged and DataSetChanged, as the model's rules do.
+  std::function<void(const DataElementPtr&, DTMContext&)> on_data_changed;
   std::function<void(DTMContext&)> on_data_set_changed;
   // The coding of transactions; without them nothing is built or read.
   using TransactionHook =
@@ -169,6 +171,7 @@ class FakePage final : public IPrivateGUI {
   void IPrivateGUI_ParameterChanged(const DataElementPtr& element) override {
     Log("ParameterChanged(" + element->IPrivateDataElement_Name() + ")");
     if (on_notice) on_notice();
+    if (on_element) on_element(element);
   }
   void IPrivateGUI_ParameterSetChanged() override {
     Log("ParameterSetChanged");
@@ -182,6 +185,8 @@ class FakePage final : public IPrivateGUI {
   bool close_answer = true;
   std::function<void()> on_close;   // runs inside CloseGUI, before it answers
   std::function<void()> on_notice;  // runs inside a parameter notice
+  // Runs inside an element's notice, after on_notice.
+  std::function<void(const DataElementPtr&)> on_element;
 
  private:
   void Log(const std::string& what) { log_.push_back(name_ + "." + what); }

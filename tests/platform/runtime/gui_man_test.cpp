@@ -127,6 +127,115 @@ TEST_F(GUIManPages, LanguageSwitchesTheModelBeforeThePages) {
                            "p2.SetLanguage(1031)", "p3.SetLanguage(1031)"}));
 }
 
+TEST_F(GUIManPages, FocusFollowsTheLastPageToGetIt) {
+  struct Step {
+    bool got;  // GUIGotFocus, else GUILostFocus
+    const char* id;
+    const char* focused;  // afterwards
+  };
+  const Step kSteps[] = {
+      {true, "p1", "p1"},  {true, "p2", "p2"},  // another page takes it over
+      {false, "p1", "p2"},                      // a page that lost it already
+      {false, "p2", ""},   {false, "p2", ""},   // twice is harmless
+      {true, "p3", "p3"},
+  };
+  for (const Step& step : kSteps) {
+    if (step.got) {
+      gui().GUIGotFocus(step.id);
+    } else {
+      gui().GUILostFocus(step.id);
+    }
+    EXPECT_EQ(gui().FocusedGUI(), step.focused) << (step.got ? "got " : "lost ") << step.id;
+  }
+  EXPECT_TRUE(log_.empty());  // focus is bookkeeping only: no page hears of it
+}
+
+TEST_F(GUIManPages, HostedPagesHearEveryNoticeButAreNotClosedByTheManager) {
+  gui().NotifyParameterChanged(fakes::MakeElement("XX001"), "");
+  gui().SetLockState(true);
+  EXPECT_TRUE(gui().CloseAllGUIs());
+  EXPECT_EQ(log_, (CallLog{"p1.ParameterChanged(XX001)", "p2.ParameterChanged(XX001)",
+                           "p3.ParameterChanged(XX001)", "p1.LockStateChanged(true)",
+                           "p2.LockStateChanged(true)", "p3.LockStateChanged(true)",
+                           "p1.CloseGUI", "p2.CloseGUI"}));
+}
+
+// An element's change notice, as a page sends it: the data model's rules
+// run first, then every open page hears of the change, all inside the one
+// call; changes made by the rules or by a page while it hears of another
+// one are delivered the same way, nested inside it.
+class ChangeDispatch : public fakes::RuntimeFixture {
+ protected:
+  ChangeDispatch() {
+    context_->GUIMan().RegisterGUI("p1", p1_, true);
+    context_->GUIMan().RegisterGUI("p2", p2_, true);
+    for (const char* name : {"A", "B", "C"}) context_->Parameters().Add(fakes::MakeElement(name));
+  }
+  void Notify(const std::string& path) {
+    context_->Parameters().NotifyChanged(context_->Parameters().Item(path), "");
+  }
+  static std::string NameOf(const DataElementPtr& element) {
+    return element->IPrivateDataElement_Name();
+  }
+
+  std::shared_ptr<FakePage> p1_ = std::make_shared<FakePage>("p1", log_);
+  std::shared_ptr<FakePage> p2_ = std::make_shared<FakePage>("p2", log_);
+};
+
+TEST_F(ChangeDispatch, RulesRunBeforeThePagesHear) {
+  std::size_t log_at_rules = 0;
+  model_->on_data_changed = [&](const DataElementPtr&, DTMContext&) { log_at_rules = log_.size(); };
+  Notify("A");
+  EXPECT_EQ(log_at_rules, 1u);  // only the model's own line was there
+  EXPECT_EQ(log_, (CallLog{"Model.DataChanged(A)", "p1.ParameterChanged(A)",
+                           "p2.ParameterChanged(A)"}));
+}
+
+TEST_F(ChangeDispatch, ChangeMadeByTheRulesIsDeliveredBeforeTheOneThatCausedIt) {
+  model_->on_data_changed = [&](const DataElementPtr& element, DTMContext&) {
+    if (NameOf(element) == "A") Notify("B");  // a rule derives B from A
+  };
+  Notify("A");
+  EXPECT_EQ(log_, (CallLog{"Model.DataChanged(A)", "Model.DataChanged(B)",
+                           "p1.ParameterChanged(B)", "p2.ParameterChanged(B)",
+                           "p1.ParameterChanged(A)", "p2.ParameterChanged(A)"}));
+  EXPECT_EQ(context_->Parameters().Changed(), 2);
+}
+
+TEST_F(ChangeDispatch, PageThatChangesAnotherElementWhileHearingIsServedInside) {
+  p1_->on_element = [&](const DataElementPtr& element) {
+    if (NameOf(element) == "A") Notify("C");  // the page corrects C at once
+  };
+  Notify("A");
+  EXPECT_EQ(log_, (CallLog{"Model.DataChanged(A)", "p1.ParameterChanged(A)",
+                           "Model.DataChanged(C)", "p1.ParameterChanged(C)",
+                           "p2.ParameterChanged(C)", "p2.ParameterChanged(A)"}));
+}
+
+TEST_F(ChangeDispatch, PageClosedInsideANestedNoticeHearsNoMore) {
+  p1_->on_element = [&](const DataElementPtr& element) {
+    if (NameOf(element) != "A") return;
+    context_->GUIMan().UnregisterGUI("p2");
+    Notify("B");
+  };
+  Notify("A");
+  EXPECT_EQ(log_, (CallLog{"Model.DataChanged(A)", "p1.ParameterChanged(A)",
+                           "Model.DataChanged(B)", "p1.ParameterChanged(B)"}));
+}
+
+TEST_F(ChangeDispatch, PageOpenedDuringANoticeHearsOnlyLaterOnes) {
+  auto late = std::make_shared<FakePage>("late", log_);
+  p1_->on_element = [&](const DataElementPtr& element) {
+    if (NameOf(element) == "A") context_->GUIMan().RegisterGUI("late", late, true);
+  };
+  Notify("A");
+  Notify("B");
+  EXPECT_EQ(log_, (CallLog{"Model.DataChanged(A)", "p1.ParameterChanged(A)",
+                           "p2.ParameterChanged(A)", "Model.DataChanged(B)",
+                           "p1.ParameterChanged(B)", "p2.ParameterChanged(B)",
+                           "late.ParameterChanged(B)"}));
+}
+
 // The language id is held in 16 bits: what is read back, and what the model
 // and the pages hear, is the id truncated to them.
 struct LanguageCase {

@@ -66,6 +66,23 @@ const RequestCase kLenientRequests[] = {
      {4, {}},
      R"(<FDT><!-- note --><Other/><TransactionRequest command="4"/>)"
      R"(<TransactionRequest command="5"/></FDT>)"},
+    // Close to the written form, but it takes an XML reading to get them right.
+    {"CharacterReferences",
+     {128, {0x3D}},
+     R"(<FDT><TransactionRequest command="12&#56;" data="&#x33;D"/></FDT>)"},
+    {"SingleQuotes", {3, {0x0A}}, R"(<FDT><TransactionRequest command='3' data='0A'/></FDT>)"},
+    {"BlanksAroundTheEquals",
+     {3, {0x0A}},
+     R"(<FDT><TransactionRequest command = "3" data="0A" /></FDT>)"},
+    {"AnotherAttribute",
+     {3, {0x0A}},
+     R"(<FDT><TransactionRequest command="3" note="x" data="0A"/></FDT>)"},
+    {"LineBreakAfterTheRoot",
+     {3, {0x0A}},
+     "<FDT><TransactionRequest command=\"3\" data=\"0A\"/></FDT>\n"},
+    {"EndTag",
+     {3, {0x0A}},
+     R"(<FDT><TransactionRequest command="3" data="0A"></TransactionRequest></FDT>)"},
 };
 
 class TransactionRequestReading : public ::testing::TestWithParam<RequestCase> {};
@@ -125,6 +142,14 @@ const ResponseCase kLenientResponses[] = {
     {"OnlyACommand",
      {1, std::nullopt, 0, 0, {}},
      R"(<FDT><TransactionResponse command="1"/></FDT>)"},
+    {"CharacterReferences",
+     {1, 0, 0x40, 0, {0x3D}},
+     R"(<FDT><TransactionResponse command="1" responseCode="&#48;" deviceStatus="6&#52;" )"
+     R"(commStatus="0" data="3&#x44;"/></FDT>)"},
+    {"AttributesInAnotherOrder",
+     {1, 2, 3, 4, {0x05}},
+     R"(<FDT><TransactionResponse data="05" commStatus="4" deviceStatus="3" responseCode="2" )"
+     R"(command="1"/></FDT>)"},
 };
 
 class TransactionResponseReading : public ::testing::TestWithParam<ResponseCase> {};
@@ -180,6 +205,14 @@ const RejectCase kRejectedRequests[] = {
     {"OddHexDigits", R"(<FDT><TransactionRequest command="1" data="ABC"/></FDT>)"},
     {"NoHexDigit", R"(<FDT><TransactionRequest command="1" data="0G"/></FDT>)"},
     {"HexWithSeparator", R"(<FDT><TransactionRequest command="1" data="01 02"/></FDT>)"},
+    {"CommandTwice", R"(<FDT><TransactionRequest command="1" command="2" data="01"/></FDT>)"},
+    {"DataTwice", R"(<FDT><TransactionRequest command="1" data="01" data="02"/></FDT>)"},
+    {"TextAfterTheRoot", R"(<FDT><TransactionRequest command="1" data="01"/></FDT>x)"},
+    {"SecondRoot", R"(<FDT><TransactionRequest command="1" data="01"/></FDT><FDT/>)"},
+    {"CommandAbove255ByReference", R"(<FDT><TransactionRequest command="25&#54;"/></FDT>)"},
+    {"UndeclaredPrefix", R"(<FDT><TransactionRequest p:x="1" command="1" data="01"/></FDT>)"},
+    {"UnclosedValue", R"(<FDT><TransactionRequest command="1/></FDT>)"},
+    {"LowerCaseRoot", R"(<fdt><TransactionRequest command="1" data="01"/></fdt>)"},
 };
 
 class TransactionRequestRejects : public ::testing::TestWithParam<RejectCase> {};
@@ -206,6 +239,11 @@ const RejectCase kRejectedResponses[] = {
     {"NegativeCommStatus",
      R"(<FDT><TransactionResponse command="1" responseCode="0" commStatus="-1"/></FDT>)"},
     {"OddHexDigits", R"(<FDT><TransactionResponse command="1" responseCode="0" data="0"/></FDT>)"},
+    {"ResponseCodeTwice",
+     R"(<FDT><TransactionResponse command="1" responseCode="0" responseCode="0"/></FDT>)"},
+    {"TextAfterTheRoot", R"(<FDT><TransactionResponse command="1" responseCode="0"/></FDT>>)"},
+    {"UndeclaredPrefix",
+     R"(<FDT><TransactionResponse command="1" p:responseCode="0"/></FDT>)"},
 };
 
 class TransactionResponseRejects : public ::testing::TestWithParam<RejectCase> {};
@@ -219,6 +257,73 @@ TEST_P(TransactionResponseRejects, AndLeavesTheResponse) {
 
 INSTANTIATE_TEST_SUITE_P(Table, TransactionResponseRejects, ::testing::ValuesIn(kRejectedResponses),
                          NameOf<RejectCase>);
+
+// ---------------------------------------------------------------------------
+// One reader for a run of documents: what a document was does not reach the next.
+
+struct RunCase {
+  const char* name;
+  std::string before;  // read first, whatever it gives
+};
+void PrintTo(const RunCase& c, std::ostream* os) { *os << c.name; }
+
+const RunCase kRuns[] = {
+    {"NotWellFormed", R"(<FDT><TransactionResponse command="1")"},
+    {"UndeclaredPrefix", R"(<FDT><TransactionResponse command="1" p:responseCode="0"/></FDT>)"},
+    {"EntityDeclared",
+     R"(<!DOCTYPE FDT [<!ENTITY c "9">]><FDT><TransactionResponse command="&c;"/></FDT>)"},
+    {"ARequest", R"(<FDT><TransactionRequest command="1" data="01"/></FDT>)"},
+    {"WrittenForm", R"(<FDT><TransactionResponse command="9" responseCode="1" data="FF"/></FDT>)"},
+};
+
+class TransactionDocumentRun : public ::testing::TestWithParam<RunCase> {};
+
+TEST_P(TransactionDocumentRun, ReadsAResponseInTheWrittenFormAfterIt) {
+  TransactionDocumentReader reader;
+  HartResponse ignored;
+  reader.ReadResponse(GetParam().before, ignored);
+  HartResponse response;
+  ASSERT_TRUE(reader.ReadResponse(
+      R"(<FDT><TransactionResponse command="128" responseCode="0" deviceStatus="64" )"
+      R"(commStatus="0" data="3D4229"/></FDT>)",
+      response));
+  EXPECT_EQ(response, (HartResponse{128, 0, 0x40, 0, {0x3D, 0x42, 0x29}}));
+}
+
+TEST_P(TransactionDocumentRun, ReadsAResponseInAnotherFormAfterIt) {
+  TransactionDocumentReader reader;
+  HartResponse ignored;
+  reader.ReadResponse(GetParam().before, ignored);
+  HartResponse response;
+  ASSERT_TRUE(reader.ReadResponse(
+      "<?xml version=\"1.0\"?>\n<FDT>\n  <TransactionResponse command=\"3\" responseCode=\"0\" "
+      "data=\"0102\"/>\n</FDT>",
+      response));
+  EXPECT_EQ(response, (HartResponse{3, 0, 0, 0, {0x01, 0x02}}));
+}
+
+TEST_P(TransactionDocumentRun, StillRejectsAnUndeclaredEntityAfterIt) {
+  TransactionDocumentReader reader;
+  HartResponse ignored;
+  reader.ReadResponse(GetParam().before, ignored);
+  const HartResponse before{7, 1, 2, 3, {0x09}};
+  HartResponse response = before;
+  EXPECT_FALSE(reader.ReadResponse(R"(<FDT><TransactionResponse command="&c;"/></FDT>)", response));
+  EXPECT_EQ(response, before);
+}
+
+TEST_P(TransactionDocumentRun, ReadsARequestAfterIt) {
+  TransactionDocumentReader reader;
+  HartResponse ignored;
+  reader.ReadResponse(GetParam().before, ignored);
+  HartRequest request;
+  ASSERT_TRUE(reader.ReadRequest(R"(<FDT><TransactionRequest command='2' data='0A'/></FDT>)",
+                                 request));
+  EXPECT_EQ(request, (HartRequest{2, {0x0A}}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, TransactionDocumentRun, ::testing::ValuesIn(kRuns),
+                         NameOf<RunCase>);
 
 }  // namespace
 }  // namespace dtm::runtime

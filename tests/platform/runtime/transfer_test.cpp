@@ -402,6 +402,31 @@ TEST_P(TransactionResponses, ReachTheModelWithTheirStatus) {
 INSTANTIATE_TEST_SUITE_P(Table, TransactionResponses, ::testing::ValuesIn(kResponses),
                          [](const auto& i) { return std::string(i.param.name); });
 
+// The manager keeps its reader from one answer to the next: an answer it
+// could not read must not spoil the next one.
+TEST_F(TransactionContents, AnAnswerAfterAnUnreadableOneIsReadInFull) {
+  Add("A", 1, true);
+  Add("B", 2, true);
+  device_ = [](const HartRequest& request) -> std::optional<std::string> {
+    if (request.command == 1) {
+      return std::string(R"(<FDT><TransactionResponse command="1" p:responseCode="0"/></FDT>)");
+    }
+    return std::string(
+        "<?xml version=\"1.0\"?>\n<FDT>\n  <TransactionResponse command=\"2\" "
+        "responseCode=\"3\" deviceStatus=\"16\" data=\"0A0B\"/>\n</FDT>");
+  };
+  Connect();
+  ASSERT_TRUE(Upload("u1"));
+  loop_.RunUntilIdle();
+  EXPECT_EQ(Results("u1"), (Lines{"A:-5", "B:0"}));
+  ASSERT_EQ(seen_.size(), 2u);
+  EXPECT_EQ(seen_[0].response_code, com::Variant());
+  EXPECT_EQ(seen_[1].response_code, com::Variant(std::uint8_t{3}));
+  EXPECT_EQ(seen_[1].device_status, com::Variant(std::uint8_t{0x10}));
+  EXPECT_EQ(seen_[1].comm_status, com::Variant(std::uint8_t{0}));
+  EXPECT_EQ(seen_[1].response_data, com::Variant(Bytes{0x0A, 0x0B}));
+}
+
 TEST_F(TransactionContents, AnswerClearsTheCommunicationErrorBitsBeforeTheModelReads) {
   auto answered = Add("A", 1, true);
   auto silent = Add("B", 2, true);
@@ -919,6 +944,89 @@ TEST_F(DeviceCommand, NeedsAnElementAndACommunication) {
   EXPECT_EQ(id, "unchanged");
 }
 
+TEST_F(DeviceCommand, ByNameRunsUnderTheCallersId) {
+  auto command = Add("K", 40, false);
+  Connect();
+  const std::string id = "{0A1B2C3D-0000-4000-8000-00000000000F}";
+  bool ok = false;
+  processes().StartCommand(id, "K", sink_, ok);
+  ASSERT_TRUE(ok);
+  EXPECT_TRUE(log_.empty());  // the end never comes inside the call
+  loop_.RunUntilIdle();
+  EXPECT_EQ(log_, (Lines{"Build(K,true)", "Device(40)", "Read(K,true)",
+                         "sink.Finished({0A1B2C3D-0000-4000-8000-00000000000F},True)"}));
+  EXPECT_EQ(Results(id), (Lines{"K:0"}));
+  processes().ReleaseCommand(id);
+  EXPECT_TRUE(Results(id).empty());
+  // The id is free again.
+  processes().StartCommand(id, "K", sink_, ok);
+  EXPECT_TRUE(ok);
+}
+
+TEST_F(DeviceCommand, ByNameReleasedWhileRunningReportsNoEnd) {
+  Add("K", 40, false);
+  Connect();
+  bool ok = false;
+  processes().StartCommand("{C}", "K", sink_, ok);
+  ASSERT_TRUE(ok);
+  processes().ReleaseCommand("{C}");
+  loop_.RunFor(seconds(60));
+  EXPECT_TRUE(log_.empty());
+  EXPECT_TRUE(Sent("TransactionRequest").empty());
+}
+
+enum class CommandRefusal { kEmptyId, kIdRunning, kUnknownPath, kNoCommunication };
+
+struct CommandRefusalCase {
+  const char* name;
+  CommandRefusal refusal;
+};
+void PrintTo(const CommandRefusalCase& c, std::ostream* os) { *os << c.name; }
+
+const CommandRefusalCase kCommandRefusals[] = {
+    {"EmptyId", CommandRefusal::kEmptyId},
+    {"IdStillRunning", CommandRefusal::kIdRunning},
+    {"UnknownPath", CommandRefusal::kUnknownPath},
+    {"NoCommunication", CommandRefusal::kNoCommunication},
+};
+
+class DeviceCommandByName : public TransferFixture,
+                            public ::testing::WithParamInterface<CommandRefusalCase> {};
+
+TEST_P(DeviceCommandByName, IsRefusedAndSendsNothing) {
+  Add("K", 40, false);
+  Connect();
+  std::string id = "{C}";
+  std::string path = "K";
+  bool ok = true;
+  switch (GetParam().refusal) {
+    case CommandRefusal::kEmptyId:
+      id.clear();
+      break;
+    case CommandRefusal::kIdRunning:
+      processes().StartCommand(id, "K", sink_, ok);
+      ASSERT_TRUE(ok);
+      break;
+    case CommandRefusal::kUnknownPath:
+      path = "NoSuchElement";
+      break;
+    case CommandRefusal::kNoCommunication:
+      comm().SetCommunication(nullptr);
+      break;
+  }
+  ok = true;
+  processes().StartCommand(id, path, sink_, ok);
+  EXPECT_FALSE(ok);
+  loop_.RunFor(seconds(60));
+  // Only the command that did start went out and ended.
+  const bool first_ran = GetParam().refusal == CommandRefusal::kIdRunning;
+  EXPECT_EQ(Sent("TransactionRequest").size(), first_ran ? 1u : 0u);
+  EXPECT_EQ(Finished(), first_ran ? 1u : 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, DeviceCommandByName, ::testing::ValuesIn(kCommandRefusals),
+                         [](const auto& i) { return std::string(i.param.name); });
+
 // ---------------------------------------------------------------------------
 // A page's transfer object.
 
@@ -951,11 +1059,13 @@ class ParamProcessPass : public TransferFixture {
 TEST_F(ParamProcessPass, RunsItsEntriesInOrderAndEndsOnce) {
   Connect();
   AddBoth();
-  bool busy_at_end = true;
+  bool busy_at_end = false;
+  bool running_at_end = true;
   bool own_at_end = false;
   Lines results_at_end;
   page_->on_finished = [&] {
     busy_at_end = process_->IsBusy();
+    running_at_end = process_->PassRunning();
     process_->IsOwnProcess(process_->ProcessID(), own_at_end);
     results_at_end = Results(process_->ProcessID());
   };
@@ -969,10 +1079,15 @@ TEST_F(ParamProcessPass, RunsItsEntriesInOrderAndEndsOnce) {
   loop_.RunUntilIdle();
   EXPECT_EQ(log_, (Lines{"Build(A,false)", "Device(1)", "Read(A,false)", "Build(B,true)",
                          "Device(2)", "Read(B,true)", "page.Finished(" + id + ",True)"}));
-  EXPECT_FALSE(busy_at_end);
+  // The pass is over, but the process stays busy until the page aborts it.
+  EXPECT_TRUE(busy_at_end);
+  EXPECT_FALSE(running_at_end);
   EXPECT_TRUE(own_at_end);
   EXPECT_EQ(results_at_end, (Lines{"A:0", "B:0"}));
+  EXPECT_TRUE(process_->IsBusy());
+  process_->Abort();
   EXPECT_FALSE(process_->IsBusy());
+  EXPECT_EQ(Finished(), 1u);
 }
 
 TEST_F(ParamProcessPass, FailedTransactionEndsUnsuccessful) {
@@ -1020,7 +1135,7 @@ TEST_F(ParamProcessPass, EveryStartHasANewIdAndForgetsThePreviousResults) {
   EXPECT_EQ(Results(second), (Lines{"A:0", "B:0"}));
 }
 
-TEST_F(ParamProcessPass, ResetEmptiesEntriesAndResultsButNotWhileBusy) {
+TEST_F(ParamProcessPass, ResetEmptiesEntriesAndResultsButNotWhileAPassRuns) {
   Connect();
   AddBoth();
   ASSERT_EQ(Start(), 0);
@@ -1035,10 +1150,61 @@ TEST_F(ParamProcessPass, ResetEmptiesEntriesAndResultsButNotWhileBusy) {
   loop_.RunUntilIdle();
   const std::string id = process_->ProcessID();
   ASSERT_EQ(Results(id).size(), 2u);
+  ASSERT_TRUE(process_->IsBusy());  // not aborted, but the pass is over
   process_->Reset(error);
   EXPECT_EQ(error, 0);
   EXPECT_TRUE(process_->IsEmpty());
   EXPECT_TRUE(Results(id).empty());
+}
+
+TEST_F(ParamProcessPass, ReadAfterResetSendsNoneOfTheEarlierWrites) {
+  Connect();
+  std::int32_t error = -1;
+  process_->AddElement(b_, true, error);
+  ASSERT_EQ(Start(), 0);
+  loop_.RunUntilIdle();
+  const std::string write_id = process_->ProcessID();
+  process_->Abort();
+  process_->Reset(error);
+  ASSERT_EQ(error, 0);
+  process_->AddElement(a_, false, error);
+  ASSERT_EQ(Start(), 0);
+  loop_.RunUntilIdle();
+  EXPECT_EQ(log_, (Lines{"Build(B,true)", "Device(2)", "Read(B,true)",
+                         "page.Finished(" + write_id + ",True)", "Build(A,false)", "Device(1)",
+                         "Read(A,false)", "page.Finished(" + process_->ProcessID() + ",True)"}));
+  EXPECT_EQ(Results(process_->ProcessID()), (Lines{"A:0"}));
+}
+
+TEST_F(ParamProcessPass, BusyProcessRunsItsNextPassWithTheSameEntries) {
+  Connect();
+  AddBoth();
+  ASSERT_EQ(Start(), 0);
+  loop_.RunUntilIdle();
+  const std::string first = process_->ProcessID();
+  log_.clear();
+  // A cyclic page starts the next pass of its busy process without Reset.
+  ASSERT_TRUE(process_->IsBusy());
+  ASSERT_EQ(Start(), 0);
+  const std::string second = process_->ProcessID();
+  EXPECT_NE(first, second);
+  loop_.RunUntilIdle();
+  EXPECT_EQ(log_, (Lines{"Build(A,false)", "Device(1)", "Read(A,false)", "Build(B,true)",
+                         "Device(2)", "Read(B,true)", "page.Finished(" + second + ",True)"}));
+  EXPECT_TRUE(process_->IsBusy());
+}
+
+TEST_F(ParamProcessPass, AbortAfterTheEndOnlyEndsTheBusyState) {
+  Connect();
+  AddBoth();
+  ASSERT_EQ(Start(), 0);
+  loop_.RunUntilIdle();
+  const std::string id = process_->ProcessID();
+  process_->Abort();
+  EXPECT_FALSE(process_->IsBusy());
+  EXPECT_EQ(Results(id), (Lines{"A:0", "B:0"}));  // the page may still read them
+  EXPECT_EQ(process_->Entries().size(), 2u);
+  EXPECT_EQ(Finished(), 1u);
 }
 
 TEST_F(ParamProcessPass, AbortStopsWithoutEnd) {
@@ -1064,7 +1230,8 @@ TEST_F(ParamProcessPass, NextPassMayStartFromTheEnd) {
   ASSERT_EQ(Start(), 0);
   loop_.RunUntilIdle();
   EXPECT_EQ(passes, 2);
-  EXPECT_FALSE(process_->IsBusy());
+  EXPECT_TRUE(process_->IsBusy());  // nobody aborted it
+  EXPECT_FALSE(process_->PassRunning());
 }
 
 TEST_F(ParamProcessPass, AddElementRefusesNothing) {
