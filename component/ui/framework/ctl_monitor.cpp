@@ -6,10 +6,14 @@
 #include <span>
 
 #include "component/common/conv_str.h"
+#include "component/common/lang_supp.h"
+#include "component/common/language_helpers.h"
+#include "component/dtm/identity.h"
 #include "platform/com/error.h"
 #include "platform/com/format.h"
 #include "platform/com/hex.h"
 #include "platform/runtime/context.h"
+#include "platform/win/atomic_file.h"
 
 namespace dtm {
 namespace {
@@ -82,7 +86,181 @@ constexpr Phrase kPhrases[] = {
     {"M_DB_WRITE_ERR", "=== IDB write error ==="},
 };
 
+constexpr std::int32_t kStyleInformation = 64;
+constexpr std::int32_t kStyleCritical = 16;
+// The save dialog asks before overwriting and offers no read-only box.
+constexpr std::int32_t kSaveFlags =
+    forms::CommonDialog::kOverwritePrompt | forms::CommonDialog::kHideReadOnly;
+
+// The bytes 0x80 to 0x9F of the Windows Western code page; 0 where it has
+// no character.
+constexpr char32_t kCp1252High[32] = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+// The protocol's UTF-8 text in the 8-bit code page the file is written in;
+// a character the page lacks becomes "?", as the system's conversion does.
+std::string ToCp1252(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size();) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    char32_t code = lead;
+    std::size_t length = 1;
+    if (lead >= 0xF0) {
+      code = lead & 0x07u;
+      length = 4;
+    } else if (lead >= 0xE0) {
+      code = lead & 0x0Fu;
+      length = 3;
+    } else if (lead >= 0xC0) {
+      code = lead & 0x1Fu;
+      length = 2;
+    } else if (lead >= 0x80) {
+      code = U'?';  // a stray continuation byte
+    }
+    std::size_t taken = 1;
+    while (taken < length && i + taken < text.size() && ContinuationByte(text[i + taken])) {
+      code = (code << 6) | (static_cast<unsigned char>(text[i + taken]) & 0x3Fu);
+      ++taken;
+    }
+    if (taken < length) code = U'?';
+    i += taken;
+    if (code < 0x80 || (code >= 0xA0 && code <= 0xFF)) {
+      out += static_cast<char>(static_cast<unsigned char>(code));
+      continue;
+    }
+    char byte = '?';
+    for (std::size_t b = 0; b < 32; ++b) {
+      if (kCp1252High[b] != 0 && kCp1252High[b] == code) byte = static_cast<char>(0x80 + b);
+    }
+    out += byte;
+  }
+  return out;
+}
+
 }  // namespace
+
+ctlMonitor::ctlMonitor(const runtime::Services* services)
+    : PageBase(Design{"ctlMonitor", "HeadlineTitle_Monitor", false}, services) {
+  lst_comm_ = Add(std::make_shared<forms::ListBox>("lstComm"));
+  lst_comm_->SetTag("Fixedsys");
+  cmd_clear_ = Add(std::make_shared<forms::CommandButton>("cmdClear"));
+  cmd_clear_->SetCaption("&Clear");
+  cmd_save_ = Add(std::make_shared<forms::CommandButton>("cmdSave"));
+  cmd_save_->SetCaption("&Save");
+  comdlg_save_ = Add(std::make_shared<forms::CommonDialog>("comdlgSave"));
+  comdlg_save_->SetFilter("Logdatei (*.LOG)|*.LOG");
+  comdlg_save_->SetCancelError(true);
+
+  cmd_clear_->On("Click", [this](forms::Args&) { Clear(); });
+  cmd_save_->On("Click", [this](forms::Args&) { Save(); });
+  for (const auto& control : {lst_comm_, cmd_clear_, cmd_save_}) EchoOn(control, "LostFocus");
+}
+
+// ---- The page --------------------------------------------------------------------------------
+
+void ctlMonitor::Registered() {
+  DTM()->SetProperty("MonitorInvokeID", InvokeID());
+}
+
+void ctlMonitor::Unregistered(const std::string& invoke_id) {
+  // Another monitor opened since holds the protocol now: it keeps it.
+  if (DTM() && DTM()->GetProperty("MonitorInvokeID").ToString() == invoke_id) {
+    DTM()->SetProperty("MonitorInvokeID", std::string());
+  }
+}
+
+void ctlMonitor::FirstAction() {
+  InitList();
+  WriteLanguageInfo(GetDtmContext()->GUIMan().Language());
+}
+
+void ctlMonitor::InitParamSite() {
+  PageBase::InitParamSite();
+  GetParamHelpCtl()->ZOrder(0);
+}
+
+void ctlMonitor::ApplyLanguage(std::int32_t language_id) {
+  PageBase::ApplyLanguage(language_id);
+  FillPhraseTable(*GetDtmContext());
+}
+
+bool ctlMonitor::ReleaseParamSite() {
+  ParamSite().Release();
+  return true;
+}
+
+void ctlMonitor::SetLockState(bool enabled) {
+  ParamSite().EnableInput(enabled);
+}
+
+void ctlMonitor::IPrivateGUI_SetLanguage(std::int32_t language_id) {
+  if (!Initialised()) return;
+  ApplyLanguage(language_id);
+  WriteLanguageInfo(language_id);
+}
+
+void ctlMonitor::LocaleChanged(std::int32_t primary_language) {
+  ApplyLanguage(primary_language);
+  WriteLanguageInfo(LangSupp::PrimaryLangId(AmbientLocaleID()));
+}
+
+void ctlMonitor::InitList() {
+  AddListLine(std::string(kApplicationTitle) + " Version " + std::to_string(kVersionMajor) + "." +
+              std::to_string(kVersionMinor) + "." + std::to_string(kVersionRevision));
+}
+
+void ctlMonitor::WriteLanguageInfo(std::int32_t language_id) {
+  runtime::DTMContext& context = *GetDtmContext();
+  MonitorHeading(GetText("Language") + " (" + context.SystemTag() + ")");
+  MonitorLine(GetText("Language-ID = ") + std::to_string(language_id));
+  MonitorLine(GetText("Primary language ID = ") + std::to_string(LangSupp::PrimaryLangId(language_id)));
+  MonitorLine(GetText("Secondary language ID = ") + std::to_string(LangSupp::SubLangId(language_id)));
+}
+
+std::filesystem::path ctlMonitor::DefaultLogFile() const {
+  const runtime::Services* services = GetServices();
+  const std::filesystem::path folder = services ? services->install_folder : std::filesystem::path();
+  return folder / (std::string(kLibraryName) + ".LOG");
+}
+
+void ctlMonitor::Save() {
+  runtime::DTMContext* context = GetDtmContext();
+  if (!context) return;
+  const bool chosen = context->PrivateDialogEnabled();
+  std::filesystem::path file;
+  if (chosen) {
+    comdlg_save_->SetFlags(kSaveFlags);
+    try {
+      comdlg_save_->ShowSave();
+    } catch (const com::ComError&) {
+      return;  // cancelled: nothing is written
+    }
+    file = comdlg_save_->FileName();
+  } else {
+    file = DefaultLogFile();
+  }
+  std::string contents;
+  for (const std::string& line : lines_) contents += ToCp1252(line) + "\r\n";
+  // The user hears that the protocol was saved only once it was, and why
+  // it was not otherwise.
+  try {
+    win::ReplaceFileAtomically(file, contents);
+  } catch (const com::ComError& error) {
+    context->MessageBox(LanguageHelpers::GetLangText(*context, "protocol_not_saved", file.string(),
+                                                     error.Description()),
+                        kStyleCritical);
+    return;
+  }
+  if (!chosen) {
+    context->MessageBox(LanguageHelpers::GetLangText(*context, "protocol_saved", file.string()),
+                        kStyleInformation);
+  }
+}
+
+// ---- The protocol ------------------------------------------------------------------------------
 
 std::shared_ptr<ctlMonitor> ctlMonitor::Find(runtime::DTMContext& context) {
   const com::ObjectPtr dtm = context.DTM();
@@ -142,18 +320,17 @@ void ctlMonitor::Clear() {
   top_index_ = 0;
 }
 
-void ctlMonitor::TrimToLimit() {
-  while (lines_.size() > kMaxLines) {
-    lines_.pop_front();
-    if (top_index_ > 0) --top_index_;
-  }
+void ctlMonitor::KeepBounded() {
+  if (lines_.size() <= kSafetyLines) return;
+  lines_.erase(lines_.begin(), lines_.end() - static_cast<std::ptrdiff_t>(kMaxLines));
+  top_index_ = lines_.size() - 1;
 }
 
 void ctlMonitor::AddListLine(const std::string& text) {
   lines_.push_back(text);
+  if (lines_.size() > kMaxLines) lines_.pop_front();
   top_index_ = lines_.size() - 1;
-  TrimToLimit();
-  top_index_ = lines_.size() - 1;
+  KeepBounded();
 }
 
 void ctlMonitor::MonitorLine(const std::string& text, const std::optional<com::Variant>& previous_line,
@@ -208,9 +385,8 @@ void ctlMonitor::MonitorHexDump(const std::string& caption, const com::ByteArray
     lines_.push_back((i == 0 ? caption + " " : std::string(caption.size() + 1, ' ')) +
                      com::HexBytes(row, " ") + " ");
   }
-  // Dumps do not scroll, but they count toward the limit like every line:
-  // a long session must not grow the protocol without bound.
-  TrimToLimit();
+  // Dumps neither scroll nor let lines go; only the safety bound holds.
+  KeepBounded();
 }
 
 }  // namespace dtm

@@ -5,14 +5,15 @@
 
 #include <cstdint>
 #include <deque>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "component/interfaces/private.h"
-#include "platform/com/object.h"
+#include "component/ui/framework/page_base.h"
+#include "platform/forms/controls.h"
 
 namespace dtm::runtime {
 class DTMContext;
@@ -20,10 +21,15 @@ class DTMContext;
 
 namespace dtm {
 
-class ctlMonitor : public com::Object, public IPrivateGUI {
+// The page of the protocol: it shows the lines, clears them and saves them
+// to a file, and records its language in the protocol.
+class ctlMonitor : public PageBase {
  public:
-  // Longest protocol kept; older lines give way.
+  // Each new line beyond this many lets the first one go.
   static constexpr std::size_t kMaxLines = 2000;
+  // Dumps add lines without letting any go; beyond this many lines the
+  // protocol is cut back to kMaxLines, so a long session stays bounded.
+  static constexpr std::size_t kSafetyLines = 30000;
   // Headings are ruled to this width.
   static constexpr std::size_t kHeadingWidth = 61;
 
@@ -62,20 +68,52 @@ class ctlMonitor : public com::Object, public IPrivateGUI {
   std::size_t TopIndex() const { return top_index_; }
   void Clear();
 
-  // ---- IPrivateGUI ----
-  bool IPrivateGUI_CloseGUI() override { return true; }
-  void IPrivateGUI_LockStateChanged(bool) override {}
-  void IPrivateGUI_ParameterChanged(const DataElementPtr&) override {}
-  void IPrivateGUI_ParameterSetChanged() override {}
-  void IPrivateGUI_ValidateParameters() override {}
-  void IPrivateGUI_SetLanguage(std::int32_t) override {}
+  // The title line: the component's title and version.
+  void InitList();
+
+  // ---- The page ----
+  // The services give the page its surroundings (the installation folder
+  // of the default protocol file); without them the page takes those of
+  // the DTM it is initialised with.
+  explicit ctlMonitor(const runtime::Services* services = nullptr);
+
+  // The language block follows every language change.
+  void IPrivateGUI_SetLanguage(std::int32_t language_id) override;
+
+  forms::Control& lstComm() const { return *lst_comm_; }
+  forms::Control& cmdClear() const { return *cmd_clear_; }
+  forms::Control& cmdSave() const { return *cmd_save_; }
+  forms::CommonDialog& comdlgSave() const { return *comdlg_save_; }
+
+  // The file the protocol is saved to without the dialog: the library's
+  // name with ".LOG" in the installation folder.
+  std::filesystem::path DefaultLogFile() const;
 
  protected:
-  // Appends one line, scrolls to it and keeps the protocol within kMaxLines.
+  // Appends one line, scrolls to it and lets the first line go beyond
+  // kMaxLines.
   void AddListLine(const std::string& text);
 
+  void Registered() override;
+  void Unregistered(const std::string& invoke_id) override;
+  bool WritesItsLifeToTheProtocol() const override { return false; }
+  bool SetsButtonToolTips() const override { return false; }
+  void FirstAction() override;
+  void InitParamSite() override;
+  void ApplyLanguage(std::int32_t language_id) override;
+  bool ReleaseParamSite() override;
+  void SetLockState(bool enabled) override;
+  void LocaleChanged(std::int32_t primary_language) override;
+
  private:
-  void TrimToLimit();
+  void KeepBounded();
+  void WriteLanguageInfo(std::int32_t language_id);
+  void Save();
+
+  std::shared_ptr<forms::Control> lst_comm_;
+  std::shared_ptr<forms::Control> cmd_clear_;
+  std::shared_ptr<forms::Control> cmd_save_;
+  std::shared_ptr<forms::CommonDialog> comdlg_save_;
 
   std::deque<std::string> lines_;
   std::size_t top_index_ = 0;

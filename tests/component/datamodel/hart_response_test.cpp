@@ -1123,10 +1123,12 @@ TEST_F(FloatResponse, ClosedMonitorGetsNoLine) {
   EXPECT_EQ(Element("SC128Tr3/Par1").TransientValue, com::Variant(12.35f));
 }
 
-TEST_F(FloatResponse, DumpsCountTowardTheProtocolsLimit) {
+// A full protocol: each line the response writes lets the first go, the
+// dump's two lines let none go.
+TEST_F(FloatResponse, DumpsLetNoLineOfAFullProtocolGo) {
   for (std::size_t i = 0; i < ctlMonitor::kMaxLines; ++i) monitor_->MonitorLine("x");
   ASSERT_TRUE(Respond("SC128Tr3/", false, 0x02, Bytes(20, 0x00)));
-  EXPECT_EQ(monitor_->Lines().size(), ctlMonitor::kMaxLines);
+  EXPECT_EQ(monitor_->Lines().size(), 2002u);
   EXPECT_EQ(monitor_->Lines().back(), "              00 00 00 00 ");
 }
 

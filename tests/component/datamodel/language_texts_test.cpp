@@ -930,17 +930,26 @@ std::vector<SourceFile> TreeSources() {
 }
 
 // Lookups whose key the scan cannot follow, and the keys they ask for. The
-// monitor fills its phrase table from a table of keys in its own file.
+// monitor fills its phrase table from a table of keys in its own file; the
+// page skeleton looks up each page's headline title and its buttons' tool
+// tips under keys the pages spell out in their own files.
 struct KnownForwarder {
   const char* file;
   const char* argument;
-  std::regex keys;  // the literals of the file that the lookup can be given
+  std::regex keys;  // the literals that the lookup can be given
+  const char* attribute;
+  bool any_file;  // the literals come from every file, not only the lookup's
 };
 
-const KnownForwarder& PhraseTable() {
-  static const KnownForwarder forwarder{"component/ui/framework/ctl_monitor.cpp", "p.key",
-                                        std::regex("^M_[A-Z_]+$")};
-  return forwarder;
+const std::vector<KnownForwarder>& KnownForwarders() {
+  static const std::vector<KnownForwarder> forwarders = {
+      {"component/ui/framework/ctl_monitor.cpp", "p.key", std::regex("^M_[A-Z_]+$"), "text", false},
+      {"component/ui/framework/page_base.cpp", "design_.title_key",
+       std::regex("^HeadlineTitle_[A-Za-z]+$"), "text", true},
+      {"component/ui/framework/page_base.cpp", "tooltip_key",
+       std::regex("^ctl[A-Za-z]+_cmd[A-Za-z0-9]+$"), "tooltip", true},
+  };
+  return forwarders;
 }
 
 ScanResult ScanTheTree() {
@@ -948,16 +957,19 @@ ScanResult ScanTheTree() {
   ScanResult result = KeyScanner(files).Scan();
   std::vector<Unresolved> unresolved;
   for (const Unresolved& item : result.unresolved) {
-    const KnownForwarder& known = PhraseTable();
-    if (item.file != known.file || item.argument != known.argument) {
+    const auto known = std::find_if(KnownForwarders().begin(), KnownForwarders().end(),
+                                    [&](const KnownForwarder& k) {
+                                      return item.file == k.file && item.argument == k.argument;
+                                    });
+    if (known == KnownForwarders().end()) {
       unresolved.push_back(item);
       continue;
     }
     for (const SourceFile& file : files) {
-      if (file.name != known.file) continue;
+      if (!known->any_file && file.name != known->file) continue;
       for (const std::string& literal : Literals(file.text)) {
-        if (std::regex_match(literal, known.keys)) {
-          result.uses.push_back({file.name, item.line, "keys", literal, "text"});
+        if (std::regex_match(literal, known->keys)) {
+          result.uses.push_back({file.name, item.line, "keys", literal, known->attribute});
         }
       }
     }

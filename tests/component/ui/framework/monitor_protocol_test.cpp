@@ -155,14 +155,29 @@ TEST_F(MonitorLines, HexDumpLengths) {
   EXPECT_EQ(Of(monitor_).back(), "  0A ");
 }
 
-TEST_F(MonitorLines, TheProtocolKeepsItsLast2000LinesDumpsIncluded) {
+TEST_F(MonitorLines, EachLineBeyond2000LetsTheFirstGoButDumpsLetNoneGo) {
   for (int i = 0; i < 2001; ++i) monitor_.MonitorLine("line " + std::to_string(i));
   EXPECT_EQ(monitor_.Lines().size(), 2000u);
   EXPECT_EQ(monitor_.Lines().front(), "line 1");
   EXPECT_EQ(monitor_.TopIndex(), 1999u);
-  monitor_.MonitorHexDump("D", com::ByteArray(40, 0));  // three lines
+  monitor_.MonitorHexDump("D", com::ByteArray(40, 0));  // three lines, no scrolling
+  EXPECT_EQ(monitor_.Lines().size(), 2003u);
+  EXPECT_EQ(monitor_.Lines().front(), "line 1");
+  EXPECT_EQ(monitor_.TopIndex(), 1999u);
+  monitor_.MonitorLine("next");  // lets exactly one go
+  EXPECT_EQ(monitor_.Lines().size(), 2003u);
+  EXPECT_EQ(monitor_.Lines().front(), "line 2");
+  EXPECT_EQ(monitor_.TopIndex(), 2002u);
+}
+
+TEST_F(MonitorLines, ASessionOfDumpsStaysBounded) {
+  for (int i = 0; i < 30000; ++i) monitor_.MonitorHexDump(std::to_string(i), com::ByteArray(1, 0));
+  EXPECT_EQ(monitor_.Lines().size(), 30000u);
+  monitor_.MonitorHexDump("last", com::ByteArray(1, 0xFF));
   EXPECT_EQ(monitor_.Lines().size(), 2000u);
-  EXPECT_EQ(monitor_.Lines().front(), "line 4");
+  EXPECT_EQ(monitor_.Lines().front(), "28001 00 ");
+  EXPECT_EQ(monitor_.Lines().back(), "last FF ");
+  EXPECT_EQ(monitor_.TopIndex(), 1999u);
 }
 
 class MonitorFound : public DtmFixture {

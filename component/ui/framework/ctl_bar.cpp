@@ -1,0 +1,137 @@
+#include "component/ui/framework/ctl_bar.h"
+
+namespace dtm {
+namespace {
+
+constexpr double kBarShare = 0.25;  // of the inner height
+
+}  // namespace
+
+ctlBar::ctlBar()
+    : forms::UserControl("ctlBar"), scale_(Add(std::make_shared<controls::Scale>("Scale1"))) {
+  scale_->SetChangeHandler([this] { Repaint(); });
+  On("Paint", [this](forms::Args&) { DrawBar(); });
+  On("Resize", [this](forms::Args&) {
+    const double w = ScaleWidth();
+    const double h = ScaleHeight() * kBarShare;
+    scale_->Move(0, h, w, 3 * h);
+    Repaint();
+  });
+  On("Show", [this](forms::Args&) { scale_->Prepare(kScalePrepareCode, true); });
+  On("InitProperties", [this](forms::Args&) {
+    scale_->SetCaption("");
+    m_Color = 0;
+    m_LimitColor = 0;
+    scale_->SetViewMin(0);
+    scale_->SetViewMax(100);
+    scale_->SetMin(0);
+    scale_->SetMax(100);
+  });
+  On("ReadProperties", [this](forms::Args& args) {
+    com::PropertyBag& bag = forms::BagOf(args.at(0));
+    scale_->SetCaption(bag.ReadProperty("Caption", com::Variant("")).ToString());
+    m_Color = bag.ReadProperty("Color", com::Variant(std::int32_t{0})).ToLong();
+    m_LimitColor = bag.ReadProperty("LimitColor", com::Variant(std::int32_t{0})).ToLong();
+    SetRangeMin(bag.ReadProperty("RangeMin", com::Variant(0.0)).ToDouble());
+    SetRangeMax(bag.ReadProperty("RangeMax", com::Variant(100.0)).ToDouble());
+  });
+  On("WriteProperties", [this](forms::Args& args) {
+    com::PropertyBag& bag = forms::BagOf(args.at(0));
+    bag.WriteProperty("Caption", scale_->Caption(), com::Variant(""));
+    bag.WriteProperty("Color", m_Color, com::Variant(std::int32_t{0}));
+    bag.WriteProperty("LimitColor", m_LimitColor, com::Variant(std::int32_t{0}));
+    bag.WriteProperty("RangeMin", scale_->Min(), com::Variant(0.0));
+    bag.WriteProperty("RangeMax", scale_->Max(), com::Variant(100.0));
+  });
+}
+
+std::string ctlBar::Caption() const { return scale_->Caption(); }
+
+void ctlBar::SetCaption(const std::string& caption) {
+  if (caption == scale_->Caption()) return;
+  scale_->SetCaption(caption);
+  PropertyChanged("Caption");
+}
+
+void ctlBar::SetColor(forms::OleColor color) {
+  if (color == m_Color) return;
+  m_Color = color;
+  PropertyChanged("Color");
+  Repaint();
+}
+
+void ctlBar::SetLimitColor(forms::OleColor color) {
+  if (color == m_LimitColor) return;
+  m_LimitColor = color;
+  PropertyChanged("LimitColor");
+  Repaint();
+}
+
+double ctlBar::RangeMin() const { return scale_->Min(); }
+
+void ctlBar::SetRangeMin(double value) {
+  if (value == scale_->Min()) return;
+  scale_->SetMin(value);
+  scale_->SetViewMin(value);
+  PropertyChanged("RangeMin");
+  Repaint();
+}
+
+double ctlBar::RangeMax() const { return scale_->Max(); }
+
+void ctlBar::SetRangeMax(double value) {
+  if (value == scale_->Max()) return;
+  scale_->SetMax(value);
+  scale_->SetViewMax(scale_->Max());
+  PropertyChanged("RangeMax");
+  Repaint();
+}
+
+void ctlBar::SetLimitMin(double value) {
+  if (value == m_LimitMin) return;
+  m_LimitMin = value;
+  Repaint();
+}
+
+void ctlBar::SetLimitMax(double value) {
+  if (value == m_LimitMax) return;
+  m_LimitMax = value;
+  Repaint();
+}
+
+void ctlBar::SetValue(double value) {
+  if (value == m_Value) return;
+  m_Value = value;
+  Repaint();
+}
+
+void ctlBar::SetStart_at_Zero(bool value) {
+  if (value == m_Start_at_Zero) return;
+  m_Start_at_Zero = value;
+  Repaint();
+}
+
+double ctlBar::X(double value) const {
+  const double min = scale_->Min();
+  const double max = scale_->Max();
+  if (min == max) return 0;
+  // Positions are Single values on the drawing surface.
+  return static_cast<float>((value - min) * ScaleWidth() / (max - min));
+}
+
+void ctlBar::DrawBar() {
+  const double h = static_cast<float>(ScaleHeight() * kBarShare);
+  const double x0 = m_Start_at_Zero ? X(0) : 0;
+  forms::Surface& canvas = Canvas();
+  canvas.FillBox({x0, 0}, {X(m_Value), h}, m_Color);
+  // The marks are rectangles of no width: vertical lines.
+  canvas.FillBox({X(m_LimitMin), 0}, {X(m_LimitMin), h}, m_LimitColor);
+  canvas.FillBox({X(m_LimitMax), 0}, {X(m_LimitMax), h}, m_LimitColor);
+}
+
+void ctlBar::Repaint() {
+  Canvas().Cls();
+  Paint();
+}
+
+}  // namespace dtm
