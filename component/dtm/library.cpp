@@ -3,6 +3,7 @@
 #include "component/dtm/dtm_main.h"
 #include "component/dtm/function_man.h"
 #include "component/dtm/identity.h"
+#include "component/ui/framework/ctl_monitor.h"
 #include "platform/win/registry.h"
 
 namespace dtm {
@@ -38,6 +39,32 @@ class DTMMainFactory final : public com::ClassFactory {
   runtime::Services services_;
   std::shared_ptr<int> lock_;
 };
+
+// A page the library serves: every object is a new, uninitialised page that
+// shares the library's surroundings.
+class PageFactory final : public com::ClassFactory {
+ public:
+  using Make = com::ObjectPtr (*)(const runtime::Services&);
+  PageFactory(const runtime::Services& services, std::shared_ptr<int> lock, Make make)
+      : services_(services), lock_(std::move(lock)), make_(make) {}
+  com::ObjectPtr CreateInstance() override { return make_(services_); }
+
+ private:
+  runtime::Services services_;
+  std::shared_ptr<int> lock_;
+  Make make_;
+};
+
+// The pages built so far, by class name; the frame gets "class not
+// registered" for the others.
+PageFactory::Make PageMaker(const std::string& class_name) {
+  if (class_name == "ctlMonitor") {
+    // The monitor takes its surroundings from the DTM it is initialised
+    // with; it needs none before.
+    return [](const runtime::Services&) -> com::ObjectPtr { return std::make_shared<ctlMonitor>(); };
+  }
+  return nullptr;
+}
 
 }  // namespace
 
@@ -100,6 +127,13 @@ com::HResult Library::DllGetClassObject(const com::Guid& clsid,
   if (clsid == Classes()[0].clsid) {
     factory = std::make_shared<DTMMainFactory>(services_, lock_);
     return com::kSOk;
+  }
+  for (const ClassInfo& info : Classes()) {
+    if (info.clsid != clsid) continue;
+    if (const PageFactory::Make make = PageMaker(info.class_name)) {
+      factory = std::make_shared<PageFactory>(services_, lock_, make);
+      return com::kSOk;
+    }
   }
   return com::kClassENotAvailable;
 }

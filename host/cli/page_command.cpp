@@ -6,7 +6,6 @@
 
 #include "component/dtm/function_man.h"
 #include "host/cli/exit_status.h"
-#include "host/cli/page_monitor.h"
 #include "host/cli/read_command.h"
 #include "host/cli/session.h"
 #include "host/frame/page_host.h"
@@ -288,7 +287,6 @@ int RunPage(Session& session, const PageOptions& options, std::ostream& out) {
   }
 
   frame::PageHost host(session.Context().GetServices().registry);
-  host.AddStandIn("ctlMonitor", [] { return HostedMonitorPage::Create(); });
 
   runtime::FunctionCall call;
   call.SetFunctionID(options.function);

@@ -71,4 +71,10 @@ void ctlHeadline::SetURL(const std::string& url) {
   img_logo_->SetMousePointer(url.empty() ? kDefaultPointer : kCustomPointer);
 }
 
+void ctlHeadline::Describe(forms::ControlState& state) const {
+  forms::UserControl::Describe(state);
+  state.attributes.emplace_back("title", Title());
+  if (!m_URL.empty()) state.attributes.emplace_back("url", m_URL);
+}
+
 }  // namespace dtm

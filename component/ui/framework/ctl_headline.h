@@ -45,6 +45,9 @@ class ctlHeadline : public forms::UserControl {
   // The logo's left edge: at the right edge of the strip after a Resize.
   std::int32_t LogoLeft() const { return logo_left_; }
 
+  // Adds the title and the link, which renderers show as the page's head.
+  void Describe(forms::ControlState& state) const override;
+
  private:
   void SetURL(const std::string& url);
 

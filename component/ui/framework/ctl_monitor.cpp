@@ -140,11 +140,24 @@ std::string ToCp1252(const std::string& text) {
   return out;
 }
 
+// The protocol list: the lines live in the monitor, the list shows them.
+class ProtocolList final : public forms::ListBox {
+ public:
+  ProtocolList(const std::deque<std::string>& lines) : forms::ListBox("lstComm"), lines_(lines) {}
+  void Describe(forms::ControlState& state) const override {
+    forms::ListBox::Describe(state);
+    state.items.assign(lines_.begin(), lines_.end());
+  }
+
+ private:
+  const std::deque<std::string>& lines_;
+};
+
 }  // namespace
 
 ctlMonitor::ctlMonitor(const runtime::Services* services)
     : PageBase(Design{"ctlMonitor", "HeadlineTitle_Monitor", false}, services) {
-  lst_comm_ = Add(std::make_shared<forms::ListBox>("lstComm"));
+  lst_comm_ = Add(std::make_shared<ProtocolList>(lines_));
   lst_comm_->SetTag("Fixedsys");
   cmd_clear_ = Add(std::make_shared<forms::CommandButton>("cmdClear"));
   cmd_clear_->SetCaption("&Clear");

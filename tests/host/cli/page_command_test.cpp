@@ -50,9 +50,11 @@ class MonitorPage : public ::testing::Test {
 TEST_F(MonitorPage, OpenedAloneShowsTitleAndLanguageBlock) {
   const CliRun run = Run({"page", "11"});
   EXPECT_EQ(run.status, status::kOk);
-  std::vector<std::string> expected = {kPageLine, "List lstComm, 6 lines"};
+  std::vector<std::string> expected = {kPageLine, "Headline: Communication monitor",
+                                       "List lstComm, 6 lines"};
   expected.insert(expected.end(), kOpening.begin(), kOpening.end());
   expected.push_back("Button cmdClear \"Clear\" enabled");
+  expected.push_back("Button cmdSave \"Save\" enabled");
   EXPECT_EQ(Lines(run.out), expected);
   EXPECT_EQ(run.err, kReleased);
 }
@@ -63,8 +65,10 @@ TEST_F(MonitorPage, UploadShowsItsProtocolWithHeadingsAndHexDumps) {
   const std::vector<std::string> lines = Lines(run.out);
   ASSERT_GT(lines.size(), 10u);
   EXPECT_EQ(lines[0], kPageLine);
-  EXPECT_TRUE(lines[1].starts_with("List lstComm, ")) << lines[1];
-  EXPECT_EQ(std::vector<std::string>(lines.begin() + 2, lines.begin() + 8), kOpening);
+  // The uploaded set is not saved yet: the title carries the mark.
+  EXPECT_EQ(lines[1], "Headline: Communication monitor (*)");
+  EXPECT_TRUE(lines[2].starts_with("List lstComm, ")) << lines[2];
+  EXPECT_EQ(std::vector<std::string>(lines.begin() + 3, lines.begin() + 9), kOpening);
   EXPECT_TRUE(InOrder(lines, {
                                  "  | ---- IFDT: Upload all parameters (VD4625) -------------------",
                                  "  | *** Connect *** (VD4625)",
@@ -79,7 +83,7 @@ TEST_F(MonitorPage, UploadShowsItsProtocolWithHeadingsAndHexDumps) {
                                  "  |               A5 ",
                              }))
       << run.out;
-  EXPECT_EQ(lines.back(), "Button cmdClear \"Clear\" enabled");
+  EXPECT_EQ(lines.back(), "Button cmdSave \"Save\" enabled");
   EXPECT_EQ(run.err, std::string("[frame] UploadFinished(upload-1, true)\n"
                                  "[frame] CommunicationReleased(VD4625)\n"
                                  "[frame] SaveRequest(VD4625)\n"
@@ -92,13 +96,15 @@ TEST_F(MonitorPage, StepsRunInOrderOnTheOpenPage) {
   EXPECT_EQ(run.status, status::kOk);
   EXPECT_EQ(Lines(run.out), (std::vector<std::string>{
                                 kPageLine,
+                                "Headline: Kommunikationsmonitor",
                                 "List lstComm, 5 lines",
                                 "  |",
                                 "  | ---- Sprache (VD4625) ---------------------------------------",
                                 "  | Sprach-ID = 7",
                                 "  | Primäre Sprach-ID = 7",
                                 "  | Sekundäre Sprach-ID = 0",
-                                "Button cmdClear \"Clear\" enabled",
+                                "Button cmdClear \"Löschen\" enabled",
+                                "Button cmdSave \"Speichern\" enabled",
                             }));
   EXPECT_EQ(run.err, kReleased);
 }
@@ -113,7 +119,7 @@ TEST_F(MonitorPage, HtmlFileHoldsTheSamePage) {
   std::stringstream html;
   html << in.rdbuf();
   for (const char* part : {"<!DOCTYPE html>",
-                           "<h1>ctlMonitor</h1>",
+                           "<h1>Communication monitor</h1>",
                            "<pre class=\"list\" data-name=\"lstComm\">VD4625FDT Version 1.0.32\n\n"
                            "---- Language (VD4625) --------------------------------------\n",
                            "<button type=\"button\" data-name=\"cmdClear\">Clear</button>"}) {
