@@ -26,20 +26,6 @@ std::string CaptionKey(const std::string& prefix, const forms::Control& control)
   return key;
 }
 
-bool TakesCaption(forms::ControlKind kind) {
-  switch (kind) {
-    case forms::ControlKind::kFrame:
-    case forms::ControlKind::kCommandButton:
-    case forms::ControlKind::kLabel:
-    case forms::ControlKind::kCheckBox:
-    case forms::ControlKind::kOptionButton:
-    case forms::ControlKind::kMenu:
-      return true;
-    default:
-      return false;
-  }
-}
-
 }  // namespace
 
 std::string GetLangText(runtime::DTMContext& context, const std::string& key,
@@ -70,7 +56,7 @@ void SetControlTexts(runtime::DTMContext& context, const std::string& prefix,
     if (kind == forms::ControlKind::kParamHelp) continue;
     const bool tabs = kind == forms::ControlKind::kTabStrip ||
                       kind == forms::ControlKind::kTabbedDialog;
-    if (!TakesCaption(kind) && !tabs) continue;
+    if (!forms::TakesCaption(kind) && !tabs) continue;
 
     const std::string key = CaptionKey(prefix, *control);
     if (key.size() <= prefix.size()) continue;

@@ -13,6 +13,7 @@
 #include "host/render/html_render.h"
 #include "host/render/text_render.h"
 #include "platform/com/error.h"
+#include "platform/controls/collection.h"
 #include "platform/runtime/context.h"
 #include "platform/runtime/documents.h"
 
@@ -34,17 +35,6 @@ constexpr Key kKeys[] = {
     {"Space", 32, 32}, {"Up", 38, 0},      {"Down", 40, 0},   {"Left", 37, 0},
     {"Right", 39, 0},  {"Delete", 46, 0},  {"Home", 36, 0},   {"End", 35, 0},
 };
-
-bool SameText(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i]))) {
-      return false;
-    }
-  }
-  return true;
-}
 
 std::vector<std::string> Words(const std::string& text) {
   std::vector<std::string> words;
@@ -70,7 +60,7 @@ std::optional<long long> Whole(const std::string& text) {
 
 bool ParseKey(const std::string& name, PageStep& step) {
   for (const Key& key : kKeys) {
-    if (SameText(name, key.name)) {
+    if (controls::SameText(name, key.name)) {
       step.key_code = key.code;
       if (key.ascii != 0) step.key_ascii = key.ascii;
       return true;

@@ -150,14 +150,6 @@ void Control(const ControlState& s, std::string& out) {
   }
 }
 
-const ControlState* Headline(const ControlState& s) {
-  if (s.name == "ctlHeadline") return s.visible ? &s : nullptr;
-  for (const ControlState& child : s.children) {
-    if (const ControlState* found = Headline(child)) return found;
-  }
-  return nullptr;
-}
-
 }  // namespace
 
 std::string EscapeHtml(const std::string& text) {

@@ -28,4 +28,12 @@ std::string ShownCaption(const std::string& caption) {
   return shown;
 }
 
+const ControlState* Headline(const ControlState& s) {
+  if (s.name == "ctlHeadline") return s.visible ? &s : nullptr;
+  for (const ControlState& child : s.children) {
+    if (const ControlState* found = Headline(child)) return found;
+  }
+  return nullptr;
+}
+
 }  // namespace dtm::render

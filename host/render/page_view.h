@@ -26,6 +26,10 @@ struct MessageBoxShown {
   std::int32_t answer = 0;  // the button's id: 1 OK, 2 Cancel, 6 Yes, 7 No, ...
 };
 
+// The page's visible title strip, searched in containment order; nullptr
+// when it has none.
+const ControlState* Headline(const ControlState& form);
+
 struct PageView {
   std::int32_t function_id = 0;
   std::string class_name;  // "ctlMonitor"

@@ -38,20 +38,6 @@ std::optional<std::string> TextByName(forms::Control& control, std::string_view 
   }
 }
 
-bool TakesCaption(forms::ControlKind kind) {
-  switch (kind) {
-    case forms::ControlKind::kFrame:
-    case forms::ControlKind::kCommandButton:
-    case forms::ControlKind::kLabel:
-    case forms::ControlKind::kCheckBox:
-    case forms::ControlKind::kOptionButton:
-    case forms::ControlKind::kMenu:
-      return true;
-    default:
-      return false;
-  }
-}
-
 std::string CaptionKey(const std::string& prefix, const forms::Control& control) {
   std::string key = prefix + control.Name();
   if (control.InArray()) key += "_" + std::to_string(control.Index());
@@ -136,7 +122,7 @@ std::shared_ptr<Collection> Navigation::GetDictKeys(const std::string& name,
       entry->SetId(id + "#" + std::to_string(tab));
       keys->Add(entry, entry->Id());
     };
-    if (TakesCaption(kind)) {
+    if (forms::TakesCaption(kind)) {
       auto entry = std::make_shared<DictKeyList>("Caption", key, path);
       entry->SetId(id);
       keys->Add(entry, id);

@@ -40,6 +40,22 @@ enum class ControlKind {
   kCommonDialog,
 };
 
+// The kinds whose caption is their visible text (frames, buttons, labels,
+// check and option boxes, menus); the others show no caption of their own.
+constexpr bool TakesCaption(ControlKind kind) {
+  switch (kind) {
+    case ControlKind::kFrame:
+    case ControlKind::kCommandButton:
+    case ControlKind::kLabel:
+    case ControlKind::kCheckBox:
+    case ControlKind::kOptionButton:
+    case ControlKind::kMenu:
+      return true;
+    default:
+      return false;
+  }
+}
+
 // The arguments of one event, passed by reference: a handler may change
 // them and the raiser reads them back (KeyAscii = 0 drops a key press).
 using Args = std::vector<com::Variant>;
