@@ -46,6 +46,14 @@ class Answerer : public forms::FileDialogAnswerer {
 
 class MonitorPage : public DtmFixture {
  protected:
+  // A frame ends its pages before it lets the DTM go; an open page would
+  // otherwise keep the DTM, and the DTM the page.
+  ~MonitorPage() override {
+    try {
+      Context().GUIMan().CloseAllGUIs();
+    } catch (...) {
+    }
+  }
   MonitorPage() {
     SetUpInstance();
     dtm_->IDtm_SetLanguage(1033);

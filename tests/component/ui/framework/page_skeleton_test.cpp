@@ -83,6 +83,14 @@ std::string FunctionCallXml(std::int32_t id) {
 
 class PageSkeleton : public DtmFixture {
  protected:
+  // A frame ends its pages before it lets the DTM go; an open page would
+  // otherwise keep the DTM, and the DTM the page.
+  ~PageSkeleton() override {
+    try {
+      Context().GUIMan().CloseAllGUIs();
+    } catch (...) {
+    }
+  }
   PageSkeleton() {
     SetUpInstance();
     dtm_->IDtm_SetLanguage(1033);
