@@ -45,11 +45,6 @@ class DtmFixture : public ::testing::Test, protected FakeSurroundings {
     EXPECT_EQ(library_.DllGetClassObject(Library::Classes()[0].clsid, factory), com::kSOk);
     dtm_ = std::dynamic_pointer_cast<DTMMain>(factory->CreateInstance());
   }
-  // A frame ends its pages before it lets the DTM go; a page a test left
-  // open would otherwise keep the DTM, and the DTM the page, for good.
-  ~DtmFixture() override {
-    if (dtm_) dtm_->Context().GUIMan().CloseAllGUIs();
-  }
 
   runtime::DTMContext& Context() { return dtm_->Context(); }
 
