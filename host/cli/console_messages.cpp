@@ -10,19 +10,6 @@ namespace {
 constexpr std::int32_t kProceed[] = {1, 1, 4, 6, 6, 4};
 constexpr std::int32_t kRefuse[] = {1, 2, 3, 7, 7, 2};
 
-const char* ButtonName(std::int32_t answer) {
-  switch (answer) {
-    case 1: return "OK";
-    case 2: return "Cancel";
-    case 3: return "Abort";
-    case 4: return "Retry";
-    case 5: return "Ignore";
-    case 6: return "Yes";
-    case 7: return "No";
-    default: return "?";
-  }
-}
-
 // A box with a No button (Yes/No/Cancel, Yes/No).
 bool HasNo(std::int32_t style) {
   const std::int32_t buttons = style & 0xF;
@@ -55,7 +42,7 @@ std::int32_t ConsoleMessages::MessageBox(const std::string& text, std::int32_t s
   boxes_.push_back({text, style, answer});
 
   const std::string line = std::string("[box") + (title.empty() ? "" : ": ") + title + "] " +
-                           text + " -> " + ButtonName(answer) + note;
+                           text + " -> " + runtime::ButtonName(answer) + note;
   if (line == held_line_) {
     ++held_count_;
   } else {

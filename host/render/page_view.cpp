@@ -1,19 +1,10 @@
 #include "host/render/page_view.h"
 
+#include "platform/runtime/services.h"
+
 namespace dtm::render {
 
-std::string AnswerName(std::int32_t answer) {
-  switch (answer) {
-    case 1: return "OK";
-    case 2: return "Cancel";
-    case 3: return "Abort";
-    case 4: return "Retry";
-    case 5: return "Ignore";
-    case 6: return "Yes";
-    case 7: return "No";
-    default: return std::to_string(answer);
-  }
-}
+std::string AnswerName(std::int32_t answer) { return runtime::ButtonName(answer); }
 
 std::string ShownCaption(const std::string& caption) {
   std::string shown;

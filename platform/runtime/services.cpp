@@ -20,6 +20,19 @@ constexpr std::array<std::array<std::int32_t, 3>, 7> kButtonSets = {{
 
 }  // namespace
 
+std::string ButtonName(std::int32_t answer) {
+  switch (answer) {
+    case 1: return "OK";
+    case 2: return "Cancel";
+    case 3: return "Abort";
+    case 4: return "Retry";
+    case 5: return "Ignore";
+    case 6: return "Yes";
+    case 7: return "No";
+    default: return std::to_string(answer);
+  }
+}
+
 std::int32_t DefaultButton(std::int32_t style) {
   const auto set = static_cast<std::size_t>(style & 0xF);
   if (set >= kButtonSets.size()) return 1;  // an unknown set shows OK

@@ -35,6 +35,10 @@ constexpr std::int32_t kIdNo = 7;
 // first button unless the style names the second (256) or third (512).
 std::int32_t DefaultButton(std::int32_t style);
 
+// The button of an answer as a box labels it: "OK", "Cancel", "Abort",
+// "Retry", "Ignore", "Yes", "No"; the number for any other id.
+std::string ButtonName(std::int32_t answer);
+
 // Records everything and answers boxes from a script, else with the
 // box's default button.
 class RecordingMessageSink final : public MessageSink {
