@@ -30,7 +30,8 @@ std::string TextOf(const com::Variant& value) { return value.IsEmpty() ? std::st
 }  // namespace
 
 PageBase::PageBase(Design design, const runtime::Services* services)
-    : forms::UserControl(design.class_name), services_(services), design_(std::move(design)) {
+    : forms::UserControl(design.class_name), design_(std::move(design)) {
+  if (services) services_.emplace(*services);
   if (design_.communicates && !services_) {
     throw com::ComError(com::vb::kInvalidProcedureCall, "A communicating page needs its services",
                         design_.class_name);
@@ -87,7 +88,7 @@ runtime::DTMContext* PageBase::GetDtmContext() const {
 }
 
 const runtime::Services* PageBase::GetServices() const {
-  if (services_) return services_;
+  if (services_) return &*services_;
   runtime::DTMContext* context = GetDtmContext();
   return context ? &context->GetServices() : nullptr;
 }

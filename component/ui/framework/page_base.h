@@ -55,7 +55,8 @@ class PageBase : public forms::UserControl,
 
   // A page that communicates needs `services` (its timer runs on their
   // loop); the others take their surroundings from the DTM they are
-  // initialised with when none are given. Not owned.
+  // initialised with when none are given. The page keeps its own copy, so
+  // whoever made it need not outlive it.
   explicit PageBase(Design design, const runtime::Services* services = nullptr);
   ~PageBase() override;
 
@@ -187,7 +188,7 @@ class PageBase : public forms::UserControl,
   void ActivityTick();
   void Forget();
 
-  const runtime::Services* services_;
+  std::optional<runtime::Services> services_;
   Design design_;
   std::shared_ptr<controls::ctlParamSite> site_;
   std::shared_ptr<controls::ctlParamHelp> help_;
