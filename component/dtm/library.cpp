@@ -3,7 +3,10 @@
 #include "component/dtm/dtm_main.h"
 #include "component/dtm/function_man.h"
 #include "component/dtm/identity.h"
+#include "component/ui/actions/pages.h"
 #include "component/ui/framework/ctl_monitor.h"
+#include "component/ui/observation/pages.h"
+#include "component/ui/parameters/pages.h"
 #include "platform/win/registry.h"
 
 namespace dtm {
@@ -44,7 +47,7 @@ class DTMMainFactory final : public com::ClassFactory {
 // shares the library's surroundings.
 class PageFactory final : public com::ClassFactory {
  public:
-  using Make = com::ObjectPtr (*)(const runtime::Services&);
+  using Make = PageMake;
   PageFactory(const runtime::Services& services, std::shared_ptr<int> lock, Make make)
       : services_(services), lock_(std::move(lock)), make_(make) {}
   com::ObjectPtr CreateInstance() override { return make_(services_); }
@@ -62,6 +65,9 @@ PageFactory::Make PageMaker(const std::string& class_name) {
     // The monitor takes its surroundings from the DTM it is initialised
     // with; it needs none before.
     return [](const runtime::Services&) -> com::ObjectPtr { return std::make_shared<ctlMonitor>(); };
+  }
+  for (PageMake (*folder)(const std::string&) : {ParameterPageMaker, ObservationPageMaker, ActionPageMaker}) {
+    if (const PageMake make = folder(class_name)) return make;
   }
   return nullptr;
 }

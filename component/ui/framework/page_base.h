@@ -30,6 +30,10 @@ class Navigation;
 
 namespace dtm {
 
+// How the library makes a page: a new, uninitialised page with the
+// library's surroundings.
+using PageMake = com::ObjectPtr (*)(const runtime::Services&);
+
 class PageBase : public forms::UserControl,
                  public IDtmActiveXControl,
                  public IPrivateGUI,

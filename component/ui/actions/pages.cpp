@@ -1,0 +1,16 @@
+#include "component/ui/actions/pages.h"
+
+#include <map>
+#include <memory>
+
+namespace dtm {
+
+PageMake ActionPageMaker(const std::string& class_name) {
+  // One line per page: its class name and how it is made.
+  static const std::map<std::string, PageMake> makers = {
+  };
+  const auto found = makers.find(class_name);
+  return found == makers.end() ? nullptr : found->second;
+}
+
+}  // namespace dtm

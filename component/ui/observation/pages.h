@@ -1,0 +1,15 @@
+#pragma once
+// The observation pages: measured values, trend and device status.
+// The library serves them by class name.
+
+#include <string>
+
+#include "component/ui/framework/page_base.h"
+
+namespace dtm {
+
+// The maker of the page of this folder named `class_name`; nullptr for a
+// class that is none of them (or not built).
+PageMake ObservationPageMaker(const std::string& class_name);
+
+}  // namespace dtm
