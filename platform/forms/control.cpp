@@ -214,6 +214,16 @@ const char* Control::KindName(ControlKind kind) {
   return "Other";
 }
 
+void Control::Move(std::int32_t left, std::int32_t top, std::int32_t width, std::int32_t height) {
+  if (width < 0 || height < 0) {
+    throw com::ComError(com::vb::kInvalidPropertyValue, "Invalid property value", Name());
+  }
+  left_ = left;
+  top_ = top;
+  width_ = width;
+  height_ = height;
+}
+
 void Control::Describe(ControlState& state) const {
   state.kind = KindName(kind_);
   try {
@@ -236,6 +246,10 @@ void Control::Describe(ControlState& state) const {
   state.fore_color = fore_color_;
   state.back_color = back_color_;
   state.fill_color = fill_color_;
+  state.left = left_;
+  state.top = top_;
+  state.width = width_;
+  state.height = height_;
   if (auto* container = dynamic_cast<const Container*>(Parent())) {
     const std::vector<Control*> order = container->ZOrdered();
     const auto at = std::find(order.begin(), order.end(), this);

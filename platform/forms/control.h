@@ -116,6 +116,20 @@ class Control : public com::Object {
   OleColor FillColor() const { return fill_color_; }
   void SetFillColor(OleColor color) { fill_color_ = color; }
 
+  // Place and size in the container's scale (twips); 0 until a page sets
+  // them. Nothing is laid out: the values are what the page's resize rules
+  // keep. A negative width or height raises error 380 ("Invalid property
+  // value").
+  std::int32_t Left() const { return left_; }
+  std::int32_t Top() const { return top_; }
+  std::int32_t Width() const { return width_; }
+  std::int32_t Height() const { return height_; }
+  void SetLeft(std::int32_t left) { Move(left, top_, width_, height_); }
+  void SetTop(std::int32_t top) { Move(left_, top, width_, height_); }
+  void SetWidth(std::int32_t width) { Move(left_, top_, width, height_); }
+  void SetHeight(std::int32_t height) { Move(left_, top_, width_, height); }
+  virtual void Move(std::int32_t left, std::int32_t top, std::int32_t width, std::int32_t height);
+
   // The window handle, handed out by the page the control stands on and
   // unique within it; 0 for a windowless control and for one not placed.
   std::int32_t hWnd() const { return hwnd_; }
@@ -208,6 +222,10 @@ class Control : public com::Object {
   OleColor back_color_;
   OleColor fill_color_ = colors::kBlack;
   std::int32_t hwnd_ = 0;
+  std::int32_t left_ = 0;
+  std::int32_t top_ = 0;
+  std::int32_t width_ = 0;
+  std::int32_t height_ = 0;
 
   // A weak link to this control that outlives it: children keep the weak
   // side, and the destructor clears it, so a child whose container is gone

@@ -30,6 +30,8 @@ struct ControlState {
   OleColor fore_color = 0;
   OleColor back_color = 0;
   OleColor fill_color = 0;
+  // Place and size in the container's scale; 0 where a page set none.
+  std::int32_t left = 0, top = 0, width = 0, height = 0;
   std::int16_t z = 0;  // place among its siblings from the back, 0 first
   std::vector<std::string> tabs;  // tab captions, tab 1 first
   std::size_t selected_tab = 0;   // 1-based; 0 for none

@@ -89,10 +89,18 @@ ControlPtr UserControl::Find(std::string_view name, std::optional<std::int16_t> 
 }
 
 void UserControl::Resize(std::int32_t width, std::int32_t height) {
+  Control::Move(Left(), Top(), width, height);
   scale_width_ = width;
   scale_height_ = height;
   canvas_.SetScaleSize(width, height);
   RaiseOwn("Resize");
+}
+
+void UserControl::Move(std::int32_t left, std::int32_t top, std::int32_t width,
+                       std::int32_t height) {
+  const bool resized = width != scale_width_ || height != scale_height_;
+  Control::Move(left, top, width, height);
+  if (resized) Resize(width, height);
 }
 
 std::int32_t UserControl::AmbientLocaleID() const {

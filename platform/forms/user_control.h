@@ -48,10 +48,14 @@ class UserControl : public Container {
   ControlPtr Find(std::string_view name, std::optional<std::int16_t> index = std::nullopt) const;
 
   // The inner size in the user control's scale; Resize sets it and raises
-  // "Resize".
+  // "Resize". The user control has no border, so its Width and Height are
+  // its inner size: a page that moves a nested user control to another
+  // size resizes it (and "Resize" is raised there only when the size
+  // changed).
   std::int32_t ScaleWidth() const { return scale_width_; }
   std::int32_t ScaleHeight() const { return scale_height_; }
   void Resize(std::int32_t width, std::int32_t height);
+  void Move(std::int32_t left, std::int32_t top, std::int32_t width, std::int32_t height) override;
   // What the user control draws on itself (in Paint, mostly); its scale
   // follows Resize.
   forms::Surface& Canvas() { return canvas_; }

@@ -21,6 +21,20 @@ TEST(ControlIndex, ReadingItOutsideAnArrayRaises343) {
   EXPECT_EQ(element.Index(), 4);
 }
 
+TEST(ControlGeometry, KeepsWhatThePageSetsAndRefusesANegativeSize) {
+  Control list(ControlKind::kListBox, "lstComm");
+  list.Move(120, 480, 9000, 3000);
+  list.SetHeight(3500);
+  EXPECT_EQ(list.Left(), 120);
+  EXPECT_EQ(list.Top(), 480);
+  EXPECT_EQ(list.Width(), 9000);
+  EXPECT_EQ(list.Height(), 3500);
+  EXPECT_EQ(ErrorOf([&] { list.SetWidth(-1); }), 380);
+  EXPECT_EQ(ErrorOf([&] { list.Move(0, 0, 10, -5); }), 380);
+  EXPECT_EQ(list.Width(), 9000);  // a refused move changes nothing
+  EXPECT_EQ(list.Height(), 3500);
+}
+
 struct ColourCase {
   const char* name;
   ControlKind kind;

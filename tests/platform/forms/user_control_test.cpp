@@ -46,6 +46,23 @@ TEST_F(UserControlEvents, ResizeSetsTheInnerSizeBeforeTheEvent) {
   EXPECT_EQ(height, 4800);
 }
 
+TEST_F(UserControlEvents, MovingANestedUserControlResizesItOnlyWhenItsSizeChanges) {
+  int resizes = 0;
+  nested_->On("Resize", [&](Args&) { ++resizes; });
+  nested_->Move(100, 200, 3000, 400);
+  EXPECT_EQ(resizes, 1);
+  EXPECT_EQ(nested_->ScaleWidth(), 3000);
+  EXPECT_EQ(nested_->ScaleHeight(), 400);
+  nested_->Move(500, 600, 3000, 400);  // moved, not resized
+  nested_->SetLeft(0);
+  EXPECT_EQ(resizes, 1);
+  nested_->SetWidth(2000);
+  EXPECT_EQ(resizes, 2);
+  EXPECT_EQ(nested_->ScaleWidth(), 2000);
+  EXPECT_EQ(nested_->Left(), 0);
+  EXPECT_EQ(nested_->Top(), 600);
+}
+
 TEST_F(UserControlEvents, LifeCycleEventsArriveByName) {
   for (const char* event : {"Initialize", "InitProperties", "Show", "Paint", "Terminate"}) {
     page_->On(event, [this, event](Args& args) {
