@@ -167,12 +167,34 @@ ctlMonitor::ctlMonitor(const runtime::Services* services)
   comdlg_save_->SetFilter("Logdatei (*.LOG)|*.LOG");
   comdlg_save_->SetCancelError(true);
 
+  const auto place = [](forms::Control& control, const Box& box) {
+    control.Move(box.left, box.top, box.width, box.height);
+  };
+  place(*lst_comm_, kDesignList);
+  place(*cmd_clear_, kDesignClear);
+  place(*cmd_save_, kDesignSave);
+  if (Headline()) place(*Headline(), kDesignHeadline);
+  Resize(kDesignWidth, kDesignHeight);
+  On("Resize", [this](forms::Args&) { Relayout(); });
+
   cmd_clear_->On("Click", [this](forms::Args&) { Clear(); });
   cmd_save_->On("Click", [this](forms::Args&) { Save(); });
   for (const auto& control : {lst_comm_, cmd_clear_, cmd_save_}) EchoOn(control, "LostFocus");
 }
 
 // ---- The page --------------------------------------------------------------------------------
+
+void ctlMonitor::Relayout() {
+  const std::int32_t dh = ScaleHeight() - kDesignHeight;
+  const std::int32_t dw = ScaleWidth() - kDesignWidth;
+  const std::int32_t grow_h = dh >= 0 ? dh : 0;
+  const std::int32_t grow_w = dw >= 0 ? dw : 0;
+  cmd_save_->SetTop(kDesignSave.top + grow_h);
+  cmd_clear_->SetTop(kDesignSave.top + grow_h);
+  lst_comm_->SetHeight(kDesignList.height + grow_h);
+  lst_comm_->SetWidth(kDesignList.width + grow_w);
+  if (Headline()) Headline()->SetWidth(kDesignHeadline.width + grow_w);
+}
 
 void ctlMonitor::Registered() {
   DTM()->SetProperty("MonitorInvokeID", InvokeID());

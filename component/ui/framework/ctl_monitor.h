@@ -33,6 +33,20 @@ class ctlMonitor : public PageBase {
   // Headings are ruled to this width.
   static constexpr std::size_t kHeadingWidth = 61;
 
+  // The page as designed (twips): its inner size and the places of the
+  // headline, the list and the buttons. A larger page gives the extra
+  // height to the list (the buttons stay below it) and the extra width to
+  // the list and the headline; nothing gets smaller than this.
+  struct Box {
+    std::int32_t left, top, width, height;
+  };
+  static constexpr std::int32_t kDesignWidth = 9600;
+  static constexpr std::int32_t kDesignHeight = 6600;
+  static constexpr Box kDesignHeadline{0, 0, 9600, 700};
+  static constexpr Box kDesignList{120, 780, 9360, 5040};
+  static constexpr Box kDesignClear{120, 5940, 1500, 420};
+  static constexpr Box kDesignSave{1740, 5940, 1500, 420};
+
   // The monitor page open for the DTM of `context`, or nullptr: the page
   // registered under the DTM's "MonitorInvokeID". Writers look it up for
   // every operation and write nothing without it.
@@ -107,6 +121,7 @@ class ctlMonitor : public PageBase {
 
  private:
   void KeepBounded();
+  void Relayout();
   void WriteLanguageInfo(std::int32_t language_id);
   void Save();
 

@@ -264,5 +264,62 @@ TEST_F(MonitorPage, SavingOnAPageNeverOpenedDoesNothing) {
   EXPECT_TRUE(Boxes().empty());
 }
 
+// Records, as the page's parameter site is set up, whether the page was
+// registered and the protocol named it already: writers started by the
+// set-up must find it.
+class OrderProbe : public ctlMonitor {
+ public:
+  using ctlMonitor::ctlMonitor;
+  bool registered_at_site_init = false;
+  std::string monitor_id_at_site_init = "unset";
+
+ protected:
+  void InitParamSite() override {
+    registered_at_site_init = GetDtmContext()->GUIMan().GetGUIObject(InvokeID()) != nullptr;
+    monitor_id_at_site_init = DTM()->GetProperty("MonitorInvokeID").ToString();
+    ctlMonitor::InitParamSite();
+  }
+};
+
+TEST_F(MonitorPage, TakesTheProtocolAfterRegisteringAndBeforeItsSiteIsSetUp) {
+  auto probe = std::make_shared<OrderProbe>(&page_services_);
+  ASSERT_TRUE(probe->IDtmActiveXControl_Init("11", "", dtm_));
+  EXPECT_TRUE(probe->registered_at_site_init);
+  EXPECT_EQ(probe->monitor_id_at_site_init, "11");
+}
+
+TEST(MonitorLayout, ExtraSpaceGoesToTheListAndHeadlineAndNothingShrinks) {
+  struct Case {
+    const char* name;
+    std::int32_t width, height;
+    std::int32_t list_width, list_height, button_top, headline_width;
+  };
+  // Designed: 9600 x 6600; list 9360 x 5040; buttons at 5940; headline 9600.
+  const Case cases[] = {
+      {"AsDesigned", 9600, 6600, 9360, 5040, 5940, 9600},
+      {"Bigger", 12000, 8000, 11760, 6440, 7340, 12000},
+      {"Smaller", 4000, 3000, 9360, 5040, 5940, 9600},
+      {"WiderButLower", 11000, 5000, 10760, 5040, 5940, 11000},
+      {"NarrowerButTaller", 5000, 7000, 9360, 5440, 6340, 9600},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ctlMonitor monitor;
+    monitor.Resize(12345, 9876);  // a size in between: the rule works from the design
+    monitor.Resize(c.width, c.height);
+    EXPECT_EQ(monitor.lstComm().Width(), c.list_width);
+    EXPECT_EQ(monitor.lstComm().Height(), c.list_height);
+    EXPECT_EQ(monitor.lstComm().Left(), 120);
+    EXPECT_EQ(monitor.lstComm().Top(), 780);
+    EXPECT_EQ(monitor.cmdSave().Top(), c.button_top);
+    EXPECT_EQ(monitor.cmdClear().Top(), c.button_top);
+    EXPECT_EQ(monitor.cmdClear().Left(), 120);
+    EXPECT_EQ(monitor.cmdSave().Left(), 1740);
+    ASSERT_NE(monitor.Headline(), nullptr);
+    EXPECT_EQ(monitor.Headline()->Width(), c.headline_width);
+    EXPECT_EQ(monitor.Headline()->ScaleWidth(), c.headline_width);
+  }
+}
+
 }  // namespace
 }  // namespace dtm::testing
