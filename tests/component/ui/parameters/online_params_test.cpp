@@ -239,6 +239,28 @@ TEST_F(OnlineParams, AWriteTheDeviceRefusesAsWriteProtectedSaysSoAndMarksTheFiel
   EXPECT_FALSE(page->ActivityTimer()->Running());
 }
 
+TEST_F(OnlineParams, AValueTheDeviceFindsOutOfRangeIsNotKeptAndMarksTheFields) {
+  struct Case {
+    double value;
+    const char* why;
+  };
+  // Past the page's own range check, as an edit the device judges alone.
+  const Case cases[] = {{20.0, "too large"}, {-1.0, "too small"}};
+  for (const Case& c : cases) {
+    auto page = OpenAndRead();
+    Edit("SC128Tr3/Par1", c.value);
+    page->WriteButton()->Raise("Click");
+    loop_.RunUntilIdle();
+    EXPECT_FLOAT_EQ(device_.Memory().floats.at(20), 1.2f) << c.why;
+    EXPECT_EQ(Flags("SC128Tr3/Par1") & 0xF00000, 0x400000) << c.why;
+    for (const std::string& path : kFieldPaths) {
+      EXPECT_EQ(Flags(path) & kCommErrorField, kCommErrorField) << c.why << " " << path;
+    }
+    EXPECT_TRUE(Boxes().empty()) << c.why;
+    ASSERT_TRUE(page->IDtmActiveXControl_PrepareToRelease());
+  }
+}
+
 TEST_F(OnlineParams, AWriteLostOnTheLineMarksEveryField) {
   auto page = OpenAndRead();
   device_.InjectNoResponse(device::SimDevice::kUntilCleared, 129);
