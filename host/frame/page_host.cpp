@@ -160,6 +160,15 @@ void PageHost::PressKey(forms::Control& control, std::int16_t key_code,
 
 void PageHost::Type(forms::Control& control, const std::string& text) {
   TakeFocus(control);
+  if (control.Kind() == forms::ControlKind::kParameter) {
+    // A field takes what is typed as its value, and the edit ends
+    // confirmed, as when the user leaves it with Enter.
+    control.Raise("StartEdit");
+    control.SetValue(com::Variant(text));
+    control.Raise("Change");
+    control.Raise("EndEdit", {com::Variant(true)});
+    return;
+  }
   control.SetText(text);
   control.Raise("Change");
 }

@@ -50,12 +50,17 @@ class FakePage final : public forms::UserControl, public IDtmActiveXControl {
     for (const auto& control : Controls()) {
       forms::Control* c = control.get();
       for (const char* event :
-           {"Click", "GotFocus", "LostFocus", "KeyDown", "KeyPress", "KeyUp", "Change"}) {
+           {"Click", "GotFocus", "LostFocus", "KeyDown", "KeyPress", "KeyUp", "Change", "StartEdit",
+            "EndEdit"}) {
         c->On(event, [this, c, event](forms::Args& args) {
           std::string name = c->Name();
           if (c->InArray()) name += "(" + std::to_string(c->Index()) + ")";
           std::string line = name + " " + event + ArgsText(args);
-          if (std::string(event) == "Change") line += " \"" + c->Text() + "\"";
+          if (std::string(event) == "Change") {
+            // A field shows its value, any other control its text.
+            const bool is_field = c->Kind() == forms::ControlKind::kParameter;
+            line += " \"" + (is_field ? c->Value().ToString() : c->Text()) + "\"";
+          }
           if (c == tabs_ && std::string(event) == "Click") {
             line += " selected " + std::to_string(tabs_->SelectedIndex());
           }
@@ -279,9 +284,14 @@ TEST_F(UserOnPage, KeysWithACharacterArePressedAsWell) {
 }
 
 TEST_F(UserOnPage, TypingSetsTheTextThenRaisesChange) {
+  host_.Type(Control("txtB"), "abc");
+  EXPECT_EQ(log_, (Log{"cmdA LostFocus", "txtB GotFocus", "txtB Change \"abc\""}));
+}
+
+TEST_F(UserOnPage, TypingIntoAFieldIsAnEditEndedConfirmed) {
   host_.Type(Control("ctlParameter(2)"), "1.2");
-  EXPECT_EQ(log_, (Log{"cmdA LostFocus", "ctlParameter(2) GotFocus 2",
-                       "ctlParameter(2) Change 2 \"1.2\""}));
+  EXPECT_EQ(log_, (Log{"cmdA LostFocus", "ctlParameter(2) GotFocus 2", "ctlParameter(2) StartEdit 2",
+                       "ctlParameter(2) Change 2 \"1.2\"", "ctlParameter(2) EndEdit 2 True"}));
 }
 
 TEST_F(UserOnPage, SelectingATabClicksTheStripWithTheTabSelected) {

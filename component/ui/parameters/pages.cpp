@@ -3,11 +3,16 @@
 #include <map>
 #include <memory>
 
+#include "component/ui/parameters/ctl_ident.h"
+#include "component/ui/parameters/ctl_online_params.h"
+
 namespace dtm {
 
 PageMake ParameterPageMaker(const std::string& class_name) {
   // One line per page: its class name and how it is made.
   static const std::map<std::string, PageMake> makers = {
+      {"ctlOnlineParams", [](const runtime::Services& s) -> com::ObjectPtr { return std::make_shared<ctlOnlineParams>(s); }},
+      {"ctlIdent", [](const runtime::Services& s) -> com::ObjectPtr { return std::make_shared<ctlIdent>(&s); }},
   };
   const auto found = makers.find(class_name);
   return found == makers.end() ? nullptr : found->second;

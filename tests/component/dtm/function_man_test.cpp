@@ -15,6 +15,7 @@
 #include "component/datamodel/data_element.h"
 #include "component/dtm/function_man.h"
 #include "component/dtm/library.h"
+#include "component/interfaces/fdt.h"
 #include "platform/com/error.h"
 #include "platform/controls/navigation.h"
 #include "platform/runtime/documents.h"
@@ -94,13 +95,14 @@ TEST_F(FunctionFixture, AnUnreadableCallHasNoPage) {
   EXPECT_EQ(dtm_->IDtmActiveXInformation_GetActiveXGuid("<FDT><FunctionCall"), "");
 }
 
-TEST_F(FunctionFixture, PagesHaveNoClassObjectYet) {
+TEST_F(FunctionFixture, APageBuiltHasAClassObjectThatMakesIt) {
   ASSERT_EQ(library_.DllRegisterServer(), com::kSOk);
   const auto clsid = com::Guid::Parse("{4625A101-7C31-4B0E-9D21-3A5F60C14F01}");
   ASSERT_TRUE(clsid);
   std::shared_ptr<com::ClassFactory> factory;
-  EXPECT_EQ(library_.DllGetClassObject(*clsid, factory), com::kClassENotAvailable);
-  EXPECT_EQ(factory, nullptr);
+  EXPECT_EQ(library_.DllGetClassObject(*clsid, factory), com::kSOk);
+  ASSERT_NE(factory, nullptr);
+  EXPECT_NE(std::dynamic_pointer_cast<IDtmActiveXControl>(factory->CreateInstance()), nullptr);
 }
 
 // ---- Function list -------------------------------------------------------------------
