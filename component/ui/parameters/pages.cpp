@@ -3,11 +3,14 @@
 #include <map>
 #include <memory>
 
+#include "component/ui/parameters/ctl_offline_params.h"
+
 namespace dtm {
 
 PageMake ParameterPageMaker(const std::string& class_name) {
   // One line per page: its class name and how it is made.
   static const std::map<std::string, PageMake> makers = {
+      {"ctlOfflineParams", [](const runtime::Services& s) -> com::ObjectPtr { return std::make_shared<ctlOfflineParams>(&s); }},
   };
   const auto found = makers.find(class_name);
   return found == makers.end() ? nullptr : found->second;
