@@ -5,6 +5,7 @@
 
 #include "component/ui/parameters/ctl_ident.h"
 #include "component/ui/parameters/ctl_online_params.h"
+#include "component/ui/parameters/ctl_offline_params.h"
 
 namespace dtm {
 
@@ -13,6 +14,7 @@ PageMake ParameterPageMaker(const std::string& class_name) {
   static const std::map<std::string, PageMake> makers = {
       {"ctlOnlineParams", [](const runtime::Services& s) -> com::ObjectPtr { return std::make_shared<ctlOnlineParams>(s); }},
       {"ctlIdent", [](const runtime::Services& s) -> com::ObjectPtr { return std::make_shared<ctlIdent>(&s); }},
+      {"ctlOfflineParams", [](const runtime::Services& s) -> com::ObjectPtr { return std::make_shared<ctlOfflineParams>(&s); }},
   };
   const auto found = makers.find(class_name);
   return found == makers.end() ? nullptr : found->second;

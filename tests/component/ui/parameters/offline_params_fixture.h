@@ -1,0 +1,82 @@
+#pragma once
+// The offline parameters page opened on a fresh instance without a device,
+// as the offline container opens it: an invoke id ending in "$".
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "component/datamodel/data_element.h"
+#include "component/ui/parameters/ctl_offline_params.h"
+#include "platform/controls/navigation.h"
+#include "platform/runtime/context.h"
+#include "tests/component/dtm/dtm_fixture.h"
+
+namespace dtm::testing {
+
+// A page that logs the change notices it hears.
+class NoticeListener : public com::Object, public IPrivateGUI {
+ public:
+  bool IPrivateGUI_CloseGUI() override { return true; }
+  void IPrivateGUI_LockStateChanged(bool) override {}
+  void IPrivateGUI_ParameterChanged(const DataElementPtr& element) override {
+    heard.push_back(element->IPrivateDataElement_Name());
+  }
+  void IPrivateGUI_ParameterSetChanged() override {}
+  void IPrivateGUI_ValidateParameters() override {}
+  void IPrivateGUI_SetLanguage(std::int32_t) override {}
+  std::vector<std::string> heard;
+};
+
+class OfflineParamsFixture : public DtmFixture {
+ protected:
+  // A frame ends its pages before it lets the DTM go.
+  ~OfflineParamsFixture() override {
+    try {
+      Context().GUIMan().CloseAllGUIs();
+    } catch (...) {
+    }
+  }
+  OfflineParamsFixture() {
+    SetUpInstance();
+    dtm_->IDtm_SetLanguage(1033);
+    Context().User().SetUserLevel(2);
+  }
+
+  void SetValue(const std::string& path, const com::Variant& value) {
+    Context().Parameters().Item(path)->IPrivateDataElement_TransientValue(value);
+  }
+  com::Variant ValueOf(const std::string& path) {
+    return Context().Parameters().Item(path)->IPrivateDataElement_TransientValue();
+  }
+  clsDataElement& Element(const std::string& path) {
+    return dynamic_cast<clsDataElement&>(*Context().Parameters().Item(path));
+  }
+
+  // Opens the page; the invoke id as the container gives it.
+  std::shared_ptr<ctlOfflineParams> Open(const std::string& invoke_id = "7.2$") {
+    auto page = std::make_shared<ctlOfflineParams>(&services_);
+    EXPECT_TRUE(page->IDtmActiveXControl_Init(invoke_id, "", dtm_));
+    return page;
+  }
+
+  std::shared_ptr<controls::Navigation> Navigation() {
+    return com::QueryInterface<controls::Navigation>(Context().DTMState()->GetProperty("Navigation"));
+  }
+
+  template <class T>
+  static T& Get(const ctlOfflineParams& page, const std::string& name) {
+    auto control = std::dynamic_pointer_cast<T>(page.Find(name));
+    EXPECT_NE(control, nullptr) << name;
+    return *control;
+  }
+  static controls::ctlParameter& Field(const ctlOfflineParams& page, std::int16_t index) {
+    auto field = std::dynamic_pointer_cast<controls::ctlParameter>(page.Find("ctlParameter", index));
+    EXPECT_NE(field, nullptr) << index;
+    return *field;
+  }
+};
+
+}  // namespace dtm::testing
