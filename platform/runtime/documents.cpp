@@ -27,8 +27,10 @@
 //   <FDT><Functions>
 //     <Function key="ctlIdent" functionId="1" text="Identification" state="0" flags="0"/>
 //   </Functions></FDT>
-//   One Function per entry of the dictionary section, then the added functions
-//   the section does not list (no functionId, their name as text).
+//   One Function per entry of the dictionary section that has a functionId,
+//   then the added functions the section does not list (no functionId, their
+//   name as text). An entry without a functionId is a text of the section,
+//   no function.
 
 #include "platform/runtime/documents.h"
 
@@ -309,7 +311,7 @@ std::string FunctionList::BuildXML(DTMContext& context, const std::string& secti
 
   for (const xml::Node& entry : entries.Children()) {
     auto key = entry.Attribute("key");
-    if (!key) continue;
+    if (!key || !entry.Attribute("functionId")) continue;
     std::int32_t state = kNotAdded;
     std::int32_t flags = 0;
     for (std::size_t i = 0; i < functions_.size(); ++i) {

@@ -381,6 +381,7 @@ class FunctionListBuild : public ContextFixture {
   }
 };
 
+// "noId" has no number: a text kept in the section, not a function.
 TEST_F(FunctionListBuild, ListsTheSectionWithTheAddedStates) {
   FunctionList list;
   list.AddFunction("ctlTrend", 1, 2);
@@ -389,7 +390,6 @@ TEST_F(FunctionListBuild, ListsTheSectionWithTheAddedStates) {
             std::string(kDeclaration) + "<FDT><Functions>"
                 R"(<Function key="ctlIdent" functionId="1" text="Identification" state="4" flags="0"/>)"
                 R"(<Function key="ctlTrend" functionId="5" text="Trend &amp; more" state="1" flags="2"/>)"
-                R"(<Function key="noId" text="Without number" state="4" flags="0"/>)"
                 R"(<Function key="extra" text="extra" state="0" flags="0"/>)"
                 "</Functions></FDT>\n");
 }
