@@ -1,5 +1,6 @@
 #include "host/device/attach.h"
 
+#include <chrono>
 #include <memory>
 #include <optional>
 #include <string>
@@ -16,6 +17,10 @@ void AttachDevice(frame::ChannelStandIn& channel, SimDevice& device,
     return frame::ChannelStandIn::DeviceCodes{identity.manufacturer_code,
                                               identity.device_type_code};
   });
+  // A profile may give the line its time per transaction.
+  if (const std::uint32_t latency = device.Memory().latency_ms; latency != 0) {
+    channel.SetTransactionLatency(std::chrono::milliseconds(latency));
+  }
   // One reader for the requests of this attachment (the handler is copied,
   // the reader shared).
   auto reader = std::make_shared<runtime::TransactionDocumentReader>();

@@ -65,6 +65,9 @@ class ProfileReader {
         {"ByteParameters", [&](const xml::Node& n) { ReadBytes(n, profile.bytes); }},
         {"Dynamic", [&](const xml::Node& n) { ReadDynamic(n, profile.dynamic); }},
         {"Status", [&](const xml::Node& n) { ReadStatus(n, profile); }},
+        {"Motion", [&](const xml::Node& n) { ReadMotion(n, profile.motion); }},
+        {"Latency", [&](const xml::Node& n) { profile.latency_ms = DurationOf(n, ContentOf(n), {}); }},
+        {"Script", [&](const xml::Node& n) { ReadScript(n, profile.script); }},
     };
     std::set<std::string> seen;
     for (const xml::Node& node : root.Children()) {
@@ -327,6 +330,72 @@ class ProfileReader {
     byte("st3", profile.status[3]);
     byte("actionState", profile.action_state);
     profile.device_status &= static_cast<std::uint8_t>(~0x10u);  // follows the status bytes
+  }
+
+  // A span of clock time: a whole number with "ms", "s" or "min", up to a day.
+  std::uint32_t DurationOf(const xml::Node& node, const std::string& text,
+                           std::string_view attribute) {
+    std::size_t digits = 0;
+    while (digits < text.size() && text[digits] >= '0' && text[digits] <= '9') ++digits;
+    const std::string unit = text.substr(digits);
+    std::int64_t factor = 0;
+    if (unit == "ms") factor = 1;
+    if (unit == "s") factor = 1000;
+    if (unit == "min") factor = 60000;
+    if (digits == 0 || factor == 0) {
+      FailAt(node, Place(node, attribute) + " '" + text + "' is no time such as 500ms, 10s or 2min");
+    }
+    const std::int64_t limit = 86400000 / factor;
+    return static_cast<std::uint32_t>(Integer(node, text.substr(0, digits), 0, limit, attribute) * factor);
+  }
+
+  void ReadMotion(const xml::Node& node, Motion& motion) {
+    CheckAttributes(node, {"wLow", "wHigh", "period", "lag", "safetyW"});
+    if (!node.Children().empty()) FailAt(node, "<Motion> holds elements");
+    motion.enabled = true;
+    if (const auto text = node.Attribute("wLow")) motion.w_low = FloatIn(node, *text, 3.8f, 22.0f, "wLow");
+    if (const auto text = node.Attribute("wHigh")) motion.w_high = FloatIn(node, *text, 3.8f, 22.0f, "wHigh");
+    if (const auto text = node.Attribute("period")) motion.period_ms = DurationOf(node, *text, "period");
+    if (const auto text = node.Attribute("lag")) motion.lag_ms = DurationOf(node, *text, "lag");
+    if (const auto text = node.Attribute("safetyW")) {
+      motion.safety_w = FloatIn(node, *text, -10.0f, 120.0f, "safetyW");
+    }
+  }
+
+  void ReadScript(const xml::Node& node, std::vector<ScriptedFault>& script) {
+    CheckAttributes(node, {});
+    for (const xml::Node& row : node.Children()) {
+      if (row.Name() != "Fault") FailAt(row, "<Script> holds <" + row.Name() + ">, not <Fault>");
+      CheckAttributes(row, {"at", "kind", "span", "code", "command", "replies"});
+      if (!row.Children().empty()) FailAt(row, "<Fault> holds elements");
+      const std::optional<std::string> at = row.Attribute("at");
+      const std::optional<std::string> kind = row.Attribute("kind");
+      if (!at) FailAt(row, "a <Fault> has no time 'at'");
+      if (!kind) FailAt(row, "a <Fault> has no kind");
+      ScriptedFault fault;
+      fault.at_ms = DurationOf(row, *at, "at");
+      if (*kind == "busy") {
+        fault.kind = ScriptedFault::Kind::kBusy;
+        const std::optional<std::string> span = row.Attribute("span");
+        if (!span) FailAt(row, "a busy <Fault> has no span");
+        fault.span_ms = DurationOf(row, *span, "span");
+      } else if (*kind == "lostConnection") {
+        fault.kind = ScriptedFault::Kind::kLostConnection;
+      } else if (*kind == "responseCode") {
+        fault.kind = ScriptedFault::Kind::kResponseCode;
+        if (!row.Attribute("code")) FailAt(row, "a responseCode <Fault> has no code");
+      } else {
+        FailAt(row, "<Fault> kind '" + *kind + "' is none of busy, lostConnection, responseCode");
+      }
+      if (const auto text = row.Attribute("code")) fault.code = Byte(row, *text, 0, 255, "code");
+      if (const auto text = row.Attribute("command")) {
+        fault.command = static_cast<std::int16_t>(Integer(row, *text, 0, 255, "command"));
+      }
+      if (const auto text = row.Attribute("replies")) {
+        fault.replies = static_cast<int>(Integer(row, *text, 1, 1000000, "replies"));
+      }
+      script.push_back(fault);
+    }
   }
 
   std::string source_;

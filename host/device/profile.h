@@ -11,8 +11,10 @@
 #include <filesystem>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "component/dtm/identity.h"
+#include "host/device/motion.h"
 #include "host/device/wire.h"
 
 namespace dtm::device {
@@ -71,6 +73,11 @@ struct Profile {
   // follows the status bytes and is not stored.
   std::uint8_t device_status = 0;
   std::uint8_t action_state = 0;  // what command 134 reports
+  // In operation: moving values, the line's time per transaction (0 leaves
+  // the channel's own), and faults at given times.
+  Motion motion;
+  std::uint32_t latency_ms = 0;
+  std::vector<ScriptedFault> script;
   friend bool operator==(const Profile&, const Profile&) = default;
 };
 

@@ -64,18 +64,22 @@ std::span<const std::uint8_t> Slice(const Bytes& bytes, std::size_t at, std::siz
 }  // namespace
 
 SimDevice::SimDevice(loop::Clock& clock, Profile profile, ActionTiming timing)
-    : clock_(clock), timing_(timing), memory_(std::move(profile)) {}
+    : clock_(clock), timing_(timing), memory_(std::move(profile)) {
+  StartOperation();
+}
 
 void SimDevice::Load(const Profile& profile) {
   memory_ = profile;
   running_.reset();
   characteristic_open_ = false;
   cold_start_after_answer_ = false;
+  StartOperation();
 }
 
 runtime::HartResponse SimDevice::Handle(const runtime::HartRequest& request) {
   received_.push_back(request);
   Settle();
+  Operate();
   const std::uint8_t command = request.command;
   runtime::HartResponse response;
   response.command = command;

@@ -155,6 +155,18 @@ class SimDevice {
   float FloatValue(std::uint8_t index) const;
   void CloseCharacteristic();
 
+  // In operation (sim_motion.cpp): the clock of the switch-on, the motion
+  // brought up to the clock and the script's faults armed when due, before
+  // each answer.
+  void StartOperation();
+  void Operate();
+  void RunScript(loop::Clock::TimePoint now);
+  void Move(loop::Clock::TimePoint now);
+  loop::Clock::TimePoint switched_on_{};
+  loop::Clock::TimePoint moved_at_{};
+  std::optional<loop::Clock::TimePoint> off_band_since_;  // |e| outside the monitoring band
+  std::vector<bool> script_done_;
+
   loop::Clock& clock_;
   ActionTiming timing_;
   Profile memory_;

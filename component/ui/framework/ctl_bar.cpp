@@ -1,5 +1,7 @@
 #include "component/ui/framework/ctl_bar.h"
 
+#include <utility>
+
 namespace dtm {
 namespace {
 
@@ -7,8 +9,8 @@ constexpr double kBarShare = 0.25;  // of the inner height
 
 }  // namespace
 
-ctlBar::ctlBar()
-    : forms::UserControl("ctlBar"), scale_(Add(std::make_shared<controls::Scale>("Scale1"))) {
+ctlBar::ctlBar(std::string name)
+    : forms::UserControl(std::move(name)), scale_(Add(std::make_shared<controls::Scale>("Scale1"))) {
   scale_->SetChangeHandler([this] { Repaint(); });
   On("Paint", [this](forms::Args&) { DrawBar(); });
   On("Resize", [this](forms::Args&) {

@@ -19,7 +19,9 @@ class ctlBar : public forms::UserControl {
   // What the bar asks the scale to prepare when it is shown.
   static constexpr std::int32_t kScalePrepareCode = 13003;
 
-  ctlBar();
+  // `name` is the instance's name on its page; a page with several bars
+  // names each.
+  explicit ctlBar(std::string name = "ctlBar");
 
   // Every let acts only on a new value: the same value neither repaints nor
   // marks a property changed.
