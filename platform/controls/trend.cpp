@@ -377,6 +377,7 @@ com::Variant Trend::Invoke(std::string_view name, std::span<const com::Variant> 
 void Trend::Describe(forms::ControlState& state) const {
   forms::Control::Describe(state);
   state.kind = "Trend";
+  state.back_color = state_.back_color;
   auto& a = state.attributes;
   a.emplace_back("x_title", state_.axis.title);
   a.emplace_back("x_view_min", LogNumber(state_.axis.view_min));

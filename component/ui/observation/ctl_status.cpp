@@ -133,7 +133,7 @@ ctlStatus::ctlStatus(const runtime::Services& services)
   dtm_manu_text_->SetLocked(true);
   cmd_refresh_ = Add(std::make_shared<forms::CommandButton>("cmdRefresh"));
   cmd_refresh_->SetCaption("Aktualisieren");
-  Add(std::make_shared<forms::PictureBox>("picSearch"));
+  Add(std::make_shared<forms::PictureBox>("picSearch"))->SetVisible(false);
   Add(std::make_shared<forms::ImageList>("imlSearch"));
 
   tab_strip_->On("Click", [this](forms::Args&) { TabClicked(); });
