@@ -77,6 +77,7 @@ struct TrendCurve {
   // Runs of samples without a gap; a gap ends a run.
   std::vector<std::vector<Point>> runs;
   std::size_t gaps = 0;
+  bool timed = false;  // it holds samples, stamped with times
 };
 
 double ParseNumber(const std::string& text, double fallback) {
@@ -118,6 +119,7 @@ std::vector<TrendCurve> TrendCurves(const ControlState& s) {
     curve.visible = s.Attribute(stem + "visible") == "1";
     curve.view_min = ParseNumber(s.Attribute(stem + "view_min"), 0);
     curve.view_max = ParseNumber(s.Attribute(stem + "view_max"), 100);
+    curve.timed = !s.Attribute(stem + "samples").empty();
     ParseRuns(s.Attribute(stem + "samples"), curve);
     ParseRuns(s.Attribute(stem + "points"), curve);
     curves.push_back(std::move(curve));
@@ -169,11 +171,13 @@ std::string TrendSvg(const ControlState& s) {
          "\"/></clipPath></defs>";
   out += "<rect class=\"plot\" x=\"" + Number(kLeft) + "\" y=\"" + Number(kTop) + "\" width=\"" +
          Number(kPlotWidth) + "\" height=\"" + Number(kPlotHeight) + "\" fill=\"none\" stroke=\"#808080\"/>";
-  // The time axis: the window's ends and its middle.
+  // The x axis: the window's ends and its middle, as times of day when
+  // the chart records samples (a point set alone has plain numbers).
+  const bool timed = std::any_of(curves.begin(), curves.end(), [](const TrendCurve& c) { return c.timed; });
   for (int i = 0; i <= 2; ++i) {
     const double x = x_min + (x_max - x_min) * i / 2;
     out += "<text class=\"tick\" x=\"" + Number(sx(x)) + "\" y=\"" + Number(kTop + kPlotHeight + 14) +
-           "\" text-anchor=\"middle\">" + TimeOfDay(x) + "</text>";
+           "\" text-anchor=\"middle\">" + (timed ? TimeOfDay(x) : Number(x)) + "</text>";
   }
   out += "<text class=\"axis-title\" x=\"" + Number(kLeft + kPlotWidth / 2) + "\" y=\"" +
          Number(kTop + kPlotHeight + 32) + "\" text-anchor=\"middle\">" + EscapeHtml(s.Attribute("x_title")) +

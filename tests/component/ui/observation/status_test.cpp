@@ -284,5 +284,40 @@ TEST_F(StatusPage, ReleaseDuringAReadStopsTheActivityDisplayAndUnlocksTheTag) {
   EXPECT_TRUE(Boxes().empty());
 }
 
+// Every text the two pages ask the dictionary for, in both languages.
+struct TextKey {
+  const char* key;
+  const char* attribute;
+};
+
+class PageTexts : public ObservationPages, public ::testing::WithParamInterface<std::int32_t> {};
+
+TEST_P(PageTexts, EveryKeyThePagesAskForHasAText) {
+  ASSERT_TRUE(dtm_->IDtm_SetLanguage(GetParam()));
+  std::vector<TextKey> keys = {
+      {"HeadlineTitle_Trend", "text"},      {"ctlTrend_scaleX", "text"},
+      {"chkCycle", "text"},                 {"ctlTrend_frmTrendValues", "text"},
+      {"cycle_refresh_impossible", "text"}, {"error_at_connect", "text"},
+      {"HeadlineTitle_Diagnose", "text"},   {"ctlStatus_TabStrip.1", "text"},
+      {"ctlStatus_TabStrip.2", "text"},     {"ctlStatus_TabStrip.3", "text"},
+      {"ctlStatus_TabStrip.4", "text"},     {"ctlStatus_frmStdStatus", "text"},
+      {"ctlStatus_frmCritStatus", "text"},  {"ctlStatus_frmInfoStatus", "text"},
+      {"ctlStatus_frameDtm", "text"},       {"ctlStatus_lblDtm", "text"},
+      {"ctlStatus_cmdRefresh", "text"},     {"DTMManuId", "label"},
+      {"DTMManuId", "description"},         {"ctlIdent_frmPositioner", "text"},
+      {"error_at_read_status", "text"},     {"comm_error_at_read_status", "text"},
+      {"companyURL", "text"},
+  };
+  std::vector<std::string> labels;
+  for (const Code& code : kCodes) labels.push_back("ctlStatus_lblStatus" + std::to_string(code.code));
+  for (const std::string& label : labels) keys.push_back({label.c_str(), "caption"});
+  for (const TextKey& key : keys) {
+    const com::Variant value = Context().Dictionary().GetValue("keys", key.key, key.attribute);
+    EXPECT_FALSE(value.IsEmpty() || value.ToString().empty()) << key.key << " " << key.attribute;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, PageTexts, ::testing::Values(1031, 1033));
+
 }  // namespace
 }  // namespace dtm::testing
