@@ -46,33 +46,33 @@ std::string TextOf(const com::Variant& value) { return value.IsEmpty() ? std::st
 const std::vector<ctlStatus::StatusRow>& ctlStatus::StatusRows() {
   using T = StatusTab;
   static const std::vector<StatusRow> rows = {
-      {0, T::kStandard, "Primäre Messgröße ausserhalb der Grenzen"},
-      {1, T::kStandard, "Messgrösse (mit Ausnahme der primären) ausserhalb der Grenzen"},
-      {2, T::kStandard, "Analogausgang übersteuert"},
-      {3, T::kStandard, "Stromausgang auf festem Wert"},
-      {5, T::kStandard, "Kaltstart ausgeführt"},
-      {6, T::kStandard, "Parametrierung wurde verändert"},
-      {7, T::kStandard, "Fehlfunktion des Feldgeräts"},
-      {10, T::kCritical, "Daten von der Applikation nicht gültig"},
-      {11, T::kCritical, "Datenspeicher der Regelung fehlerhaft"},
-      {12, T::kCritical, "Datenspeicher der Kommunikation fehlerhaft"},
-      {13, T::kCritical, "Prüfsummenfehler im Datenspeicher der Regelung"},
-      {14, T::kCritical, "Prüfsummenfehler im Datenspeicher der Komm."},
-      {15, T::kCritical, "Regelkreis gestört"},
-      {20, T::kCritical, "Gerät nicht initialisiert"},
-      {21, T::kInformation, "Initialisierung in Bearbeitung"},
-      {22, T::kCritical, "Initialisierung fehlerhaft"},
-      {23, T::kInformation, "Nullpunktabgleich in Bearbeitung"},
-      {24, T::kCritical, "Nullpunktfehler"},
-      {26, T::kCritical, "Messwerterfassung fehlerhaft"},
-      {30, T::kInformation, "Grenzwert absolutes Wegintegral überschritten"},
-      {32, T::kInformation, "Warmstart ausgeführt"},
-      {33, T::kInformation, "Messwert Regelgröße außer Bereichx"},
-      {34, T::kCritical, "Hilfsenergie zu gering (power fail)"},
-      {35, T::kCritical, "Defekt in Mechanik oder Pneumatik"},
-      {37, T::kInformation, "Kennlinie fehlerhaft"},
-      {40, T::kCritical, "Fehler im Speicher Geräteinformation"},
-      {43, T::kCritical, "Fehler in Option Zwangsentlüftung"},
+      {0, T::kStandard, "ctlStatus_lblStatus0", "Primäre Messgröße ausserhalb der Grenzen"},
+      {1, T::kStandard, "ctlStatus_lblStatus1", "Messgrösse (mit Ausnahme der primären) ausserhalb der Grenzen"},
+      {2, T::kStandard, "ctlStatus_lblStatus2", "Analogausgang übersteuert"},
+      {3, T::kStandard, "ctlStatus_lblStatus3", "Stromausgang auf festem Wert"},
+      {5, T::kStandard, "ctlStatus_lblStatus5", "Kaltstart ausgeführt"},
+      {6, T::kStandard, "ctlStatus_lblStatus6", "Parametrierung wurde verändert"},
+      {7, T::kStandard, "ctlStatus_lblStatus7", "Fehlfunktion des Feldgeräts"},
+      {10, T::kCritical, "ctlStatus_lblStatus10", "Daten von der Applikation nicht gültig"},
+      {11, T::kCritical, "ctlStatus_lblStatus11", "Datenspeicher der Regelung fehlerhaft"},
+      {12, T::kCritical, "ctlStatus_lblStatus12", "Datenspeicher der Kommunikation fehlerhaft"},
+      {13, T::kCritical, "ctlStatus_lblStatus13", "Prüfsummenfehler im Datenspeicher der Regelung"},
+      {14, T::kCritical, "ctlStatus_lblStatus14", "Prüfsummenfehler im Datenspeicher der Komm."},
+      {15, T::kCritical, "ctlStatus_lblStatus15", "Regelkreis gestört"},
+      {20, T::kCritical, "ctlStatus_lblStatus20", "Gerät nicht initialisiert"},
+      {21, T::kInformation, "ctlStatus_lblStatus21", "Initialisierung in Bearbeitung"},
+      {22, T::kCritical, "ctlStatus_lblStatus22", "Initialisierung fehlerhaft"},
+      {23, T::kInformation, "ctlStatus_lblStatus23", "Nullpunktabgleich in Bearbeitung"},
+      {24, T::kCritical, "ctlStatus_lblStatus24", "Nullpunktfehler"},
+      {26, T::kCritical, "ctlStatus_lblStatus26", "Messwerterfassung fehlerhaft"},
+      {30, T::kInformation, "ctlStatus_lblStatus30", "Grenzwert absolutes Wegintegral überschritten"},
+      {32, T::kInformation, "ctlStatus_lblStatus32", "Warmstart ausgeführt"},
+      {33, T::kInformation, "ctlStatus_lblStatus33", "Messwert Regelgröße außer Bereichx"},
+      {34, T::kCritical, "ctlStatus_lblStatus34", "Hilfsenergie zu gering (power fail)"},
+      {35, T::kCritical, "ctlStatus_lblStatus35", "Defekt in Mechanik oder Pneumatik"},
+      {37, T::kInformation, "ctlStatus_lblStatus37", "Kennlinie fehlerhaft"},
+      {40, T::kCritical, "ctlStatus_lblStatus40", "Fehler im Speicher Geräteinformation"},
+      {43, T::kCritical, "ctlStatus_lblStatus43", "Fehler in Option Zwangsentlüftung"},
   };
   return rows;
 }
@@ -200,15 +200,13 @@ void ctlStatus::InitParamSite() {
 void ctlStatus::ApplyLanguage(std::int32_t language_id) {
   PageBase::ApplyLanguage(language_id);
   runtime::DTMDictionary& dictionary = GetDtmContext()->Dictionary();
-  const auto value = [&dictionary](const std::string& key, const char* attribute) {
-    return TextOf(dictionary.GetValue("keys", key, attribute));
-  };
-  dtm_manu_id_->SetCaption(value("DTMManuId", "label"));
-  dtm_manu_id_->SetToolTipText(value("DTMManuId", "description"));
-  dtm_manu_text_->SetToolTipText(value("DTMManuId", "description"));
-  frm_positioner_->SetCaption(value("ctlIdent_frmPositioner", "text"));
+  dtm_manu_id_->SetCaption(TextOf(dictionary.GetValue("keys", "DTMManuId", "label")));
+  const std::string maker = TextOf(dictionary.GetValue("keys", "DTMManuId", "description"));
+  dtm_manu_id_->SetToolTipText(maker);
+  dtm_manu_text_->SetToolTipText(maker);
+  frm_positioner_->SetCaption(TextOf(dictionary.GetValue("keys", "ctlIdent_frmPositioner", "text")));
   for (const StatusRow& row : StatusRows()) {
-    labels_[row.code]->SetCaption(value("ctlStatus_lblStatus" + std::to_string(row.code), "caption"));
+    labels_[row.code]->SetCaption(TextOf(dictionary.GetValue("keys", row.caption_key, "caption")));
   }
 }
 

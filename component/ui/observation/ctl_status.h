@@ -23,7 +23,8 @@ class ctlStatus : public PageBase {
   struct StatusRow {
     std::int16_t code;
     StatusTab tab;
-    const char* caption;  // the design caption
+    const char* caption_key;  // the dictionary key of its label's caption
+    const char* caption;      // the design caption
   };
   // Every status code that has a picture, in ascending order.
   static const std::vector<StatusRow>& StatusRows();

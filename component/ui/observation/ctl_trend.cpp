@@ -157,13 +157,11 @@ void ctlTrend::ApplyLanguage(std::int32_t language_id) {
   runtime::DTMContext& context = *GetDtmContext();
   // The site, the headline's language, title and address.
   PageBase::ApplyLanguage(language_id);
-  const auto text = [&context](const char* key) {
-    return TextOf(context.Dictionary().GetValue("keys", key, "text"));
-  };
+  runtime::DTMDictionary& dictionary = context.Dictionary();
   for (std::size_t c = 0; c < kChannels; ++c) RenewLegend(c);
-  trend_->SetXAxisTitle(0, text("ctlTrend_scaleX"));
-  chk_cycle_->SetCaption(text("chkCycle"));
-  frame_->SetCaption(text("ctlTrend_frmTrendValues"));
+  trend_->SetXAxisTitle(0, TextOf(dictionary.GetValue("keys", "ctlTrend_scaleX", "text")));
+  chk_cycle_->SetCaption(TextOf(dictionary.GetValue("keys", "chkCycle", "text")));
+  frame_->SetCaption(TextOf(dictionary.GetValue("keys", "ctlTrend_frmTrendValues", "text")));
 }
 
 bool ctlTrend::ReleaseParamSite() {
