@@ -147,6 +147,12 @@ void PageHost::TakeFocus(forms::Control& control) {
 
 void PageHost::Click(forms::Control& control) {
   TakeFocus(control);
+  // A check box or option button changes its value as the user's click
+  // does, and that change raises its Click.
+  if (control.Kind() == forms::ControlKind::kCheckBox || control.Kind() == forms::ControlKind::kOptionButton) {
+    control.UserClick();
+    return;
+  }
   control.Raise("Click");
 }
 

@@ -76,7 +76,8 @@ class PageHost {
   // What a user does. Each raises error 5 ("... cannot take the focus")
   // when the control is hidden or disabled; errors of the handlers are
   // collected.
-  // The control takes the focus when it has a window, then "Click".
+  // The control takes the focus when it has a window, then "Click"; a check
+  // box or option button is clicked as a user clicks it (its value changes).
   void Click(forms::Control& control);
   // Focus, "KeyDown"(KeyCode, Shift 0), "KeyPress"(KeyAscii) for a key
   // with a character, "KeyUp"(KeyCode, Shift 0).

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <sstream>
 
 namespace dtm::render {
 namespace {
@@ -35,6 +37,7 @@ button { font: inherit; padding: 3px 14px; min-width: 80px; }
 .box { background: #fff; border: 1px solid #808080; padding: 6px 8px; margin-bottom: 6px; white-space: pre-wrap; }
 .box .answer { margin-top: 4px; font-weight: bold; }
 .errors li { color: #a00; }
+.trend svg { background: #fff; border: 1px solid #a0a0a0; max-width: 100%; height: auto; }
 )";
 
 std::string Number(double value) {
@@ -61,6 +64,150 @@ std::string Classes(const char* base, const ControlState& s) {
   if (!s.enabled) out += " disabled";
   if (s.locked) out += " locked";
   return out;
+}
+
+// ---- The trend chart ------------------------------------------------------------------------
+
+// One curve as the chart describes it.
+struct TrendCurve {
+  std::size_t number = 0;
+  std::string name;
+  bool visible = true;
+  double view_min = 0, view_max = 100;
+  // Runs of samples without a gap; a gap ends a run.
+  std::vector<std::vector<Point>> runs;
+  std::size_t gaps = 0;
+  bool timed = false;  // it holds samples, stamped with times
+};
+
+double ParseNumber(const std::string& text, double fallback) {
+  if (text.empty()) return fallback;
+  char* end = nullptr;
+  const double value = std::strtod(text.c_str(), &end);
+  return end == text.c_str() ? fallback : value;
+}
+
+// "x:value x:gap ..." (or the point set "x:y ...") into runs.
+void ParseRuns(const std::string& text, TrendCurve& curve) {
+  std::istringstream in(text);
+  std::string item;
+  std::vector<Point> run;
+  while (in >> item) {
+    const std::size_t colon = item.find(':');
+    if (colon == std::string::npos) continue;
+    const double x = ParseNumber(item.substr(0, colon), 0);
+    const std::string value = item.substr(colon + 1);
+    if (value == "gap") {
+      ++curve.gaps;
+      if (!run.empty()) curve.runs.push_back(std::move(run));
+      run.clear();
+      continue;
+    }
+    run.push_back({x, ParseNumber(value, 0)});
+  }
+  if (!run.empty()) curve.runs.push_back(std::move(run));
+}
+
+std::vector<TrendCurve> TrendCurves(const ControlState& s) {
+  std::vector<TrendCurve> curves;
+  for (std::size_t c = 0; c < 8; ++c) {
+    const std::string stem = "curve." + std::to_string(c) + ".";
+    if (s.Attribute(stem + "visible").empty()) continue;
+    TrendCurve curve;
+    curve.number = c;
+    curve.name = s.Attribute(stem + "name");
+    curve.visible = s.Attribute(stem + "visible") == "1";
+    curve.view_min = ParseNumber(s.Attribute(stem + "view_min"), 0);
+    curve.view_max = ParseNumber(s.Attribute(stem + "view_max"), 100);
+    curve.timed = !s.Attribute(stem + "samples").empty();
+    ParseRuns(s.Attribute(stem + "samples"), curve);
+    ParseRuns(s.Attribute(stem + "points"), curve);
+    curves.push_back(std::move(curve));
+  }
+  return curves;
+}
+
+// A time of the chart (seconds of a calendar day count) as hh:mm:ss.
+std::string TimeOfDay(double seconds) {
+  const long long whole = static_cast<long long>(std::floor(seconds));
+  const long long day = ((whole % 86400) + 86400) % 86400;
+  char text[16];
+  std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld", day / 3600, day / 60 % 60, day % 60);
+  return text;
+}
+
+constexpr const char* kCurveColours[8] = {"#0000ff", "#008000", "#c000c0", "#ff0000",
+                                          "#808000", "#008080", "#800000", "#000000"};
+
+// The chart as SVG: a frame, the time axis with its window's ends and
+// title, each shown curve as polylines broken at its gaps, and the legend.
+std::string TrendSvg(const ControlState& s) {
+  constexpr double kWidth = 640, kHeight = 320;
+  constexpr double kLeft = 50, kTop = 10, kRight = 10, kBottom = 50;
+  constexpr double kPlotWidth = kWidth - kLeft - kRight, kPlotHeight = kHeight - kTop - kBottom;
+  const std::vector<TrendCurve> curves = TrendCurves(s);
+  double x_min = ParseNumber(s.Attribute("x_view_min"), 0);
+  double x_max = ParseNumber(s.Attribute("x_view_max"), 100);
+  if (!(x_max > x_min)) {
+    // An empty window: the samples decide.
+    bool any = false;
+    for (const TrendCurve& curve : curves) {
+      for (const auto& run : curve.runs) {
+        for (const Point& p : run) {
+          x_min = any ? std::min(x_min, p.x) : p.x;
+          x_max = any ? std::max(x_max, p.x) : p.x;
+          any = true;
+        }
+      }
+    }
+    if (!(x_max > x_min)) x_max = x_min + 1;
+  }
+  const auto sx = [&](double x) { return kLeft + (x - x_min) * kPlotWidth / (x_max - x_min); };
+  std::string out = "<svg xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 " + Number(kWidth) + " " +
+                    Number(kHeight + 20.0 * static_cast<double>(curves.size())) +
+                    "\" width=\"640\" font-size=\"11\">";
+  out += "<defs><clipPath id=\"plot-" + EscapeHtml(NameOf(s)) + "\"><rect x=\"" + Number(kLeft) + "\" y=\"" +
+         Number(kTop) + "\" width=\"" + Number(kPlotWidth) + "\" height=\"" + Number(kPlotHeight) +
+         "\"/></clipPath></defs>";
+  out += "<rect class=\"plot\" x=\"" + Number(kLeft) + "\" y=\"" + Number(kTop) + "\" width=\"" +
+         Number(kPlotWidth) + "\" height=\"" + Number(kPlotHeight) + "\" fill=\"none\" stroke=\"#808080\"/>";
+  // The x axis: the window's ends and its middle, as times of day when
+  // the chart records samples (a point set alone has plain numbers).
+  const bool timed = std::any_of(curves.begin(), curves.end(), [](const TrendCurve& c) { return c.timed; });
+  for (int i = 0; i <= 2; ++i) {
+    const double x = x_min + (x_max - x_min) * i / 2;
+    out += "<text class=\"tick\" x=\"" + Number(sx(x)) + "\" y=\"" + Number(kTop + kPlotHeight + 14) +
+           "\" text-anchor=\"middle\">" + (timed ? TimeOfDay(x) : Number(x)) + "</text>";
+  }
+  out += "<text class=\"axis-title\" x=\"" + Number(kLeft + kPlotWidth / 2) + "\" y=\"" +
+         Number(kTop + kPlotHeight + 32) + "\" text-anchor=\"middle\">" + EscapeHtml(s.Attribute("x_title")) +
+         "</text>";
+  double legend_y = kHeight;
+  for (const TrendCurve& curve : curves) {
+    if (!curve.visible) continue;
+    const std::string colour = kCurveColours[curve.number % 8];
+    const double span = curve.view_max - curve.view_min;
+    const auto sy = [&](double y) {
+      return span > 0 ? kTop + kPlotHeight - (y - curve.view_min) * kPlotHeight / span : kTop + kPlotHeight;
+    };
+    for (const auto& run : curve.runs) {
+      std::string points;
+      for (const Point& p : run) {
+        if (!points.empty()) points += " ";
+        points += Number(sx(p.x)) + "," + Number(sy(p.y));
+      }
+      out += "<polyline class=\"curve-" + std::to_string(curve.number) + "\" points=\"" + points +
+             "\" fill=\"none\" stroke=\"" + colour + "\" stroke-width=\"1.5\" clip-path=\"url(#plot-" +
+             EscapeHtml(NameOf(s)) + ")\"/>";
+    }
+    out += "<line x1=\"" + Number(kLeft) + "\" y1=\"" + Number(legend_y - 4) + "\" x2=\"" + Number(kLeft + 24) +
+           "\" y2=\"" + Number(legend_y - 4) + "\" stroke=\"" + colour + "\" stroke-width=\"2\"/>";
+    out += "<text class=\"legend\" x=\"" + Number(kLeft + 30) + "\" y=\"" + Number(legend_y) + "\">" +
+           EscapeHtml(curve.name + " (" + Number(curve.view_min) + " .. " + Number(curve.view_max) + ")") +
+           "</text>";
+    legend_y += 20;
+  }
+  return out + "</svg>";
 }
 
 void Control(const ControlState& s, std::string& out);
@@ -139,6 +286,9 @@ void Control(const ControlState& s, std::string& out) {
   } else if (s.kind == "Shape") {
     out += "<span class=\"shape\"" + name + Attr("style", "background:" + CssColour(s.fill_color)) +
            "></span>\n";
+  } else if (s.kind == "Trend") {
+    out += "<div class=\"trend\"" + name + Attr("style", "background:" + CssColour(s.back_color)) + ">" +
+           TrendSvg(s) + "</div>\n";
   } else if (s.kind == "PictureBox" || s.kind == "Image") {
     out += "<div class=\"picture\"" + name + ">";
     if (!s.display_list.empty()) out += RenderSvg(s.display_list);

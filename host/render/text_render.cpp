@@ -1,6 +1,7 @@
 #include "host/render/text_render.h"
 
 #include <cstdio>
+#include <sstream>
 
 namespace dtm::render {
 namespace {
@@ -73,6 +74,33 @@ void Field(const ControlState& s, const std::string& indent, std::string& out) {
   out += States(s) + "\n";
 }
 
+// The chart in short: its time axis, then one line per curve with its
+// legend, its shown scale and how many samples and gaps it holds.
+void Trend(const ControlState& s, const std::string& indent, std::string& out) {
+  out += indent + "Trend " + NameOf(s) + " " + Quoted(s.Attribute("x_title")) + ": " +
+         s.Attribute("x_view_min") + " .. " + s.Attribute("x_view_max") +
+         (s.Attribute("follow_mode") == "1" ? ", following" : "") + "\n";
+  for (int c = 0; c < 8; ++c) {
+    const std::string stem = "curve." + std::to_string(c) + ".";
+    const std::string visible = s.Attribute(stem + "visible");
+    if (visible.empty()) continue;
+    std::size_t samples = 0, gaps = 0, points = 0;
+    std::istringstream in(s.Attribute(stem + "samples"));
+    for (std::string item; in >> item;) {
+      ++samples;
+      if (item.ends_with(":gap")) ++gaps;
+    }
+    std::istringstream set(s.Attribute(stem + "points"));
+    for (std::string item; set >> item;) ++points;
+    out += indent + "  Curve " + std::to_string(c) + " " + Quoted(s.Attribute(stem + "name")) + " " +
+           s.Attribute(stem + "view_min") + " .. " + s.Attribute(stem + "view_max") + ": " +
+           std::to_string(samples - gaps) + (samples - gaps == 1 ? " value, " : " values, ") +
+           std::to_string(gaps) + (gaps == 1 ? " gap" : " gaps");
+    if (points > 0) out += ", " + std::to_string(points) + (points == 1 ? " point" : " points");
+    out += (visible == "1" ? "" : " hidden") + std::string("\n");
+  }
+}
+
 void Control(const ControlState& s, const std::string& indent, std::string& out);
 
 void Children(const ControlState& s, const std::string& indent, std::string& out) {
@@ -111,8 +139,13 @@ void Control(const ControlState& s, const std::string& indent, std::string& out)
     }
   } else if (s.kind == "Shape") {
     out += indent + "Shape " + NameOf(s) + ": " + ColourText(s.fill_color) + "\n";
+  } else if (s.kind == "Trend") {
+    Trend(s, indent, out);
   } else if (s.kind == "PictureBox" || s.kind == "Image") {
     out += indent + (s.kind == "Image" ? "Image " : "Picture ") + NameOf(s);
+    if (const std::string picture = s.Attribute("picture"); s.kind == "Image" && !picture.empty()) {
+      out += ": " + picture;
+    }
     if (!s.display_list.empty()) {
       out += ": " + std::to_string(s.display_list.size()) + " drawing operations";
     }

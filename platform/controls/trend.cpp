@@ -374,6 +374,43 @@ com::Variant Trend::Invoke(std::string_view name, std::span<const com::Variant> 
 
 // ---------------------------------------------------------------- Scale
 
+void Trend::Describe(forms::ControlState& state) const {
+  forms::Control::Describe(state);
+  state.kind = "Trend";
+  state.back_color = state_.back_color;
+  auto& a = state.attributes;
+  a.emplace_back("x_title", state_.axis.title);
+  a.emplace_back("x_view_min", LogNumber(state_.axis.view_min));
+  a.emplace_back("x_view_max", LogNumber(state_.axis.view_max));
+  a.emplace_back("follow_mode", state_.follow_mode ? "1" : "0");
+  std::int32_t described = 0;
+  for (std::size_t c = 0; c < state_.curves.size(); ++c) {
+    const Curve& curve = state_.curves[c];
+    if (curve.name.empty() && curve.samples.empty() && curve.x.empty()) continue;
+    ++described;
+    const std::string stem = "curve." + std::to_string(c) + ".";
+    a.emplace_back(stem + "name", curve.name);
+    a.emplace_back(stem + "visible", curve.visible ? "1" : "0");
+    a.emplace_back(stem + "view_min", LogNumber(curve.view_min));
+    a.emplace_back(stem + "view_max", LogNumber(curve.view_max));
+    std::string samples;
+    for (const Sample& sample : curve.samples) {
+      if (!samples.empty()) samples += ' ';
+      samples += LogNumber(sample.x) + ":" + (sample.gap ? std::string("gap") : LogNumber(sample.value));
+    }
+    a.emplace_back(stem + "samples", samples);
+    std::string points;
+    const std::size_t count = std::min(curve.x.size(), curve.y.size());
+    for (std::size_t i = 0; i < count; ++i) {
+      if (i < curve.flags.size() && curve.flags[i] != 0) continue;
+      if (!points.empty()) points += ' ';
+      points += LogNumber(curve.x[i]) + ":" + LogNumber(curve.y[i]);
+    }
+    a.emplace_back(stem + "points", points);
+  }
+  a.emplace_back("curves", std::to_string(described));
+}
+
 Scale::Scale(std::string name) : forms::Control(forms::ControlKind::kOther, std::move(name)) {}
 
 void Scale::SetCaption(std::string caption) {

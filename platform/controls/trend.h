@@ -148,6 +148,16 @@ class Trend : public forms::Control {
   void SetProperty(std::string_view name, const com::Variant& value) override;
   com::Variant Invoke(std::string_view name, std::span<const com::Variant> args) override;
 
+  // Kind "Trend". Attributes for a renderer: "x_title", "x_view_min",
+  // "x_view_max", "follow_mode" ("1"/"0"), "curves" (how many are
+  // described); per described curve c (each curve that has a legend,
+  // samples or points, in order): "curve.c.name", "curve.c.visible",
+  // "curve.c.view_min", "curve.c.view_max", "curve.c.samples" (blank-
+  // separated "x:value", or "x:gap" for a gap) and "curve.c.points"
+  // (blank-separated "x:y" of the point set, the points whose flag is not 0
+  // left out). Numbers as LogNumber writes them.
+  void Describe(forms::ControlState& state) const override;
+
  private:
   Axis& AxisAt(std::int32_t axis);
   Curve& CurveAt(std::int32_t curve);

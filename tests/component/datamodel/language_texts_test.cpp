@@ -948,6 +948,8 @@ const std::vector<KnownForwarder>& KnownForwarders() {
        std::regex("^HeadlineTitle_[A-Za-z]+$"), "text", true},
       {"component/ui/framework/page_base.cpp", "tooltip_key",
        std::regex("^ctl[A-Za-z]+_cmd[A-Za-z0-9]+$"), "tooltip", true},
+      {"component/ui/observation/ctl_status.cpp", "row.caption_key",
+       std::regex("^ctlStatus_lblStatus[0-9]+$"), "caption", false},
   };
   return forwarders;
 }
