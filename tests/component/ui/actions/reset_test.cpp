@@ -25,9 +25,7 @@ using Strings = std::vector<std::string>;
 constexpr std::int32_t kOk = 1;
 constexpr std::int32_t kCancel = 2;
 constexpr std::int32_t kYes = 6;
-constexpr const char* kWarning =
-    "The device restarts and does not answer for a few seconds. The values are read again "
-    "afterwards.|64|";
+constexpr const char* kWarning = "The device restarts. Its values are read again afterwards.|64|";
 
 class ResetPage : public ActionPageFixture {
  protected:
