@@ -74,12 +74,14 @@ void SimDevice::Load(const Profile& profile) {
   characteristic_open_ = false;
   cold_start_after_answer_ = false;
   StartOperation();
+  output_test_.reset();
 }
 
 runtime::HartResponse SimDevice::Handle(const runtime::HartRequest& request) {
   received_.push_back(request);
   Settle();
   Operate();
+  SettleOutputTest();
   const std::uint8_t command = request.command;
   runtime::HartResponse response;
   response.command = command;
@@ -251,13 +253,8 @@ std::uint8_t SimDevice::StartAction(std::uint8_t action) {
     }
     case 3:
     case 4:
-    case 5: {
-      // A switching test: the output changes its state.
-      static constexpr std::uint8_t kOutputs[] = {kFaultAlarmIndex, kLimit1Index, kLimit2Index};
-      std::uint8_t& output = memory_.bytes[kOutputs[action - 3]];
-      output = output ? 0 : 1;
-      return rc::kSuccess;
-    }
+    case 5:
+      return StartOutputTest(action);
     case 6:  // the position transmitter shows the test value; nothing to keep
       return rc::kSuccess;
     case 7:
@@ -280,6 +277,7 @@ std::uint8_t SimDevice::StartAction(std::uint8_t action) {
       memory_.status[1] &= static_cast<std::uint8_t>(~(kZeroCalibrating | kInitialising));
       characteristic_open_ = false;
       cold_start_after_answer_ = true;
+      ColdStartReset();
       return rc::kSuccess;
     default:
       return rc::kInvalidSelection;
@@ -303,6 +301,7 @@ void SimDevice::CloseCharacteristic() {
 }
 
 std::uint8_t SimDevice::AbortAction(std::uint8_t which) {
+  if (which >= 3 && which <= 6) return StopOutputTest(which);
   if (which > 2) return rc::kInvalidSelection;
   if (running_ && (which == 0 || which == running_->action)) {
     const std::uint8_t bit = running_->action == 1 ? kZeroCalibrating : kInitialising;

@@ -54,6 +54,12 @@ inline constexpr std::uint8_t kZeroCalibrating = 0x08;
 inline constexpr std::uint8_t kZeroPointError = 0x10;
 inline constexpr std::uint8_t kActionAbortedBit = 0x20;
 
+// How long an output test holds each state of its output: the output
+// changes at the start and after each phase, and takes back its own state
+// after kOutputTestPhases of them.
+inline constexpr loop::Clock::Duration kOutputTestPhase = std::chrono::seconds(2);
+inline constexpr int kOutputTestPhases = 5;
+
 // How long the timed actions take in clock time.
 struct ActionTiming {
   loop::Clock::Duration zero_calibration = std::chrono::seconds(5);  // state 1
@@ -81,6 +87,9 @@ class SimDevice {
   std::uint8_t DeviceStatus() const;
   std::uint8_t ActionState() const { return Memory().action_state; }
   bool ActionRunning() const;
+  // The action (3, 4 or 5 of command 132) whose output test switches its
+  // output now; 0 for none.
+  std::uint8_t OutputTestRunning() const;
   // Between the actions 11 and 12 of command 132.
   bool CharacteristicTransferOpen() const { return characteristic_open_; }
   // Every request handled, in order.
@@ -123,6 +132,11 @@ class SimDevice {
     loop::Clock::TimePoint start;
     std::uint8_t outcome;  // kActionSucceeded or an error state
   };
+  struct OutputTest {
+    std::uint8_t action;  // 3 fault alarm, 4 limit switch 1, 5 limit switch 2
+    loop::Clock::TimePoint start;
+    std::uint8_t own_state;  // what the output showed before the test
+  };
   struct Fault {
     enum class Kind { kNoResponse, kBusy, kForcedCode, kShortResponse } kind;
     std::optional<std::uint8_t> command;
@@ -154,6 +168,14 @@ class SimDevice {
   std::uint8_t ByteValue(std::uint8_t index) const;  // 0 for an unknown index
   float FloatValue(std::uint8_t index) const;
   void CloseCharacteristic();
+  // The output tests (sim_outputs.cpp).
+  std::uint8_t StartOutputTest(std::uint8_t action);
+  std::uint8_t StopOutputTest(std::uint8_t which);
+  // Brings the output of a running test to the clock; ends a test whose
+  // phases are over.
+  void SettleOutputTest();
+  // What a cold start resets besides a running action.
+  void ColdStartReset();
 
   // In operation (sim_motion.cpp): the clock of the switch-on, the motion
   // brought up to the clock and the script's faults armed when due, before
@@ -171,6 +193,7 @@ class SimDevice {
   ActionTiming timing_;
   Profile memory_;
   std::optional<RunningAction> running_;
+  std::optional<OutputTest> output_test_;
   bool characteristic_open_ = false;
   bool cold_start_after_answer_ = false;
   std::vector<Fault> faults_;

@@ -124,14 +124,47 @@ const SwitchingCase kSwitchingTests[] = {
 class SwitchingTest : public test::DeviceFixture,
                       public ::testing::WithParamInterface<SwitchingCase> {};
 
-TEST_P(SwitchingTest, TogglesItsOutput) {
+TEST_P(SwitchingTest, SwitchesItsOutputOverTimeAndGivesItBack) {
   const SwitchingCase& c = GetParam();
   ASSERT_EQ(Data(132, {c.action}), (Bytes{c.action}));
-  EXPECT_EQ(Slice(136, c.byte_136, 1), (Bytes{0x01}));
-  EXPECT_EQ(Data(130, {c.index_130}), (Bytes{c.index_130, 0x01}));
+  EXPECT_EQ(device_.OutputTestRunning(), c.action);
   EXPECT_EQ(Slice(136, 21, 3), (Bytes{c.action == 3, c.action == 4, c.action == 5}));
+  EXPECT_EQ(Data(130, {c.index_130}), (Bytes{c.index_130, 0x01}));
+  // Two-second phases: on, off, on, off, on, then the output's own state.
+  struct Point {
+    std::int64_t ms;  // since the start
+    std::uint8_t state;
+  };
+  const Point along[] = {{1999, 1}, {2000, 0}, {3999, 0}, {4000, 1}, {6000, 0},
+                         {8000, 1}, {9999, 1}, {10000, 0}};
+  std::int64_t now = 0;
+  for (const Point& p : along) {
+    clock_.Advance(std::chrono::milliseconds(p.ms - now));
+    now = p.ms;
+    EXPECT_EQ(Slice(136, c.byte_136, 1), (Bytes{p.state})) << p.ms << " ms";
+  }
+  EXPECT_EQ(device_.OutputTestRunning(), 0);
+  clock_.Advance(std::chrono::seconds(10));
+  EXPECT_EQ(Slice(136, c.byte_136, 1), (Bytes{0x00}));
+}
+
+TEST_P(SwitchingTest, AnOutputThatWasOnIsSwitchedOffFirst) {
+  const SwitchingCase& c = GetParam();
+  Profile profile = test::DefaultProfile();
+  profile.bytes[c.index_130] = 1;
+  device_.Load(profile);
   ASSERT_EQ(Data(132, {c.action}), (Bytes{c.action}));
   EXPECT_EQ(Slice(136, c.byte_136, 1), (Bytes{0x00}));
+  clock_.Advance(std::chrono::seconds(10));
+  EXPECT_EQ(Slice(136, c.byte_136, 1), (Bytes{0x01}));
+}
+
+TEST_P(SwitchingTest, ItsStopGivesTheOutputBackAtOnce) {
+  const SwitchingCase& c = GetParam();
+  ASSERT_EQ(Data(132, {c.action}), (Bytes{c.action}));
+  EXPECT_EQ(Data(133, {c.action}), (Bytes{c.action}));
+  EXPECT_EQ(device_.OutputTestRunning(), 0);
+  EXPECT_EQ(Slice(136, 21, 3), (Bytes{0, 0, 0}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, SwitchingTest, ::testing::ValuesIn(kSwitchingTests),
@@ -156,6 +189,22 @@ TEST_F(ResetActions, ColdStartIsReportedOnceAfterItsAnswer) {
   EXPECT_EQ(Send(132, {254}).device_status, 0x40);  // the answer goes before the restart
   EXPECT_EQ(Send(0).device_status, 0x60);
   EXPECT_EQ(Send(0).device_status, 0x40);
+}
+
+TEST_F(ResetActions, ColdStartResetsWhatTheDeviceFindsAgainAfterARestart) {
+  device_.SetStatusByte(0, 0x21);
+  device_.SetStatusByte(1, 0x31);
+  device_.SetStatusByte(2, 0x81);
+  device_.SetStatusByte(3, 0x04);
+  DynamicValues values = device_.Memory().dynamic;
+  values.operating_state = 4;
+  values.total_travel = 1234.0f;
+  device_.SetDynamicValues(values);
+  ASSERT_EQ(Data(132, {3}), (Bytes{3}));
+  ASSERT_EQ(Data(132, {254}), (Bytes{254}));
+  EXPECT_EQ(Data(48), (Bytes{0x00, 0x01, 0x80, 0x00}));
+  EXPECT_EQ(Slice(136, 21, 8), (Bytes{0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00}));
+  EXPECT_EQ(device_.OutputTestRunning(), 0);
 }
 
 TEST_F(ResetActions, ColdStartFromTheProfileIsReportedOnce) {
@@ -308,7 +357,7 @@ TEST_F(TimedAction, AbortWithoutRunningActionChangesNothing) {
   EXPECT_EQ(Data(133, {0}), (Bytes{0}));
   EXPECT_EQ(Data(134, {0}), (Bytes{254}));
   EXPECT_EQ(Slice(48, 1, 1), (Bytes{0x00}));
-  EXPECT_EQ(Code(133, {3}), 2);
+  EXPECT_EQ(Code(133, {7}), 2);
 }
 
 TEST_F(TimedAction, ColdStartEndsTheRunningAction) {
