@@ -61,7 +61,7 @@ TEST_F(TrendAndStatusPages, TheTrendPageOpensStoppedWithItsEmptyCurves) {
                 "  Curve 1 \"Actual position x [%]\" -10 .. 120: 0 values, 0 gaps",
                 "  Curve 2 \"Zero point error\" -1.5 .. 7.5: 0 values, 0 gaps",
                 "  Curve 3 \"Control loop fault\" 0 .. 9: 0 values, 0 gaps",
-                "Check chkCycle \"Cyclic update\": off",
+                "Check chkCycle \"Cyclic refresh\": off",
             }));
   EXPECT_EQ(run.err, kReleased);
 }
@@ -82,7 +82,7 @@ TEST_F(TrendAndStatusPages, ARecordingDrawsItsSamplesAndGapsAsText) {
                                              "  Curve 2 \"Zero point error\" -1.5 .. 7.5: 45 values, 2 gaps",
                                              "  Curve 3 \"Control loop fault\" 0 .. 9: 45 values, 2 gaps",
                                          }));
-  EXPECT_EQ(Starting(lines, "Check "), (std::vector<std::string>{"Check chkCycle \"Cyclic update\": on"}));
+  EXPECT_EQ(Starting(lines, "Check "), (std::vector<std::string>{"Check chkCycle \"Cyclic refresh\": on"}));
   EXPECT_EQ(run.err, kReleasedAfterReads);
 }
 

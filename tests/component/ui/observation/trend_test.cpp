@@ -87,7 +87,7 @@ TEST_F(TrendPage, SetUpGivesTheWindowScalesLegendsAndTexts) {
     EXPECT_TRUE(chart.curves[c].samples.empty());
   }
   EXPECT_EQ(page->Headline()->Title(), "Trend");
-  EXPECT_EQ(page->chkCycle().Caption(), "Cyclic update");
+  EXPECT_EQ(page->chkCycle().Caption(), "Cyclic refresh");
   EXPECT_EQ(page->frmTrendValues().Caption(), "Trend values");
   EXPECT_EQ(page->chkCycle().Value().ToInteger(), 0);
   EXPECT_FALSE(page->tmrCycle().Running());
