@@ -154,6 +154,10 @@ class SimDevice {
   std::uint8_t ByteValue(std::uint8_t index) const;  // 0 for an unknown index
   float FloatValue(std::uint8_t index) const;
   void CloseCharacteristic();
+  // The script's entry for a timed action that starts now (sim_actions.cpp).
+  void TakeScriptedAction(std::uint8_t action);
+  // Arms the faults the script has made due by now.
+  void ApplyScriptedFaults();
 
   loop::Clock& clock_;
   ActionTiming timing_;
@@ -166,6 +170,8 @@ class SimDevice {
   bool line_broken_ = false;
   std::optional<std::uint8_t> next_action_failure_;
   std::vector<runtime::HartRequest> received_;
+  std::optional<loop::Clock::TimePoint> scripted_silence_at_;
+  std::optional<loop::Clock::TimePoint> scripted_break_at_;
 };
 
 }  // namespace dtm::device
