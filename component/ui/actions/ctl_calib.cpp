@@ -415,6 +415,15 @@ void ctlCalib::IPrivateProcess_OnProcessFinished(const std::string& process_id,
     Process()->IsOwnProcess(process_id, own);
     if (!own) return;
     if (!context->CommMan().IsConnected()) {
+      // An action under way learns of the loss here, once; the error
+      // handler then ends it.
+      const bool running = m_ActionState == START_ACTION_INIT || m_ActionState == READ_ACTION_STATUS_INIT ||
+                           m_ActionState == READ_INIT_WARNING_INIT || m_ActionState == START_ACTION_NULLPOINT ||
+                           m_ActionState == READ_ACTION_STATUS_NULLPOINT;
+      if (running) {
+        context->MessageBox(TextOf(context->Dictionary().GetValue("DTMruntime", "comm_con_aborted", "text")),
+                            kStyleOkOnly);
+      }
       m_ActionState = m_ActionState >= START_ACTION_INIT && m_ActionState <= READ_DEV_STATUS_INIT
                           ? ERROR_HANDLER_INIT
                           : ERROR_HANDLER_NULLPOINT;
@@ -600,7 +609,7 @@ void ctlCalib::StateReadInitStatus() {
   m_LastCode = code;
   m_ActionState = READ_INIT_WARNING_INIT;
   ProtocolText("reading_status");
-  StartCommand("SC130Tr2/Par4", false);
+  Poll("SC130Tr2/Par4", false);
 }
 
 void ctlCalib::StateReadZeroPointStatus() {
@@ -641,7 +650,8 @@ void ctlCalib::StateReadZeroPointStatus() {
   m_LastCode = code;
   m_ActionState = READ_INIT_WARNING_NULLPOINT;
   ProtocolText("reading_status");
-  StartCommand("SC130Tr2/Par4", false);
+  // A cancel still due goes out in place of this read.
+  Poll("SC130Tr2/Par4", false);
 }
 
 void ctlCalib::EndInitAction() {
