@@ -23,6 +23,8 @@ namespace {
 // A page that keeps a timer running (a cyclic measurement) never leaves the
 // loop idle; after this much device time it is shown as it stands.
 constexpr std::chrono::minutes kSettleLimit{2};
+// The time one HART transaction takes on the line.
+constexpr std::chrono::milliseconds kTransactionTime{50};
 
 struct Key {
   const char* name;
@@ -273,6 +275,9 @@ int RunPage(Session& session, const PageOptions& options, std::ostream& out) {
       };
     }
     if (!session.UseDevice(options.device_profile, trace)) return exit_status::kError;
+    // Each transaction takes its time on the line, so a page that polls the
+    // device from one answer to the next lets device time pass.
+    session.Channel().SetTransactionLatency(kTransactionTime);
     session.Loop().RunUntilIdle();
   }
 
