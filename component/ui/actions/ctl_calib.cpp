@@ -187,7 +187,8 @@ void ctlCalib::ApplyLanguage(std::int32_t language_id) {
   if (m_ActionState != NO_ACTION || NumberOf(Element("SC130Tr7/Par1")->TransientValue) == 0) {
     Field(14).SetValue(com::Variant(std::int16_t{0}));
   }
-  frm_start_up_->SetCaption(TextOf(dictionary.GetValue("DTMFunctions", "func_StartUp", "label")));
+  // The start-up function's own name.
+  frm_start_up_->SetCaption(TextOf(dictionary.GetValue("DTMFunctions", "ctlStartUp", "text")));
   if (NumberOf(Element("SC130Tr1/Par2")->TransientValue) == 1) {
     // A rotary valve: the travel limits are described as angle limits.
     Element("SC128Tr11/Par2")->Description =
@@ -195,14 +196,14 @@ void ctlCalib::ApplyLanguage(std::int32_t language_id) {
     Element("SC128Tr11/Par1")->Description =
         TextOf(dictionary.GetValue("keys", "ctlOfflineParams_parUppLimHelp", "description"));
   }
-  if (m_ActionState != NO_ACTION) lbl_comm_->SetCaption(KeyText("ctlCalib_lblComm_active"));
+  if (m_ActionState != NO_ACTION) lbl_comm_->SetCaption(KeyText(Dict().GetValue("keys", "ctlCalib_lblComm_active", "text")));
 }
 
 bool ctlCalib::ReleaseParamSite() {
   if (m_CancelCount < 2 && m_ActionState != NO_ACTION) {
     const bool initialisation = m_ActionState >= START_ACTION_INIT && m_ActionState <= ERROR_HANDLER_INIT;
     runtime::DTMContext& context = *GetDtmContext();
-    const std::string question = KeyText(initialisation ? "action_init_cancel" : "action_calib_cancel");
+    const std::string question = initialisation ? KeyText(Dict().GetValue("keys", "action_init_cancel", "text")) : KeyText(Dict().GetValue("keys", "action_calib_cancel", "text"));
     if (context.MessageBox(question, kStyleYesNoSecond) == kAnswerYes) {
       const std::string cancel = initialisation ? "SC133Inx2" : "SC133Inx1";
       // A request runs nearly always: the cancel goes out when it ends.
@@ -236,7 +237,7 @@ void ctlCalib::StartAction(bool initialisation) {
   if (m_ActionState != NO_ACTION || Process()->IsBusy() || !UserMayAct()) return;
   runtime::DTMContext& context = *GetDtmContext();
   if (!initialisation) m_CancelRequested = false;
-  m_ActionText = KeyText(initialisation ? "action_init" : "action_calib");
+  m_ActionText = initialisation ? KeyText(Dict().GetValue("keys", "action_init", "text")) : KeyText(Dict().GetValue("keys", "action_calib", "text"));
   const std::string question = LanguageHelpers::GetLangText(
       context, initialisation ? "warn_init_starten" : "warn_nullpkt_starten", com::Variant("text"));
   if (context.MessageBox(question, kStyleOkCancelQuestion) != kAnswerOk) return;
@@ -323,10 +324,10 @@ void ctlCalib::ProtocolText(const std::string& key) { AddProtocolLine(basCVMK::P
 
 void ctlCalib::SetCommActive(bool active) {
   if (active) {
-    lbl_comm_->SetCaption(KeyText("ctlCalib_lblComm_active"));
+    lbl_comm_->SetCaption(KeyText(Dict().GetValue("keys", "ctlCalib_lblComm_active", "text")));
     lbl_comm_->SetForeColor(kActiveColor);
   } else {
-    lbl_comm_->SetCaption(KeyText("ctlCalib_lblComm"));
+    lbl_comm_->SetCaption(KeyText(Dict().GetValue("keys", "ctlCalib_lblComm", "text")));
     lbl_comm_->SetForeColor(kIdleColor);
     lbl_prot_->SetCaption("");
   }
@@ -774,9 +775,9 @@ void ctlCalib::Notify(const std::shared_ptr<clsDataElement>& element) const {
   GetDtmContext()->Parameters().NotifyChanged(element, "");
 }
 
-std::string ctlCalib::KeyText(const std::string& key) const {
-  return TextOf(GetDtmContext()->Dictionary().GetValue("keys", key, "text"));
-}
+std::string ctlCalib::KeyText(const com::Variant& value) { return TextOf(value); }
+
+runtime::DTMDictionary& ctlCalib::Dict() const { return GetDtmContext()->Dictionary(); }
 
 std::string ctlCalib::Text(const std::string& key) const {
   return LanguageHelpers::GetLangText(*GetDtmContext(), key, com::Variant(m_ActionText));

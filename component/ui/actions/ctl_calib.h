@@ -13,6 +13,10 @@
 #include "component/ui/framework/page_base.h"
 #include "platform/forms/controls.h"
 
+namespace dtm::runtime {
+class DTMDictionary;
+}
+
 namespace dtm {
 
 class clsDataElement;
@@ -110,7 +114,9 @@ class ctlCalib : public PageBase {
   void CheckNominalRange();
   std::shared_ptr<clsDataElement> Element(const std::string& path) const;
   void Notify(const std::shared_ptr<clsDataElement>& element) const;
-  std::string KeyText(const std::string& key) const;
+  // A dictionary value as text; empty when absent.
+  static std::string KeyText(const com::Variant& value);
+  runtime::DTMDictionary& Dict() const;
   std::string Text(const std::string& key) const;
   bool UserMayAct() const;
 
