@@ -320,7 +320,7 @@ void ctlCalib::AddProtocolLine(const std::string& line) {
   lbl_prot_->SetCaption(caption);
 }
 
-void ctlCalib::ProtocolText(const std::string& key) { AddProtocolLine(basCVMK::PipeToBlank(Text(key))); }
+void ctlCalib::ProtocolText(const std::string& key) { AddProtocolLine(basCVMK::PipeToBlank(LangText(key))); }
 
 void ctlCalib::SetCommActive(bool active) {
   if (active) {
@@ -599,7 +599,7 @@ void ctlCalib::StateReadInitStatus() {
   }
   if (!text) {
     runtime::DTMContext& context = *GetDtmContext();
-    context.MessageBox(basCVMK::PipeToBlank(Text("action_code_unknown")), kStyleInformation, m_ActionText);
+    context.MessageBox(basCVMK::PipeToBlank(LangText("action_code_unknown")), kStyleInformation, m_ActionText);
     text = "action_canceled";
     // The device's action is cancelled; its completion takes the place of
     // the read below.
@@ -699,7 +699,7 @@ void ctlCalib::EndTail() {
 }
 
 void ctlCalib::ActionBox(const std::string& key, std::int32_t style) {
-  GetDtmContext()->MessageBox(Text(key), style, m_ActionText);
+  GetDtmContext()->MessageBox(LangText(key), style, m_ActionText);
 }
 
 // ---- Fields -----------------------------------------------------------------------------------------
@@ -779,7 +779,7 @@ std::string ctlCalib::KeyText(const com::Variant& value) { return TextOf(value);
 
 runtime::DTMDictionary& ctlCalib::Dict() const { return GetDtmContext()->Dictionary(); }
 
-std::string ctlCalib::Text(const std::string& key) const {
+std::string ctlCalib::LangText(const std::string& key) const {
   return LanguageHelpers::GetLangText(*GetDtmContext(), key, com::Variant(m_ActionText));
 }
 

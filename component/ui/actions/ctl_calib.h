@@ -117,7 +117,7 @@ class ctlCalib : public PageBase {
   // A dictionary value as text; empty when absent.
   static std::string KeyText(const com::Variant& value);
   runtime::DTMDictionary& Dict() const;
-  std::string Text(const std::string& key) const;
+  std::string LangText(const std::string& key) const;
   bool UserMayAct() const;
 
   std::shared_ptr<forms::Frame> frm_calib_;
