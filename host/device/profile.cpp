@@ -68,6 +68,7 @@ class ProfileReader {
         {"Motion", [&](const xml::Node& n) { ReadMotion(n, profile.motion); }},
         {"Latency", [&](const xml::Node& n) { profile.latency_ms = DurationOf(n, ContentOf(n), {}); }},
         {"Script", [&](const xml::Node& n) { ReadScript(n, profile.script); }},
+        {"ActionScript", [&](const xml::Node& n) { ReadActionScript(n, profile.action_script); }},
     };
     std::set<std::string> seen;
     for (const xml::Node& node : root.Children()) {
@@ -395,6 +396,25 @@ class ProfileReader {
         fault.replies = static_cast<int>(Integer(row, *text, 1, 1000000, "replies"));
       }
       script.push_back(fault);
+  // <Action action="2" result="4" silentAfter="7" lineBreakAfter="7.5"/>
+  // rows; the times are seconds after the start.
+  void ReadActionScript(const xml::Node& node, std::vector<ScriptedAction>& script) {
+    CheckAttributes(node, {});
+    for (const xml::Node& row : node.Children()) {
+      if (row.Name() != "Action") FailAt(row, "<ActionScript> holds <" + row.Name() + ">, not <Action>");
+      CheckAttributes(row, {"action", "result", "silentAfter", "lineBreakAfter"});
+      if (!row.Children().empty()) FailAt(row, "<Action> holds elements");
+      ScriptedAction scripted;
+      if (const auto text = row.Attribute("action")) scripted.action = Byte(row, *text, 1, 2, "action");
+      if (const auto text = row.Attribute("result")) scripted.result = Byte(row, *text, 0, 255, "result");
+      const auto time = [&](const char* name, std::optional<std::chrono::milliseconds>& field) {
+        if (const auto text = row.Attribute(name)) {
+          field = std::chrono::milliseconds(std::llround(FloatIn(row, *text, 0.0f, 86400.0f, name) * 1000.0f));
+        }
+      };
+      time("silentAfter", scripted.silent_after);
+      time("lineBreakAfter", scripted.line_break_after);
+      script.push_back(scripted);
     }
   }
 

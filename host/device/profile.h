@@ -7,9 +7,11 @@
 // describes the file format.
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -50,6 +52,18 @@ struct DynamicValues {
 std::map<std::uint8_t, float> InitialFloatValues();
 std::map<std::uint8_t, std::uint8_t> InitialByteValues();
 
+// How one timed action of command 132 (1 zero calibration, 2
+// initialisation) is to go, for a script of the device's behaviour.
+struct ScriptedAction {
+  std::uint8_t action = 2;
+  std::uint8_t result = 254;  // the state it ends with; 254 is success
+  // The device stops answering, or the line to it breaks, this long after
+  // the start (clock time).
+  std::optional<std::chrono::milliseconds> silent_after;
+  std::optional<std::chrono::milliseconds> line_break_after;
+  friend bool operator==(const ScriptedAction&, const ScriptedAction&) = default;
+};
+
 struct Profile {
   Identity identity;
   std::uint8_t polling_address = 0;  // 0..15
@@ -78,6 +92,9 @@ struct Profile {
   Motion motion;
   std::uint32_t latency_ms = 0;
   std::vector<ScriptedFault> script;
+  // Taken in order: each timed action that starts takes the first entry
+  // of its kind; an action without one succeeds.
+  std::vector<ScriptedAction> action_script;
   friend bool operator==(const Profile&, const Profile&) = default;
 };
 

@@ -82,6 +82,7 @@ runtime::HartResponse SimDevice::Handle(const runtime::HartRequest& request) {
   Settle();
   Operate();
   SettleOutputTest();
+  ApplyScriptedFaults();
   const std::uint8_t command = request.command;
   runtime::HartResponse response;
   response.command = command;
@@ -239,6 +240,7 @@ std::uint8_t SimDevice::StartAction(std::uint8_t action) {
     case 1:
     case 2: {
       if (running_) return rc::kAccessDenied;  // one timed action at a time
+      TakeScriptedAction(action);
       running_ =
           RunningAction{action, clock_.Now(), next_action_failure_.value_or(kActionSucceeded)};
       next_action_failure_.reset();
@@ -475,7 +477,8 @@ std::uint8_t SimDevice::Execute(const runtime::HartRequest& request, Bytes& data
       if (code == rc::kSuccess) wire::PutByte(data, in[0]);
       break;
     case 134:
-      if (in[0] != 0) return rc::kInvalidSelection;
+      // 0 the last action; 1 and 2 name it, as command 133 does.
+      if (in[0] > 2) return rc::kInvalidSelection;
       wire::PutByte(data, m.action_state);
       break;
     case 135:

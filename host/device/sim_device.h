@@ -188,6 +188,10 @@ class SimDevice {
   loop::Clock::TimePoint moved_at_{};
   std::optional<loop::Clock::TimePoint> off_band_since_;  // |e| outside the monitoring band
   std::vector<bool> script_done_;
+  // The script's entry for a timed action that starts now (sim_actions.cpp).
+  void TakeScriptedAction(std::uint8_t action);
+  // Arms the faults the script has made due by now.
+  void ApplyScriptedFaults();
 
   loop::Clock& clock_;
   ActionTiming timing_;
@@ -201,6 +205,8 @@ class SimDevice {
   bool line_broken_ = false;
   std::optional<std::uint8_t> next_action_failure_;
   std::vector<runtime::HartRequest> received_;
+  std::optional<loop::Clock::TimePoint> scripted_silence_at_;
+  std::optional<loop::Clock::TimePoint> scripted_break_at_;
 };
 
 }  // namespace dtm::device

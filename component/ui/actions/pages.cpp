@@ -6,6 +6,8 @@
 #include <map>
 #include <memory>
 
+#include "component/ui/actions/ctl_calib.h"
+
 namespace dtm {
 
 PageMake ActionPageMaker(const std::string& class_name) {
@@ -13,6 +15,7 @@ PageMake ActionPageMaker(const std::string& class_name) {
   static const std::map<std::string, PageMake> makers = {
       {"ctlReset", [](const runtime::Services& s) -> com::ObjectPtr { return std::make_shared<ctlReset>(s); }},
       {"ctlSimulation", [](const runtime::Services& s) -> com::ObjectPtr { return std::make_shared<ctlSimulation>(s); }},
+      {"ctlCalib", [](const runtime::Services& s) -> com::ObjectPtr { return std::make_shared<ctlCalib>(s); }},
   };
   const auto found = makers.find(class_name);
   return found == makers.end() ? nullptr : found->second;

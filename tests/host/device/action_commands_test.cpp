@@ -368,8 +368,12 @@ TEST_F(TimedAction, ColdStartEndsTheRunningAction) {
   EXPECT_FALSE(device_.ActionRunning());
 }
 
-TEST_F(TimedAction, StateQueryTakesOnlyIndexZero) {
-  EXPECT_EQ(Code(134, {1}), 2);
+TEST_F(TimedAction, StateQueryTakesTheActionsIndexOrZero) {
+  ASSERT_EQ(Data(132, {2}), (Bytes{2}));
+  EXPECT_EQ(Data(134, {0}), (Bytes{17}));
+  EXPECT_EQ(Data(134, {1}), (Bytes{17}));
+  EXPECT_EQ(Data(134, {2}), (Bytes{17}));
+  EXPECT_EQ(Code(134, {3}), 2);
   EXPECT_EQ(Code(134), 5);
 }
 
