@@ -3,11 +3,14 @@
 #include <map>
 #include <memory>
 
+#include "component/ui/actions/ctl_print.h"
+
 namespace dtm {
 
 PageMake ActionPageMaker(const std::string& class_name) {
   // One line per page: its class name and how it is made.
   static const std::map<std::string, PageMake> makers = {
+      {"ctlPrint", [](const runtime::Services& s) -> com::ObjectPtr { return std::make_shared<ctlPrint>(&s); }},
   };
   const auto found = makers.find(class_name);
   return found == makers.end() ? nullptr : found->second;
