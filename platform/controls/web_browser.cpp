@@ -52,18 +52,23 @@ std::shared_ptr<ChromiumPrintEngine> ChromiumPrintEngine::Find() {
   return nullptr;
 }
 
-bool ChromiumPrintEngine::Run(const std::vector<std::string>& arguments,
+bool ChromiumPrintEngine::Run(const std::filesystem::path& page, const std::vector<std::string>& arguments,
                               const std::filesystem::path& output) {
   const std::filesystem::path profile = NewProfileFolder();
   if (profile.empty()) return false;
+  std::error_code ignored;
+  // The browser goes by the name: a page in a temporary file (".tmp") would
+  // be shown as plain text. It reads a copy named as HTML.
+  const std::filesystem::path copy = profile / "page.html";
+  std::filesystem::copy_file(page, copy, ignored);
   std::vector<std::string> args = {program_.string(), "--headless", "--no-sandbox", "--disable-gpu",
-                                   "--hide-scrollbars", "--user-data-dir=" + profile.string()};
+                                   "--hide-scrollbars", "--user-data-dir=" + (profile / "user").string()};
   args.insert(args.end(), arguments.begin(), arguments.end());
+  args.push_back(FileUrl(copy));
   std::vector<char*> argv;
   for (std::string& arg : args) argv.push_back(arg.data());
   argv.push_back(nullptr);
 
-  std::error_code ignored;
   std::filesystem::remove(output, ignored);
   const pid_t child = ::fork();
   if (child == 0) {
@@ -102,15 +107,13 @@ bool ChromiumPrintEngine::Run(const std::vector<std::string>& arguments,
 
 bool ChromiumPrintEngine::PrintToPdf(const std::filesystem::path& page,
                                      const std::filesystem::path& pdf) {
-  return Run({"--no-pdf-header-footer", "--print-to-pdf=" + std::filesystem::absolute(pdf).string(),
-              FileUrl(page)},
+  return Run(page, {"--no-pdf-header-footer", "--print-to-pdf=" + std::filesystem::absolute(pdf).string()},
              pdf);
 }
 
 bool ChromiumPrintEngine::RenderPng(const std::filesystem::path& page,
                                     const std::filesystem::path& png) {
-  return Run({"--window-size=1024,1400", "--screenshot=" + std::filesystem::absolute(png).string(),
-              FileUrl(page)},
+  return Run(page, {"--window-size=1024,1400", "--screenshot=" + std::filesystem::absolute(png).string()},
              png);
 }
 

@@ -40,7 +40,8 @@ class ChromiumPrintEngine final : public PrintEngine {
   const std::filesystem::path& Program() const { return program_; }
 
  private:
-  bool Run(const std::vector<std::string>& arguments, const std::filesystem::path& output);
+  bool Run(const std::filesystem::path& page, const std::vector<std::string>& arguments,
+           const std::filesystem::path& output);
   std::filesystem::path program_;
 };
 

@@ -56,11 +56,11 @@ check() {
 
 # Per language: the number of groups, then texts that must be readable:
 # the headings, the group titles, and labels with their uploaded values.
-check de 3 "Gerätedokumentation" "Messstellenbezeichnung" "TAG1" \
+check de 3 "Gerätedokumentation" "Messstellenbezeichnung" "VD4625" \
   "Offline-Parameter" "Online-Parameter" "Gerätestatus" \
   "Parameter" "Wert" "Einheit" \
   "Instanzbezeichnung" "4625_1" "Hersteller" "VELDAR"
-check en 3 "Device documentation" "Tag" "TAG1" \
+check en 3 "Device documentation" "Tag" "VD4625" \
   "Offline parameters" "Online parameters" "Device status" \
   "Parameter" "Value" "Unit" \
   "Instance tag" "4625_1" "Manufacturer" "VELDAR"
