@@ -60,6 +60,9 @@ struct Group {
   const char* function;  // its key in "DTMFunctions"
 };
 
+// Where the groups' titles are: the texts of their functions.
+constexpr const char* kFunctionsSection = "DTMFunctions";
+
 // The data set first, then what the device reports of its operation and
 // its state, then the remaining documentation masks.
 constexpr Group kGroups[] = {
@@ -150,7 +153,7 @@ std::string DocumentationBuilder::GetDocument(DTMContext& context, const std::st
     if (!adds) continue;
     xml::Node node = root.AddElement("DocumentGroup");
     node.SetAttribute("mask", std::to_string(group.mask));
-    const com::Variant title = context.Dictionary().GetValue("DTMFunctions", group.function, "text");
+    const com::Variant title = context.Dictionary().GetValue(kFunctionsSection, group.function, "text");
     node.SetAttribute("title", title.IsEmpty() ? std::string(group.function) : title.ToString());
     node.AppendChild(variables);
     any = true;
