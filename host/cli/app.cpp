@@ -91,6 +91,7 @@ int Run(const std::string& command, Options& options, Console& console) {
   options.transfer.function = options.function;
   options.transfer.argument = options.argument;
   options.transfer.pretty = options.pretty || console.out_is_terminal;
+  if (command == "document" && options.html) options.transfer.html = *options.html;
   options.transfer.progress = console.err_is_terminal;
 
   com::MemoryPropertyBag stored;
@@ -180,6 +181,9 @@ int RunVd4625(const std::vector<std::string>& args, Console& console) {
   document->add_option("--function", options.function,
                        "the documentation function's number (default 12; see 'vd4625 functions')");
   document->add_option("--argument", options.argument, "its argument");
+  document->add_option("--html", options.html,
+                       "also write the documentation of the whole data set as HTML, as the "
+                       "documentation page shows it");
   AddPretty(*document, options);
   CLI::App* page = app.add_subcommand(
       "page", "open the page of a function, perform steps on it and show it");

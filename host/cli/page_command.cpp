@@ -3,6 +3,7 @@
 #include <cctype>
 #include <charconv>
 #include <fstream>
+#include <iterator>
 
 #include "component/dtm/function_man.h"
 #include "host/cli/exit_status.h"
@@ -14,6 +15,7 @@
 #include "host/render/text_render.h"
 #include "platform/com/error.h"
 #include "platform/controls/collection.h"
+#include "platform/controls/web_browser.h"
 #include "platform/runtime/context.h"
 #include "platform/runtime/documents.h"
 
@@ -189,6 +191,39 @@ void Perform(Session& session, frame::PageHost& host, const PageStep& step,
   Settle(session);
 }
 
+// The browser controls on the page, in form order.
+std::vector<controls::WebBrowser*> BrowsersOf(frame::PageHost& host) {
+  std::vector<controls::WebBrowser*> browsers;
+  for (const forms::ControlPtr& control : host.Form().Controls()) {
+    if (auto* browser = dynamic_cast<controls::WebBrowser*>(control.get())) browsers.push_back(browser);
+  }
+  return browsers;
+}
+
+// The frame gives a page's browser the installed headless browser to
+// print with; a PDF goes next to the HTML file asked for.
+void EquipBrowsers(frame::PageHost& host, const PageOptions& options) {
+  const std::shared_ptr<controls::ChromiumPrintEngine> engine = controls::ChromiumPrintEngine::Find();
+  for (controls::WebBrowser* browser : BrowsersOf(host)) {
+    browser->SetEngine(engine);
+    if (options.html) {
+      std::filesystem::path pdf = *options.html;
+      browser->SetPrintTarget(pdf.replace_extension("pdf"));
+    }
+  }
+}
+
+// What the HTML file shows: the document of the page's browser where it
+// shows one, else the page itself.
+std::string HtmlOf(frame::PageHost& host, const render::PageView& view) {
+  for (controls::WebBrowser* browser : BrowsersOf(host)) {
+    if (browser->LocationURL().empty()) continue;
+    std::ifstream in(browser->LocationURL(), std::ios::binary);
+    if (in) return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  return render::RenderHtml(view);
+}
+
 render::PageView ViewOf(Session& session, frame::PageHost& host, std::size_t first_box) {
   render::PageView view;
   view.function_id = host.FunctionId();
@@ -289,6 +324,11 @@ int RunPage(Session& session, const PageOptions& options, std::ostream& out) {
   const std::size_t first_box = session.Messages().Boxes().size();
   const std::int32_t locale = session.Language() == 7 ? 1031 : 1033;
   const com::ObjectPtr dtm = session.Dtm().shared_from_this();
+  // The documentation page's dialogs are the headless browser's, which
+  // write files and open no window: the frame lets it use them.
+  if (clsFunctionMan::PageClassOf(options.function) == "ctlPrint") {
+    session.Dtm().IDtm_PrivateDialogEnabled(true);
+  }
   switch (host.Open(options.function, document, dtm, locale)) {
     case frame::PageHost::Opened::kOpened: break;
     case frame::PageHost::Opened::kUnknownFunction:
@@ -302,6 +342,7 @@ int RunPage(Session& session, const PageOptions& options, std::ostream& out) {
       session.Err() << "vd4625 page: " << host.ProgId() << " refused to open\n";
       return exit_status::kError;
   }
+  EquipBrowsers(host, options);
   Settle(session);
 
   // A step the page cannot take ends the run; a request the DTM refuses
@@ -333,7 +374,7 @@ int RunPage(Session& session, const PageOptions& options, std::ostream& out) {
     out << render::RenderText(view);
     if (options.html) {
       std::ofstream file(*options.html, std::ios::binary | std::ios::trunc);
-      file << render::RenderHtml(view);
+      file << HtmlOf(host, view);
       file.close();
       if (!file) {
         session.Err() << "vd4625 page: cannot write " << options.html->string() << '\n';

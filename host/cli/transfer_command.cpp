@@ -1,16 +1,19 @@
 #include "host/cli/transfer_command.h"
 
 #include <cstdio>
+#include <fstream>
 #include <memory>
 #include <regex>
 
 #include "component/datamodel/data_element.h"
+#include "component/ui/actions/ctl_print.h"
 #include "host/cli/exit_status.h"
 #include "host/cli/read_command.h"
 #include "host/cli/session.h"
 #include "host/frame/file_storage.h"
 #include "platform/com/error.h"
 #include "platform/com/property_bag.h"
+#include "platform/runtime/context.h"
 #include "platform/runtime/documents.h"
 #include "platform/xml/dom.h"
 
@@ -151,6 +154,33 @@ int RunDocument(Session& session, const TransferOptions& options, std::ostream& 
     return exit_status::kError;
   }
   WriteDocument(document, options.pretty, out);
+  if (options.html) return WriteDocumentationHtml(session, *options.html);
+  return exit_status::kOk;
+}
+
+int WriteDocumentationHtml(Session& session, const std::filesystem::path& file) {
+  runtime::DTMContext& context = session.Context();
+  runtime::DocumentationBuilder builder;
+  const std::string document = builder.GetDocument(context, ctlPrint::kDocumentKind);
+  if (document.empty()) {
+    session.Err() << "vd4625: the DTM gave no documentation\n";
+    return exit_status::kError;
+  }
+  const std::string part = session.Language() == 7 ? "007" : "009";
+  std::string html;
+  try {
+    html = ctlPrint::Transform(document, context.XMLMan().DataFolder(), part);
+  } catch (const com::ComError& error) {
+    session.Err() << "vd4625 document: DTMDocStyle" << part << ".xsl: " << error.Description() << '\n';
+    return exit_status::kError;
+  }
+  std::ofstream out(file, std::ios::binary | std::ios::trunc);
+  out << html << "\r\n";
+  out.close();
+  if (!out) {
+    session.Err() << "vd4625 document: cannot write " << file.string() << '\n';
+    return exit_status::kError;
+  }
   return exit_status::kOk;
 }
 

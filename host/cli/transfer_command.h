@@ -25,12 +25,18 @@ struct TransferOptions {
   std::int32_t function = 12;                 // document: the function call's number
   std::optional<std::string> argument;        // document: its argument
   bool pretty = false;                        // XML documents indented
+  // document: also the documentation of the whole data set as the
+  // documentation page shows it, as HTML in this file.
+  std::optional<std::filesystem::path> html;
 };
 
 int RunUpload(Session& session, const TransferOptions& options, std::ostream& out);
 int RunDownload(Session& session, const TransferOptions& options, std::ostream& out);
 int RunFunctions(Session& session, const TransferOptions& options, std::ostream& out);
 int RunDocument(Session& session, const TransferOptions& options, std::ostream& out);
+// The documentation of the whole data set in the session's language as
+// HTML, as the documentation page shows it; the exit status.
+int WriteDocumentationHtml(Session& session, const std::filesystem::path& file);
 
 // An XML document as the commands print it: as it came, or indented by
 // libxml2's formatter. A text that does not parse is printed as it came.

@@ -111,6 +111,16 @@ class DocumentationBuilder {
   // an element travel to the caller.
   std::string Build(DTMContext& context, const std::string& kind, std::int32_t mask,
                     const std::string& comment);
+  // The documentation of the whole data set, kind `kind`: the header of
+  // Build with the build's date and the device, an empty
+  // DTMStyleForCompleteDocument (the place of style parts a style sheet
+  // takes over), and one DocumentGroup per documentation group, in a fixed
+  // order, each with its title and the
+  // DocumentVariables of Build for its mask (a group that adds no variable
+  // to the earlier ones is left out). "" without a data model or
+  // when no group has a variable. The format is described at the top of
+  // documentation.cpp.
+  std::string GetDocument(DTMContext& context, const std::string& kind);
 };
 
 // The FDT parameter document of the instance data set (IDtmParameter): one

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "component/ui/actions/ctl_calib.h"
+#include "component/ui/actions/ctl_print.h"
 
 namespace dtm {
 
@@ -16,6 +17,7 @@ PageMake ActionPageMaker(const std::string& class_name) {
       {"ctlReset", [](const runtime::Services& s) -> com::ObjectPtr { return std::make_shared<ctlReset>(s); }},
       {"ctlSimulation", [](const runtime::Services& s) -> com::ObjectPtr { return std::make_shared<ctlSimulation>(s); }},
       {"ctlCalib", [](const runtime::Services& s) -> com::ObjectPtr { return std::make_shared<ctlCalib>(s); }},
+      {"ctlPrint", [](const runtime::Services& s) -> com::ObjectPtr { return std::make_shared<ctlPrint>(&s); }},
   };
   const auto found = makers.find(class_name);
   return found == makers.end() ? nullptr : found->second;
