@@ -57,10 +57,10 @@ TEST_F(CalibPageCli, AnInitialisationRunsToItsEndAndLeavesThePageIdle) {
   EXPECT_TRUE(Has(lines, "  Label lblComm \"Communication not active.\""));
   EXPECT_TRUE(Has(lines, "  Label lblProt \"\""));
   const std::vector<std::string> boxes = {"Message boxes:", std::string("  \"") + kAsk + "\" (style 289): OK",
-                                          "  \"Initialisation completed successfully.\" (style 64): OK"};
+                                          "  \"Initialisation finished.\" (style 64): OK"};
   EXPECT_EQ(std::vector<std::string>(lines.end() - 3, lines.end()), boxes);
   EXPECT_EQ(run.err, std::string("[box] ") + kAsk + " -> OK\n" +
-                         "[box: Initialisation] Initialisation completed successfully. -> OK\n" + kReleased);
+                         "[box: Initialisation] Initialisation finished. -> OK\n" + kReleased);
 }
 
 TEST_F(CalibPageCli, AConnectionLostMidActionEndsWithItsMessageAndTheButtonsUsable) {

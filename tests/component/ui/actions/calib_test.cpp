@@ -283,10 +283,10 @@ TEST_F(CalibPage, LeavingTheNominalValueChecksItAgainstTheRange) {
     std::vector<Box> boxes;
     double range_after;
   };
-  const Box travel_greater{"The nominal travel is greater than the travel range. Set the travel range to the nominal travel?", 292, ""};
-  const Box travel_smaller{"The nominal travel is smaller than the travel range. The travel range is set to the nominal travel.", 320, ""};
-  const Box angle_greater{"The nominal angle is greater than the angle range. Set the angle range to the nominal angle?", 292, ""};
-  const Box angle_smaller{"The nominal angle is smaller than the angle range. The angle range is set to the nominal angle.", 320, ""};
+  const Box travel_greater{"The rated travel is greater than the end of the travel range. Set the end of the travel range to the rated travel?", 292, ""};
+  const Box travel_smaller{"The rated travel is smaller than the end of the travel range. The end of the travel range is set to the rated travel.", 320, ""};
+  const Box angle_greater{"The rated angle is greater than the end of the angle range. Set the end of the angle range to the rated angle?", 292, ""};
+  const Box angle_smaller{"The rated angle is smaller than the end of the angle range. The end of the angle range is set to the rated angle.", 320, ""};
   const Case cases[] = {
       {"GreaterYes", 0, 3, 30.0, 20.0, 6, {travel_greater}, 30.0},
       {"GreaterNo", 0, 3, 30.0, 20.0, 7, {travel_greater}, 20.0},
@@ -357,8 +357,8 @@ TEST_F(CalibPage, AnInitialisationRunsToItsEndAndReadsTheWarningsOnce) {
                               "Initialisation: finding the mechanical stops.",
                               "Initialisation: finding the minimum positioning pulses.",
                               "Initialisation: finding the minimum travel times.",
-                              "Initialisation completed successfully.", "Reading the device status."}));
-  EXPECT_EQ(Boxes(), (std::vector<Box>{kAskInit, {"Initialisation completed successfully.", 64, kInit}}));
+                              "Initialisation finished.", "Reading the device status."}));
+  EXPECT_EQ(Boxes(), (std::vector<Box>{kAskInit, {"Initialisation finished.", 64, kInit}}));
   ExpectIdle();
   EXPECT_EQ(page_->lblComm().ForeColor(), static_cast<forms::OleColor>(0x80000012));
   EXPECT_EQ(page_->LastCode(), 254);
@@ -438,8 +438,8 @@ TEST_F(CalibPage, AZeroPointCalibrationRunsToItsEnd) {
   EXPECT_EQ(protocol_.front(), "Zero-point calibration: starting.");
   EXPECT_EQ(protocol_[1], "Zero-point calibration: running.");
   EXPECT_EQ(Lines(protocol_.end() - 2, protocol_.end()),
-            (Lines{"Zero-point calibration completed successfully.", "Reading the device status."}));
-  EXPECT_EQ(Boxes(), (std::vector<Box>{kAskZero, {"Zero-point calibration completed successfully.", 64, kZero}}));
+            (Lines{"Zero-point calibration finished.", "Reading the device status."}));
+  EXPECT_EQ(Boxes(), (std::vector<Box>{kAskZero, {"Zero-point calibration finished.", 64, kZero}}));
   ExpectIdle();
   EXPECT_EQ(Element("CC048/St1")->TransientValue.ToLong(), 128);
   EXPECT_FALSE(Element("SC134")->Validity());
@@ -460,7 +460,7 @@ TEST_F(CalibPage, TheZeroPointResultComesFromTheStatusByte) {
   const Case cases[] = {
       {"NotInitialised", 0x01, std::nullopt, 1, {"Zero-point calibration is not possible: the device is not initialised.", 16, kZero}},
       {"ZeroPointError", 0x00, std::uint8_t{30}, 16, {"Zero-point calibration: zero-point error.", 16, kZero}},
-      {"Done", 0x00, std::nullopt, 128, {"Zero-point calibration completed successfully.", 64, kZero}},
+      {"Done", 0x00, std::nullopt, 128, {"Zero-point calibration finished.", 64, kZero}},
   };
   Open();
   for (const Case& c : cases) {
