@@ -396,6 +396,9 @@ class ProfileReader {
         fault.replies = static_cast<int>(Integer(row, *text, 1, 1000000, "replies"));
       }
       script.push_back(fault);
+    }
+  }
+
   // <Action action="2" result="4" silentAfter="7" lineBreakAfter="7.5"/>
   // rows; the times are seconds after the start.
   void ReadActionScript(const xml::Node& node, std::vector<ScriptedAction>& script) {
