@@ -181,9 +181,6 @@ INSTANTIATE_TEST_SUITE_P(
                                 "functions 1 to 14\n") + kUsageLines},
         RefusedCase{"NoFunction", {"page"}, status::kUsage,
                     std::string("vd4625 page: function is required\n") + kUsageLines},
-        RefusedCase{"PageNotBuiltYet", {"page", "13"}, status::kUsage,
-                    std::string("vd4625 page: the page of function 13 (ctlPrint) is not built "
-                                "yet\n") + kReleased},
         RefusedCase{"UnknownStep", {"page", "11", "--do", "jump"}, status::kUsage,
                     std::string("vd4625 page: bad step 'jump': unknown step 'jump'\n") +
                         kUsageLines},

@@ -35,6 +35,15 @@ bool Contains(const std::string& text, const std::string& line) {
   return false;
 }
 
+std::vector<std::string> WithoutDynamicTurn(std::vector<std::string> lines) {
+  for (std::string& line : lines) {
+    for (const char* turn : {"[Dynamic1]", "[Dynamic2]"}) {
+      for (std::size_t at; (at = line.find(turn)) != std::string::npos;) line.replace(at, 10, "[Dynamic]");
+    }
+  }
+  return lines;
+}
+
 class MeasuredValues : public ::testing::Test {
  protected:
   CliRun Run(const std::vector<std::string>& args) { return RunCli(args, folder_); }
@@ -49,25 +58,27 @@ class MeasuredValues : public ::testing::Test {
 TEST_F(MeasuredValues, TheDefaultDeviceIsShownWithTheCycleRunning) {
   const CliRun run = Run({"page", "4", "--do", "wait 20s"});
   EXPECT_EQ(run.status, status::kOk);
-  EXPECT_EQ(Body(run.out),
+  // The two dynamic pictures take turns at each refresh; which one shows
+  // depends on how many refreshes the run saw.
+  EXPECT_EQ(WithoutDynamicTurn(Body(run.out)),
             (std::vector<std::string>{
                 kPageLine,
                 "Check chkCycle \"Cyclic refresh\": on",
                 "Frame frmProcData \"Measured values\"",
-                "  Field ctlParameter(1) \"Setpoint w\": 50 % [Dynamic1] locked",
+                "  Field ctlParameter(1) \"Setpoint w\": 50 % [Dynamic] locked",
                 "  Control barW",
-                "  Field ctlParameter(0) \"Setpoint w\": 12 mA [Dynamic1] locked",
-                "  Field ctlParameter(2) \"Actual position x\": 49.8 % [Dynamic1] locked",
+                "  Field ctlParameter(0) \"Setpoint w\": 12 mA [Dynamic] locked",
+                "  Field ctlParameter(2) \"Actual position x\": 49.8 % [Dynamic] locked",
                 "  Control barX",
-                "  Field ctlParameter(3) \"Control deviation e\": 0.2 % [Dynamic1] locked",
+                "  Field ctlParameter(3) \"Control deviation e\": 0.2 % [Dynamic] locked",
                 "  Control barE",
                 "Frame frmStatus \"Status\"",
-                "  Field ctlParameter(5) \"Fault alarm\": 0 [Dynamic1] locked",
+                "  Field ctlParameter(5) \"Fault alarm\": 0 [Dynamic] locked",
                 "  Picture picLED(5)",
-                "  Field ctlParameter(8) \"Abs. travel integral\": 48210 [Dynamic1] locked",
-                "  Field ctlParameter(9) \"Operating mode\": 0 [Dynamic2]",
+                "  Field ctlParameter(8) \"Abs. travel integral\": 48210 [Dynamic] locked",
+                "  Field ctlParameter(9) \"Operating mode\": 0 [Dynamic]",
                 "  Button cmdWriteOpMode \"Write operating mode\" enabled",
-                "  Field ctlParameter(12) \"Operating state\": 0 [Dynamic1] locked",
+                "  Field ctlParameter(12) \"Operating state\": 0 [Dynamic] locked",
             }));
   EXPECT_EQ(run.err.find("[error]"), std::string::npos) << run.err;
   EXPECT_EQ(run.err.find("[box]"), std::string::npos) << run.err;
