@@ -103,6 +103,10 @@ def check_pdf(path, min_pages, texts):
     pages, text = pdf_text(path)
     if pages < min_pages:
         sys.exit("%s has %d pages, fewer than %d" % (path, pages, min_pages))
+    # The browser sets "ff", "fi", "ffl" ... as ligature glyphs.
+    for ligature, letters in (("\ufb00", "ff"), ("\ufb01", "fi"), ("\ufb02", "fl"),
+                              ("\ufb03", "ffi"), ("\ufb04", "ffl")):
+        text = text.replace(ligature, letters)
     squeezed = re.sub(r"\s+", "", text)
     missing = [t for t in texts if re.sub(r"\s+", "", t) not in squeezed]
     if missing:
