@@ -51,6 +51,9 @@ ctlPrint::ctlPrint(const runtime::Services* services)
   cmd_print_ = Add(std::make_shared<forms::CommandButton>("cmdPrint"));
   cmd_print_->SetCaption("Drucken");
   placed_ = design_layout_.For(design_layout_.width, design_layout_.height);
+  PlaceParts();
+  Resize(static_cast<std::int32_t>(design_layout_.width), static_cast<std::int32_t>(design_layout_.height));
+  On("Resize", [this](forms::Args&) { Resized(ScaleWidth(), ScaleHeight()); });
 
   cmd_refresh_->On("Click", [this](forms::Args&) { RefreshClicked(); });
   cmd_page_setup_->On("Click", [this](forms::Args&) { PageSetupClicked(); });
@@ -234,6 +237,24 @@ void ctlPrint::PrintClicked() {
 
 // ---- Layout ----------------------------------------------------------------------------------
 
-void ctlPrint::Resized(double width, double height) { placed_ = design_layout_.For(width, height); }
+void ctlPrint::Resized(double width, double height) {
+  placed_ = design_layout_.For(width, height);
+  PlaceParts();
+}
+
+void ctlPrint::PlaceParts() {
+  const auto twips = [](double v) { return static_cast<std::int32_t>(v); };
+  constexpr std::int32_t kButtonWidth = 1560, kButtonHeight = 420, kBrowserTop = 720;
+  www_print_->Move(120, kBrowserTop, twips(placed_.browser_width), twips(placed_.browser_height));
+  const std::pair<forms::CommandButton*, double> buttons[] = {
+      {cmd_refresh_.get(), placed_.refresh_left},
+      {cmd_page_setup_.get(), placed_.page_setup_left},
+      {cmd_preview_.get(), placed_.preview_left},
+      {cmd_print_.get(), placed_.print_left}};
+  for (const auto& [button, left] : buttons) {
+    button->Move(twips(left), twips(placed_.buttons_top), kButtonWidth, kButtonHeight);
+  }
+  if (Headline()) Headline()->SetWidth(twips(placed_.headline_width));
+}
 
 }  // namespace dtm

@@ -58,6 +58,7 @@ class ctlPrint : public PageBase {
   const std::filesystem::path& HtmFile() const { return m_HtmFile; }
 
   // The page was resized: the parts follow the layout rule.
+  // A resize: the parts take the places the layout gives for that size.
   void Resized(double width, double height);
   const PrintLayout& DesignLayout() const { return design_layout_; }
   const PrintLayout::Placed& Placed() const { return placed_; }
@@ -95,6 +96,8 @@ class ctlPrint : public PageBase {
 
   std::filesystem::path m_DocFile;
   std::filesystem::path m_HtmFile;
+  void PlaceParts();
+
   PrintLayout design_layout_;
   PrintLayout::Placed placed_;
 };

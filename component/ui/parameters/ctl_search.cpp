@@ -45,6 +45,20 @@ ctlSearch::ctlSearch(const runtime::Services* services)
   img_saved_ = Add(std::make_shared<forms::Image>("imgSaved"));
   img_saved_->SetPicture(std::make_shared<forms::Picture>("imgSaved.ico"));
   img_saved_->SetVisible(false);
+
+  // The design: the page, the headline across it, the search control
+  // below. Extra room goes to the headline and the search control; they
+  // never get smaller than designed and never move.
+  Headline()->Move(0, 0, kDesignWidth, 700);
+  search_->Move(120, 780, kDesignSearchWidth, kDesignSearchHeight);
+  Resize(kDesignWidth, kDesignHeight);
+  On("Resize", [this](forms::Args&) {
+    const std::int32_t dw = ScaleWidth() - kDesignWidth;
+    const std::int32_t dh = ScaleHeight() - kDesignHeight;
+    Headline()->SetWidth(kDesignWidth + (dw >= 0 ? dw : 0));
+    search_->SetWidth(kDesignSearchWidth + (dw >= 0 ? dw : 0));
+    search_->SetHeight(kDesignSearchHeight + (dh >= 0 ? dh : 0));
+  });
 }
 
 std::shared_ptr<controls::Collection> ctlSearch::BuildFunctionList() {

@@ -18,6 +18,12 @@ namespace dtm {
 
 class ctlSearch : public PageBase {
  public:
+  // The page as designed (twips).
+  static constexpr std::int32_t kDesignWidth = 9600;
+  static constexpr std::int32_t kDesignHeight = 6600;
+  static constexpr std::int32_t kDesignSearchWidth = 9360;
+  static constexpr std::int32_t kDesignSearchHeight = 5700;
+
   explicit ctlSearch(const runtime::Services* services = nullptr);
 
   // The six functions the search offers, each keyed by its name, with the

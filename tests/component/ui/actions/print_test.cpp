@@ -329,6 +329,24 @@ TEST(PrintLayoutRule, GrowsWithThePageAndNeverShrinksBelowItsDesign) {
   }
 }
 
+TEST(PrintLayoutRule, AResizedPageMovesItsParts) {
+  ctlPrint page(nullptr);
+  page.Resize(10600, 8200);
+  EXPECT_EQ(page.wwwPrint().Width(), 10360);
+  EXPECT_EQ(page.wwwPrint().Height(), 6760);
+  EXPECT_EQ(page.cmdRefreshData().Left(), 1120);
+  EXPECT_EQ(page.cmdRefreshData().Top(), 7600);
+  EXPECT_EQ(page.cmdPrint().Left(), 8920);
+  EXPECT_EQ(page.cmdPrint().Top(), 7600);
+  ASSERT_NE(page.Headline(), nullptr);
+  EXPECT_EQ(page.Headline()->Width(), 10600);
+  page.Resize(4000, 3000);  // back to the design, not below it
+  EXPECT_EQ(page.wwwPrint().Width(), 9360);
+  EXPECT_EQ(page.wwwPrint().Height(), 5760);
+  EXPECT_EQ(page.cmdPrint().Left(), 7920);
+  EXPECT_EQ(page.cmdPrint().Top(), 6600);
+}
+
 // The transformation alone, on a style sheet of the test's own.
 class StyleSheetTransform : public ::testing::Test {
  protected:

@@ -207,5 +207,31 @@ TEST_F(SearchPage, TheSearchControlKeepsItsLayout) {
   for (const std::string& item : design.comboitem) EXPECT_EQ(item, "");
 }
 
+TEST(SearchLayout, TheHeadlineAndSearchGrowWithThePageAndNeverShrink) {
+  struct Case {
+    const char* name;
+    std::int32_t width, height;
+    std::int32_t headline_width, search_width, search_height;
+  };
+  // Designed: page 9600 x 6600, headline 9600, search 9360 x 5700.
+  const Case cases[] = {
+      {"AsDesigned", 9600, 6600, 9600, 9360, 5700},
+      {"Bigger", 11000, 7600, 11000, 10760, 6700},
+      {"Smaller", 3000, 2000, 9600, 9360, 5700},
+      {"WiderButLower", 10000, 5000, 10000, 9760, 5700},
+      {"NarrowerButTaller", 5000, 7000, 9600, 9360, 6100},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ctlSearch page;
+    page.Resize(c.width, c.height);
+    EXPECT_EQ(page.Headline()->Width(), c.headline_width);
+    EXPECT_EQ(page.Search().Width(), c.search_width);
+    EXPECT_EQ(page.Search().Height(), c.search_height);
+    EXPECT_EQ(page.Search().Left(), 120);  // nothing moves
+    EXPECT_EQ(page.Search().Top(), 780);
+  }
+}
+
 }  // namespace
 }  // namespace dtm::testing
