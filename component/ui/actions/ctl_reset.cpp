@@ -2,7 +2,7 @@
 
 #include "component/common/language_helpers.h"
 #include "component/datamodel/data_element.h"
-#include "component/ui/actions/result_walk.h"
+#include "component/ui/framework/result_walk.h"
 #include "platform/runtime/context.h"
 
 namespace dtm {
@@ -125,7 +125,7 @@ void ctlReset::IPrivateProcess_OnProcessFinished(const std::string& process_id,
   try {
     runtime::DTMContext& context = *GetDtmContext();
     WalkResults(context, context.CommMan().GetResults(Process()->ProcessID()),
-                context.CommMan().IsConnected(), [this](std::int32_t flags) {
+                context.CommMan().IsConnected(), kActionCommError, [this](std::int32_t flags) {
                   if (IsGoodResult(flags)) {
                     MarkParamsCommOk();
                   } else {

@@ -1,7 +1,7 @@
 #include "component/ui/actions/ctl_simulation.h"
 
 #include "component/common/language_helpers.h"
-#include "component/ui/actions/result_walk.h"
+#include "component/ui/framework/result_walk.h"
 #include "component/datamodel/data_element.h"
 #include "platform/runtime/context.h"
 
@@ -283,7 +283,7 @@ void ctlSimulation::IPrivateProcess_OnProcessFinished(const std::string& process
 
 void ctlSimulation::TakeResults() {
   runtime::DTMContext& context = *GetDtmContext();
-  WalkResults(context, context.CommMan().GetResults(Process()->ProcessID()), context.CommMan().IsConnected(),
+  WalkResults(context, context.CommMan().GetResults(Process()->ProcessID()), context.CommMan().IsConnected(), kActionCommError,
               [this](std::int32_t flags) {
                 if (IsGoodResult(flags)) {
                   MarkDisplayOk();

@@ -7,6 +7,7 @@
 #include "component/datamodel/data_element.h"
 #include "component/ui/framework/ctl_monitor.h"
 #include "component/ui/framework/param_link.h"
+#include "component/ui/framework/result_walk.h"
 #include "platform/controls/navigation.h"
 #include "platform/runtime/context.h"
 #include "platform/runtime/documents.h"
@@ -16,9 +17,7 @@ namespace {
 
 constexpr std::int32_t kCommError = 0xF0000;         // the whole communication-error field
 constexpr std::int32_t kNotAnswered = 0x10000;       // a plain communication error
-constexpr std::int32_t kWriteProtected = 0x300000;   // the write-protection response class
 constexpr std::int32_t kInformationOnly = 1;         // the information-value flag alone
-constexpr std::int32_t kCommunicationFailure = -5;   // a result's status
 constexpr std::int32_t kStyleOkOnly = 0;
 
 bool IsCommandButton(const forms::Control& control) {
@@ -364,35 +363,14 @@ void PageBase::IPrivateProcess_OnProcessFinished(const std::string& process_id,
   // The end of a transfer arrives from the event loop: its failure is the
   // page's to report, never the loop's.
   try {
-    const std::vector<runtime::ProcessResult> results = context->CommMan().GetResults(m_Process->ProcessID());
-    const bool connected = context->CommMan().IsConnected();
-    bool write_protected_seen = false;
-    std::string saved_error;
-    for (const runtime::ProcessResult& result : results) {
-      const DataElementPtr& element = result.Element;
-      if (!element) continue;
-      auto* data_element = dynamic_cast<clsDataElement*>(element.get());
-      if (result.Status == kCommunicationFailure || !connected) {
-        const std::int32_t flags = element->IPrivateDataElement_StatusFlags();
-        if (write_protected_seen) {
-          element->IPrivateDataElement_StatusFlags(flags | kWriteProtected);
-          if (data_element) data_element->CmdErr = saved_error;
-        } else {
-          element->IPrivateDataElement_StatusFlags(flags | kNotAnswered);
-        }
-        context->Parameters().NotifyChanged(element, "");
-      }
-      const std::int32_t flags = element->IPrivateDataElement_StatusFlags();
-      if ((flags & kWriteProtected) == kWriteProtected) {
-        saved_error = data_element ? data_element->CmdErr : std::string();
-        write_protected_seen = true;
-      }
-      if (flags != 0 && flags != kInformationOnly) {
-        MarkParamsCommError();
-      } else {
-        MarkParamsCommOk();
-      }
-    }
+    WalkResults(*context, context->CommMan().GetResults(m_Process->ProcessID()),
+                context->CommMan().IsConnected(), kNotAnswered, [this](std::int32_t flags) {
+                  if (flags != 0 && flags != kInformationOnly) {
+                    MarkParamsCommError();
+                  } else {
+                    MarkParamsCommOk();
+                  }
+                });
   } catch (const com::ComError& error) {
     context->ShowError(error.Description());
   }

@@ -1,4 +1,4 @@
-#include "component/ui/actions/result_walk.h"
+#include "component/ui/framework/result_walk.h"
 
 #include <string>
 
@@ -8,14 +8,14 @@
 namespace dtm {
 namespace {
 
-constexpr std::int32_t kCommError = 0xF0000;
 constexpr std::int32_t kWriteProtected = 0x300000;
 constexpr std::int32_t kCommunicationFailure = -5;
 
 }  // namespace
 
 void WalkResults(runtime::DTMContext& context, const std::vector<runtime::ProcessResult>& results,
-                 bool connected, const std::function<void(std::int32_t flags)>& mark) {
+                 bool connected, std::int32_t unanswered_flags,
+                 const std::function<void(std::int32_t flags)>& mark) {
   bool write_protected_seen = false;
   std::string saved_error;
   for (const runtime::ProcessResult& result : results) {
@@ -28,7 +28,7 @@ void WalkResults(runtime::DTMContext& context, const std::vector<runtime::Proces
         element->IPrivateDataElement_StatusFlags(flags | kWriteProtected);
         if (data_element) data_element->CmdErr = saved_error;
       } else {
-        element->IPrivateDataElement_StatusFlags(flags | kCommError);
+        element->IPrivateDataElement_StatusFlags(flags | unanswered_flags);
       }
       context.Parameters().NotifyChanged(element, "");
     }
