@@ -33,9 +33,12 @@ class NoticeListener : public com::Object, public IPrivateGUI {
 class OfflineParamsFixture : public DtmFixture {
  protected:
   // A frame ends its pages before it lets the DTM go.
+  // A hosted page is its container's to end, so the fixture releases the
+  // pages it opened itself.
   ~OfflineParamsFixture() override {
     try {
       Context().GUIMan().CloseAllGUIs();
+      for (const auto& page : opened_) page->IDtmActiveXControl_PrepareToRelease();
     } catch (...) {
     }
   }
@@ -59,6 +62,7 @@ class OfflineParamsFixture : public DtmFixture {
   std::shared_ptr<ctlOfflineParams> Open(const std::string& invoke_id = "7.2$") {
     auto page = std::make_shared<ctlOfflineParams>(&services_);
     EXPECT_TRUE(page->IDtmActiveXControl_Init(invoke_id, "", dtm_));
+    opened_.push_back(page);
     return page;
   }
 
@@ -72,6 +76,8 @@ class OfflineParamsFixture : public DtmFixture {
     EXPECT_NE(control, nullptr) << name;
     return *control;
   }
+  std::vector<std::shared_ptr<ctlOfflineParams>> opened_;
+
   static controls::ctlParameter& Field(const ctlOfflineParams& page, std::int16_t index) {
     auto field = std::dynamic_pointer_cast<controls::ctlParameter>(page.Find("ctlParameter", index));
     EXPECT_NE(field, nullptr) << index;

@@ -85,6 +85,7 @@ TEST_F(OfflinePage, FieldsAreBoundToTheirElements) {
 TEST_F(OfflinePage, SetsUpTheChartInOrder) {
   auto page = std::make_shared<ctlOfflineParams>(&services_);
   ASSERT_TRUE(page->IDtmActiveXControl_Init("7.2$", "", dtm_));
+  opened_.push_back(page);
   std::vector<std::string> expected = {"XViewMin(0)=0", "XViewMax(0)=100", "Legend=True",
                                        "CurveViewMin(0)=0", "CurveViewMax(0)=100", "Reset(0)",
                                        "Hold=True"};
