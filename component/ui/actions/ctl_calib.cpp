@@ -270,17 +270,10 @@ void ctlCalib::StartAction(bool initialisation) {
 }
 
 bool ctlCalib::StartCommand(const std::string& path, bool write) {
-  runtime::ParamProcess& process = *Process();
-  if (process.IsBusy()) return false;
-  std::int32_t error = 0;
-  process.Reset(error);
-  if (!DTM()) return false;
-  runtime::DTMContext& context = *GetDtmContext();
-  if (process.IsEmpty()) process.AddElement(context.Parameters().Item(path), write, error);
-  error = 0;
-  process.Start(std::dynamic_pointer_cast<IPrivateProcess>(shared_from_this()), 0, false, error);
-  if (error != 0) {
-    process.Abort();
+  const OneStart started = StartOne(path, write);
+  if (started == OneStart::kNotStarted) return false;
+  if (started == OneStart::kFailed) {
+    runtime::DTMContext& context = *GetDtmContext();
     if (!failure_told_) context.MessageBox(LanguageHelpers::GetLangText(context, "error_at_connect"), kStyleOkOnly);
     if (!ending_) {
       // Both end operations run; a start failing in them ends the action

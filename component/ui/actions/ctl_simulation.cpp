@@ -169,17 +169,11 @@ void ctlSimulation::ReadStatus() {
 }
 
 bool ctlSimulation::StartAction(const std::string& path, bool write) {
-  runtime::ParamProcess& process = *Process();
-  if (process.IsBusy()) return false;
-  std::int32_t error = 0;
-  process.Reset(error);
-  if (!DTM()) return false;
-  runtime::DTMContext& context = *GetDtmContext();
-  if (process.IsEmpty()) process.AddElement(context.Parameters().Item(path), write, error);
-  process.Start(std::dynamic_pointer_cast<IPrivateProcess>(shared_from_this()), 0, false, error);
-  if (error != 0) {
+  const OneStart started = StartOne(path, write);
+  if (started == OneStart::kNotStarted) return false;
+  if (started == OneStart::kFailed) {
     fields_[1]->SetLocked(false);
-    process.Abort();
+    runtime::DTMContext& context = *GetDtmContext();
     context.MessageBox(LanguageHelpers::GetLangText(context, "error_at_connect"), kStyleOkOnly);
     MarkDisplayError();
     return false;

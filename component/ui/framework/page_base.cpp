@@ -353,6 +353,22 @@ void PageBase::StartTransfer(bool flag) {
   StartActivity();
 }
 
+PageBase::OneStart PageBase::StartOne(const std::string& path, bool write) {
+  if (!m_Process || m_Process->IsBusy()) return OneStart::kNotStarted;
+  std::int32_t error = 0;
+  m_Process->Reset(error);
+  if (!m_DTM) return OneStart::kNotStarted;
+  if (m_Process->IsEmpty()) {
+    m_Process->AddElement(GetDtmContext()->Parameters().Item(path), write, error);
+  }
+  // Only the start's own failure counts.
+  error = 0;
+  m_Process->Start(std::dynamic_pointer_cast<IPrivateProcess>(shared_from_this()), 0, false, error);
+  if (error == 0) return OneStart::kStarted;
+  m_Process->Abort();
+  return OneStart::kFailed;
+}
+
 void PageBase::IPrivateProcess_OnProcessFinished(const std::string& process_id,
                                                  const std::optional<com::Variant>&) {
   runtime::DTMContext* context = GetDtmContext();

@@ -179,6 +179,12 @@ class PageBase : public forms::UserControl,
   // The start pattern of a read or write; `flag` goes to the process's
   // Start.
   void StartTransfer(bool flag);
+  // The start of a request on one element, as the action pages send their
+  // commands: nothing while the process is busy or the page has no DTM
+  // (kNotStarted); a start that fails is aborted and answers kFailed, for
+  // the page to tell and mark in its own way.
+  enum class OneStart { kStarted, kNotStarted, kFailed };
+  OneStart StartOne(const std::string& path, bool write);
   void MarkParamsCommError();
   void MarkParamsCommOk();
   void StartActivity();
