@@ -1,0 +1,3 @@
+#!/usr/bin/env bash
+# Placeholder until the browser check lands.
+exit 77
