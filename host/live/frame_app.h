@@ -4,7 +4,8 @@
 // request arrives here as an ApiRequest (see web/app.html for the client).
 //
 // GET  /api/state                     the JSON state (below)
-// GET  /api/page?tab=ID               the tab's page as an HTML fragment
+// GET  /api/page?tab=ID               the tab's page as an HTML fragment (text/html)
+// GET  /api/style                     the pages' CSS (text/css), for the fragments
 // POST /api/open     function=N       opens the page of function N as a new tab
 // POST /api/close    tab=ID           releases the page and closes its tab
 // POST /api/select   tab=ID           the frame shows another tab (focus moves)
