@@ -61,8 +61,11 @@ struct Waiting {
 };
 
 struct LiveServer::Impl {
-  Impl(Inbox& inbox, VersionBoard& board, Handler handler, std::string token)
-      : inbox(inbox), board(board), token(std::move(token)), waiting(std::make_shared<Waiting>()) {
+  Impl(Inbox& to_loop, VersionBoard& changes, Handler handler, std::string access_token)
+      : inbox(to_loop),
+        board(changes),
+        token(std::move(access_token)),
+        waiting(std::make_shared<Waiting>()) {
     waiting->handler = std::move(handler);
   }
 
@@ -99,15 +102,15 @@ struct LiveServer::Impl {
       } catch (...) {
         response = ErrorResponse(500, "unknown failure");
       }
-      std::shared_ptr<std::promise<ApiResponse>> answer;
+      std::shared_ptr<std::promise<ApiResponse>> waiter;
       {
         const std::lock_guard lock(waiting->mutex);
         const auto it = waiting->answers.find(id);
         if (it == waiting->answers.end()) return;  // Stop answered it
-        answer = std::move(it->second);
+        waiter = std::move(it->second);
         waiting->answers.erase(it);
       }
-      answer->set_value(std::move(response));
+      waiter->set_value(std::move(response));
     });
     return answered.get();
   }

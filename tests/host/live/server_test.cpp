@@ -151,7 +151,7 @@ const Refusal kRefusals[] = {
      {{"Host", "127.0.0.1"}}},
 };
 INSTANTIATE_TEST_SUITE_P(Table, RefusedRequest, ::testing::ValuesIn(kRefusals),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& i) { return std::string(i.param.name); });
 
 TEST_F(LiveServerTest, TokenIsTakenFromTheQueryOrTheHeader) {
   StartPump();
