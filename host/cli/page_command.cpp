@@ -241,6 +241,15 @@ render::PageView ViewOf(Session& session, frame::PageHost& host, std::size_t fir
 
 }  // namespace
 
+bool ParseKeyName(const std::string& name, std::int16_t& key_code,
+                  std::optional<std::int16_t>& key_ascii) {
+  PageStep step;
+  if (!ParseKey(name, step)) return false;
+  key_code = step.key_code;
+  key_ascii = step.key_ascii;
+  return true;
+}
+
 std::variant<PageStep, std::string> ParsePageStep(const std::string& text) {
   const std::vector<std::string> words = Words(text);
   PageStep step;

@@ -41,6 +41,11 @@ struct PageStep {
 // The step, or what is wrong with it.
 std::variant<PageStep, std::string> ParsePageStep(const std::string& text);
 
+// A key as a step names it (see above): its key code and, for a key with a
+// character, that character. False for a name no key has.
+bool ParseKeyName(const std::string& name, std::int16_t& key_code,
+                  std::optional<std::int16_t>& key_ascii);
+
 struct PageOptions {
   std::int32_t function = 0;
   std::optional<std::filesystem::path> device_profile;  // default: the installed one

@@ -53,6 +53,26 @@ class LiveMessages final : public runtime::MessageSink {
 
   // Every report and error text, in order (the notices' list shows them).
   const std::vector<std::string>& Reports() const;
+
+  // The buttons of a style's button set (style & 0xF), as a box shows them.
+  static std::vector<Button> ButtonsOf(std::int32_t style);
+
+ private:
+  std::int32_t Ask(const std::string& text, std::int32_t style, const std::string& title);
+  void Changed();
+
+  std::ostream& log_;
+  Wait wait_;
+  std::function<void()> changed_;
+  // The boxes waiting, oldest first, each with its answer once it has one.
+  struct Waiting {
+    Dialog dialog;
+    std::int32_t answer = 0;
+  };
+  std::vector<Waiting> open_;
+  std::uint64_t last_id_ = 0;
+  bool closing_ = false;
+  std::vector<std::string> reports_;
 };
 
 }  // namespace dtm::live
