@@ -391,7 +391,10 @@ struct FrameApp::Impl {
       if (!session.Dtm().IDtm_PrepareToReleaseCommunication()) {
         throw Refusal{409, "the DTM refused to release the communication"};
       }
+      // As the shell's release: the disconnect's end reaches the DTM
+      // before the communication is taken from it.
       session.Loop().RunUntil([&] { return !Context().CommMan().ConnectionOpen(); });
+      session.Loop().RunUntilIdle();
       if (!session.Dtm().IDtm_ReleaseCommunication()) {
         throw Refusal{409, "the DTM refused to release the communication"};
       }

@@ -410,5 +410,75 @@ TEST_F(LiveFrame, ASavedDataSetIsLoadedAgainWithNoPageOpen) {
   EXPECT_NE(ReadText(saved).find("2.5"), std::string::npos);
 }
 
+TEST_F(LiveFrame, TheTabShownHasTheFocusAndTheOneLeftLosesIt) {
+  Start();
+  const runtime::GUIMan& pages = session_->Context().GUIMan();
+  Do("/api/open", {{"function", "7"}});
+  EXPECT_EQ(pages.FocusedGUI(), "page-1");
+  Do("/api/open", {{"function", "1"}});
+  EXPECT_EQ(pages.FocusedGUI(), "page-2");
+  Do("/api/select", {{"tab", "page-1"}});
+  EXPECT_EQ(pages.FocusedGUI(), "page-1");
+  EXPECT_NE(State().find("\"active\":\"page-1\""), std::string::npos) << State();
+  // The tab after the one closed is shown next.
+  Do("/api/open", {{"function", "14"}});
+  Do("/api/select", {{"tab", "page-1"}});
+  Do("/api/close", {{"tab", "page-1"}});
+  EXPECT_EQ(pages.FocusedGUI(), "page-2");
+  EXPECT_NE(State().find("\"active\":\"page-2\""), std::string::npos) << State();
+}
+
+TEST_F(LiveFrame, APagesOwnTabStripShowsTheTabPicked) {
+  Start();
+  Do("/api/open", {{"function", "1"}});
+  EXPECT_NE(Page("page-1").find("<span class=\"tab selected\" data-tab=\"1\">Ident. operating unit</span>"),
+            std::string::npos);
+  Do("/api/event", {{"tab", "page-1"}, {"control", "TabStrip"}, {"kind", "tab"}, {"index", "2"}});
+  const std::string page = Page("page-1");
+  EXPECT_NE(page.find("<span class=\"tab selected\" data-tab=\"2\">Ident. positioner</span>"),
+            std::string::npos)
+      << page;
+  // A tab the strip lacks is refused and changes nothing.
+  const std::string state = State();
+  const ApiResponse beyond =
+      Post("/api/event", {{"tab", "page-1"}, {"control", "TabStrip"}, {"kind", "tab"}, {"index", "4"}});
+  EXPECT_EQ(beyond.status, 409);
+  EXPECT_EQ(Page("page-1"), page);
+  EXPECT_EQ(State(), state);
+}
+
+TEST_F(LiveFrame, AFrameOfflineConnectsTheDeviceAndLetsItGoAgain) {
+  Start("", true);
+  EXPECT_EQ(session_->Device(), nullptr);
+  Do("/api/frame", {{"action", "connect"}});
+  EXPECT_NE(session_->Device(), nullptr);
+  std::string state = State();
+  EXPECT_NE(state.find("\"online\":true"), std::string::npos) << state;
+  EXPECT_NE(state.find("{\"id\":7,\"text\":\"Online parameters\",\"enabled\":true}"), std::string::npos)
+      << state;
+  Do("/api/open", {{"function", "7"}});
+  EXPECT_EQ(FieldValue(Page("page-1"), "ctlParameter(13)"), "1.2");
+  Do("/api/close", {{"tab", "page-1"}});
+  Do("/api/frame", {{"action", "disconnect"}});
+  state = State();
+  EXPECT_NE(state.find("\"online\":false"), std::string::npos) << state;
+  EXPECT_NE(state.find("\"notices\":[\"CommunicationReleased(VD4625)\"]"), std::string::npos) << state;
+  EXPECT_EQ(Post("/api/frame", {{"action", "disconnect"}}).status, 409);
+}
+
+TEST_F(LiveFrame, ADownloadsEndIsANoticeOfItsOwn) {
+  Start();
+  const ApiResponse first = Post("/api/frame", {{"action", "download"}});
+  EXPECT_EQ(first.body, "{\"ok\":true,\"invoke\":\"download-1\"}");
+  session_->Loop().RunFor(60s);
+  const ApiResponse second = Post("/api/frame", {{"action", "upload"}});
+  EXPECT_EQ(second.body, "{\"ok\":true,\"invoke\":\"upload-2\"}");
+  session_->Loop().RunFor(60s);
+  EXPECT_NE(State().find("\"busy\":false,"), std::string::npos) << State();
+  EXPECT_NE(State().find("\"notices\":[\"DownloadFinished(download-1, true)\",\"UploadFinished(upload-2, true)\"]"),
+            std::string::npos)
+      << State();
+}
+
 }  // namespace
 }  // namespace dtm::testing
