@@ -524,7 +524,13 @@ FrameApp::~FrameApp() { impl_->session.Container().SetSaveCallback({}); }
 
 bool FrameApp::Start() {
   if (impl_->offline) return true;
-  const bool connected = impl_->Connect();
+  bool connected = false;
+  try {
+    connected = impl_->Connect();
+  } catch (const com::ComError& error) {
+    // A profile that cannot be read: the frame runs on, and may connect later.
+    impl_->session.Err() << "vd4625 frame: " << error.Description() << '\n';
+  }
   ++impl_->version;
   return connected;
 }

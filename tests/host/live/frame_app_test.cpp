@@ -64,7 +64,7 @@ class LiveFrame : public ::testing::Test {
       app.device_profile = device;
     }
     app_ = std::make_unique<live::FrameApp>(app);
-    ASSERT_TRUE(app_->Start());
+    started_ = app_->Start();
   }
 
   ApiResponse Get(const std::string& path, std::map<std::string, std::string> params = {}) {
@@ -124,10 +124,12 @@ class LiveFrame : public ::testing::Test {
   std::unique_ptr<host::Session> session_;
   std::unique_ptr<live::FrameApp> app_;
   int opened_ = 0;
+  bool started_ = false;
 };
 
 TEST_F(LiveFrame, TheStateListsTheFunctionsWithWhatCanBeOpenedNow) {
   Start();
+  EXPECT_TRUE(started_);
   const std::string state = State();
   EXPECT_TRUE(state.starts_with("{\"version\":1,\"language\":\"en\",\"online\":true,\"busy\":false,"
                                 "\"functions\":[{\"id\":1,\"text\":\"Identification\",\"enabled\":true},"))
@@ -478,6 +480,16 @@ TEST_F(LiveFrame, ADownloadsEndIsANoticeOfItsOwn) {
   EXPECT_NE(State().find("\"notices\":[\"DownloadFinished(download-1, true)\",\"UploadFinished(upload-2, true)\"]"),
             std::string::npos)
       << State();
+}
+
+TEST_F(LiveFrame, AProfileThatCannotBeReadLeavesTheFrameOfflineToConnectLater) {
+  Start("<Tag>lower case</Tag>");
+  EXPECT_FALSE(started_);
+  EXPECT_TRUE(err_.str().starts_with("vd4625 frame: device profile ")) << err_.str();
+  EXPECT_NE(State().find("\"online\":false"), std::string::npos) << State();
+  const ApiResponse again = Post("/api/frame", {{"action", "connect"}});
+  EXPECT_EQ(again.status, 409);
+  EXPECT_TRUE(again.body.starts_with("{\"ok\":false,\"error\":\"device profile ")) << again.body;
 }
 
 }  // namespace
