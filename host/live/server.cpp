@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <condition_variable>
 #include <cstddef>
 #include <future>
 #include <map>
@@ -29,6 +30,8 @@ constexpr std::chrono::milliseconds kKeepAlive{5000};
 // Each open event stream and each request waiting for the DTM holds a
 // thread; a browser keeps a few of each.
 constexpr std::size_t kThreads = 16;
+// How long the stop waits for the event streams to write their end.
+constexpr std::chrono::milliseconds kStreamsEnd{2000};
 
 // The same time for every string of the token's length, so that an answer
 // tells nothing of how much of a guess was right.
@@ -117,9 +120,14 @@ struct LiveServer::Impl {
 
   void Events(httplib::Response& response) {
     response.set_header("Cache-Control", "no-store");
+    {
+      const std::lock_guard lock(streams_mutex);
+      ++open_streams;
+    }
     auto seen = std::make_shared<std::optional<std::uint64_t>>();
     response.set_chunked_content_provider(
-        "text/event-stream", [this, seen](std::size_t, httplib::DataSink& sink) {
+        "text/event-stream",
+        [this, seen](std::size_t, httplib::DataSink& sink) {
           std::uint64_t version = 0;
           if (!board.Closed()) {
             version = seen->has_value() ? board.WaitBeyond(**seen, kKeepAlive) : board.Version();
@@ -134,6 +142,14 @@ struct LiveServer::Impl {
             *seen = version;
           }
           return sink.write(chunk.data(), chunk.size());
+        },
+        // Once the stream's last byte is written, or it failed.
+        [this](bool) {
+          {
+            const std::lock_guard lock(streams_mutex);
+            --open_streams;
+          }
+          streams_ended.notify_all();
         });
   }
 
@@ -192,6 +208,9 @@ struct LiveServer::Impl {
   std::uint16_t port = 0;
   bool stopped = false;
   std::atomic<bool> listen_ended{false};
+  std::mutex streams_mutex;
+  std::condition_variable streams_ended;
+  int open_streams = 0;  // event streams not yet written to their end
 };
 
 LiveServer::LiveServer(Inbox& inbox, VersionBoard& board, Handler handler, std::string token)
@@ -244,8 +263,15 @@ void LiveServer::Stop() {
   for (auto& [id, answer] : unanswered) {
     answer->set_value(ErrorResponse(503, "the frame is stopping"));
   }
-  // The event streams wait on the board; closing it lets them end.
+  // The event streams wait on the board; closing it lets them end. They
+  // are let finish before the server stops, which would cut them short of
+  // their last chunk, so that the browser sees an ended stream, not a
+  // broken one. A client that takes nothing is not waited for long.
   impl.board.Close();
+  {
+    std::unique_lock lock(impl.streams_mutex);
+    impl.streams_ended.wait_for(lock, kStreamsEnd, [&impl] { return impl.open_streams == 0; });
+  }
   impl.server.stop();
   if (impl.thread.joinable()) impl.thread.join();
 }
