@@ -250,6 +250,35 @@ TEST(FrameProgram, SignalWhileAQuestionWaitsCancelsIt) {
   EXPECT_LT(cancelled, err.find("vd4625 frame: stopping\n")) << err;
 }
 
+// A device that cannot be put on the line leaves the frame serving, for
+// the user to connect again; the refusal still tells in the status.
+TEST(FrameProgram, RefusedStartKeepsServingAndEndsWithAnError) {
+  TempFolder folder;
+  const std::string profile = (folder.Path() / "missing.xml").string();
+  FrameProgram program({"frame", "--device-profile", profile}, folder);
+  ASSERT_TRUE(program.Started());
+  const std::optional<std::string> line = program.ReadLine();
+  ASSERT_TRUE(line) << program.Err();
+  const std::optional<Address> address = ParseAddress(*line);
+  ASSERT_TRUE(address) << *line;
+  httplib::Client client("127.0.0.1", address->port);
+  client.set_read_timeout(kLost);
+  const auto state = client.Get("/api/state", {{"X-Frame-Token", address->token}});
+  ASSERT_TRUE(state);
+  EXPECT_EQ(state->status, 200);
+  EXPECT_NE(state->body.find("\"online\":false"), std::string::npos) << state->body;
+
+  program.Signal(SIGINT);
+  EXPECT_EQ(program.Wait(), host::exit_status::kError) << program.Err();
+  EXPECT_EQ(program.RestOfOut(), "");
+  const std::string err = program.Err();
+  EXPECT_NE(err.find(profile), std::string::npos) << err;
+  EXPECT_EQ(FrameNotices(err),
+            (std::vector<std::string>{"[frame] CommunicationReleased(VD4625)",
+                                      "[frame] PreparedToRelease(VD4625)"}))
+      << err;
+}
+
 TEST(FrameProgram, TakenPortIsAnErrorNamingIt) {
   const int taken = socket(AF_INET, SOCK_STREAM, 0);
   sockaddr_in local{};
