@@ -220,7 +220,9 @@ class Check:
         self.frame = subprocess.Popen(
             [self.program, "frame", "--port", "0", "--device-profile", profile],
             stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=self.err_file,
-            cwd=self.work, env=env, start_new_session=True)
+            cwd=self.work, env=env, start_new_session=True,
+            # Ctrl-C reaches it, even where this check runs with it ignored.
+            preexec_fn=lambda: signal.signal(signal.SIGINT, signal.SIG_DFL))
         line = read_line(self.frame.stdout, 30)
         address = line.rstrip("\n")
         parts = urllib.parse.urlsplit(address)
@@ -383,6 +385,30 @@ class Check:
         # Typed back to what it showed, leaving it sends nothing.
         self.browser.type(mode, shown + "\ue004")
         print("ok: the mode typed keeps its text and caret over two refreshes")
+        # The cycle's check box, as the page renders it after each click.
+        cycle = '#page label.choice[data-name="chkCycle"]'
+        rendered = lambda: self.browser.script(
+            "const i = document.querySelector(arguments[0] + ' input');"
+            "return i ? i.defaultChecked : null;", cycle)
+        if rendered() is not True:
+            raise Failure("the cyclic refresh is not shown on: %r" % rendered())
+        self.browser.click(cycle)
+        wait_for("the cyclic refresh shown off", lambda: rendered() is False)
+        self.browser.click(cycle)
+        wait_for("the cyclic refresh shown on again", lambda: rendered() is True)
+        print("ok: the cyclic refresh is switched off and on")
+
+    def step_page_tabs(self):
+        self.open_function(1, "TabStrip")
+        selected = lambda: self.browser.script(
+            "const t = document.querySelector('#page nav.tabs .tab.selected');"
+            "return t ? t.dataset.tab : null;")
+        if selected() != "1":
+            raise Failure("the identification page opens on tab %r" % selected())
+        self.browser.click('#page nav.tabs .tab[data-tab="2"]')
+        wait_for("the identification page's second tab", lambda: selected() == "2"
+                 and self.text('#page nav.tabs .tab.selected') == "Ident. positioner")
+        print("ok: the identification page shows its second tab")
 
     def step_question(self):
         self.open_function(9, "ctlParameter(5)")
@@ -510,6 +536,7 @@ class Check:
         self.step_parameters()
         self.step_measured()
         self.step_question()
+        self.step_page_tabs()
         self.step_close()
         self.step_language()
         self.notices = self.shown_notices()
