@@ -366,16 +366,19 @@ struct FrameApp::Impl {
   }
 
   // The DTM asks for its changed data set to be kept (on its release).
-  void SaveRequested() {
+  // True when the data set was saved.
+  bool SaveRequested() {
     if (!file) {
       session.Err() << "vd4625 frame: the DTM asked to save its data set, but no file was "
                        "named (--load, or save with a file)\n";
-      return;
+      return false;
     }
     try {
       Save(*file);
+      return true;
     } catch (const com::ComError& error) {
       session.Err() << "vd4625 frame: the data set was not saved: " << error.Description() << '\n';
+      return false;
     }
   }
 
@@ -517,7 +520,10 @@ struct FrameApp::Impl {
 
 FrameApp::FrameApp(const FrameAppSetup& setup) : impl_(std::make_unique<Impl>(setup)) {
   Impl& impl = *impl_;
-  impl.session.Container().SetSaveCallback([&impl](const std::string&) { impl.SaveRequested(); });
+  // The container answers the DTM whether the set was saved.
+  impl.session.Container().SetSaveCallback([&impl](const std::string&) {
+    impl.session.Container().SetSaveAnswer(impl.SaveRequested());
+  });
 }
 
 FrameApp::~FrameApp() { impl_->session.Container().SetSaveCallback({}); }

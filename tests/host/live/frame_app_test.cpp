@@ -356,6 +356,7 @@ TEST_F(LiveFrame, TheShutdownReleasesEveryPageAndThenTheDtmWhichAsksForTheSave) 
                             "[frame] SaveRequest(VD4625)\n"
                             "[frame] PreparedToRelease(VD4625)\n");
   EXPECT_NE(ReadText(file).find("4625_1"), std::string::npos);
+  EXPECT_TRUE(session_->Container().SaveAnswer());
 }
 
 TEST_F(LiveFrame, ASaveAskedForWithNoFileIsTold) {
@@ -368,6 +369,8 @@ TEST_F(LiveFrame, ASaveAskedForWithNoFileIsTold) {
             "[frame] CommunicationReleased(VD4625)\n"
             "[frame] SaveRequest(VD4625)\n"
             "[frame] PreparedToRelease(VD4625)\n");
+  // The DTM is not told it was saved.
+  EXPECT_FALSE(session_->Container().SaveAnswer());
 }
 
 TEST_F(LiveFrame, UploadAnswersAtOnceAndItsEndShowsInTheNotices) {
