@@ -1,7 +1,8 @@
 """Drives `vd4625 frame` in headless Chromium as a user would: the function
 list, a parameter page read and written, a measured value moving, a question
-box answered, the tabs closed and the program stopped with Ctrl-C; and the
-server refusing requests without the right token.
+box answered, a page's own tab picked, the tabs closed, the language
+switched, the data set saved and the program stopped with Ctrl-C; and the
+server refusing requests without the right token or to nothing.
 
   frame_browser_check.py VD4625_PROGRAM
 
@@ -19,6 +20,7 @@ import subprocess
 import sys
 import tempfile
 import time
+import traceback
 import urllib.error
 import urllib.parse
 import urllib.request
@@ -207,6 +209,7 @@ class Check:
         self.base = None
         self.err_path = os.path.join(work, "frame.err")
         self.notices = []  # what the browser showed before the stop
+        self.saved = None
 
     # ---- the program ----
     def start_frame(self):
@@ -471,6 +474,21 @@ class Check:
             raise Failure("the language button offers %r" % self.text('#actions button[data-action="language"]'))
         print("ok: the frame speaks German after the switch")
 
+    def step_save(self):
+        self.saved = os.path.join(self.work, "saved data.xml")
+        self.browser.click('#actions button[data-action="save"]')
+        wait_for("the save's file prompt", lambda: self.browser.command("GET", "/alert/text") is not None)
+        self.browser.command("POST", "/alert/text", {"text": self.saved})
+        self.browser.command("POST", "/alert/accept", {})
+
+        def written():
+            if not os.path.exists(self.saved):
+                return False
+            with open(self.saved, encoding="utf-8", errors="replace") as f:
+                return f.read().startswith('<?xml version="1.0" encoding="UTF-8"?>\n<PropertyBag version="1" library="VD4625FDT"')
+        wait_for("the data set saved", written)
+        print("ok: the data set is saved to the file named")
+
     def step_refusals(self):
         before = self.state()
         cases = [
@@ -510,10 +528,12 @@ class Check:
             raise Failure("the program ended with status %d; its stderr:\n%s" % (status, err))
         if rest:
             raise Failure("the program printed more than its address: %r" % rest[:300])
+        if "vd4625 frame: data set saved to %s\n" % self.saved not in err:
+            raise Failure("the stderr does not tell the save to %s:\n%s" % (self.saved, err))
         notices = [line for line in err.splitlines() if line.startswith("[frame] ")]
+        # Saved just before: the DTM has nothing to ask to be saved.
         expected = ["[frame] " + line for line in self.notices] + [
             "[frame] CommunicationReleased(VD4625)",
-            "[frame] SaveRequest(VD4625)",
             "[frame] PreparedToRelease(VD4625)",
         ]
         if notices != expected:
@@ -539,6 +559,7 @@ class Check:
         self.step_page_tabs()
         self.step_close()
         self.step_language()
+        self.step_save()
         self.notices = self.shown_notices()
         self.browser_errors()
         self.stop_browser()
@@ -565,15 +586,14 @@ def main():
     check = Check(os.path.abspath(sys.argv[1]), work)
     try:
         check.run()
-    except Failure as failure:
-        print("FAIL: %s" % failure)
-        err = check.err_path
-        if os.path.exists(err):
-            with open(err, encoding="utf-8", errors="replace") as f:
-                print("--- the program's stderr so far ---\n" + f.read())
-        return 1
     except Exception as error:
-        print("FAIL: %s: %s" % (type(error).__name__, error))
+        if isinstance(error, Failure):
+            print("FAIL: %s" % error)
+        else:
+            print("FAIL: %s: %s\n%s" % (type(error).__name__, error, traceback.format_exc(limit=4)))
+        if os.path.exists(check.err_path):
+            with open(check.err_path, encoding="utf-8", errors="replace") as f:
+                print("--- the program's stderr so far ---\n" + f.read())
         return 1
     finally:
         check.cleanup()
