@@ -316,6 +316,15 @@ class Check:
                         "return document.querySelector(arguments[0]).disabled;", css)))
         if self.count("#tabs [data-tab-id]") != 0:
             raise Failure("tabs are open before any function was opened")
+        # The pages' rules style the page area, not the frame around it.
+        rules = wait_for("the pages' style", lambda: self.browser.script(
+            "const sheet = document.getElementById('page-style').sheet;"
+            "const all = []; const walk = (list) => { for (const r of list) {"
+            " if (r.selectorText) all.push(r.selectorText); else if (r.cssRules) walk(r.cssRules); } };"
+            "walk(sheet.cssRules); return all;"))
+        outside = [r for r in rules if any(not one.strip().startswith("#page ") for one in r.split(","))]
+        if outside:
+            raise Failure("the pages' rules reach beyond the page area: %r" % outside)
         print("ok: the function list shows %d functions" % len(shown))
 
     def mark(self, name):
