@@ -10,6 +10,7 @@ Only the standard library: the browser is driven through chromedriver's
 HTTP JSON interface. Every wait has a time limit; every process started here
 is ended on every path.
 """
+import ctypes
 import json
 import os
 import selectors
@@ -38,6 +39,28 @@ PROFILE = """<?xml version="1.0" encoding="UTF-8"?>
 
 class Failure(Exception):
     pass
+
+
+# The whole check ends well within the test's own time limit, so that its
+# clean-up runs.
+LIMIT = 400
+
+
+def on_signal(number, _frame):
+    raise Failure("stopped by signal %d" % number)
+
+
+def child_setup(ctrl_c=False):
+    """Runs in a child before it starts: it dies with this check, and for the
+    program, Ctrl-C reaches it even where this check runs with it ignored."""
+    def setup():
+        try:
+            ctypes.CDLL(None, use_errno=True).prctl(1, signal.SIGKILL)  # PR_SET_PDEATHSIG
+        except (OSError, AttributeError):
+            pass
+        if ctrl_c:
+            signal.signal(signal.SIGINT, signal.SIG_DFL)
+    return setup
 
 
 def wait_for(what, probe, limit=20.0):
@@ -223,9 +246,7 @@ class Check:
         self.frame = subprocess.Popen(
             [self.program, "frame", "--port", "0", "--device-profile", profile],
             stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=self.err_file,
-            cwd=self.work, env=env, start_new_session=True,
-            # Ctrl-C reaches it, even where this check runs with it ignored.
-            preexec_fn=lambda: signal.signal(signal.SIGINT, signal.SIG_DFL))
+            cwd=self.work, env=env, start_new_session=True, preexec_fn=child_setup(ctrl_c=True))
         line = read_line(self.frame.stdout, 30)
         address = line.rstrip("\n")
         parts = urllib.parse.urlsplit(address)
@@ -251,7 +272,8 @@ class Check:
         self.driver_log = open(os.path.join(self.work, "chromedriver.log"), "wb")
         self.driver_process = subprocess.Popen(
             [driver, "--port=%d" % port], stdin=subprocess.DEVNULL,
-            stdout=self.driver_log, stderr=subprocess.STDOUT, start_new_session=True)
+            stdout=self.driver_log, stderr=subprocess.STDOUT, start_new_session=True,
+            preexec_fn=child_setup())
 
         def ready():
             status, body = http("GET", "http://127.0.0.1:%d/status" % port, timeout=2)
@@ -592,6 +614,9 @@ def same(before, after, what):
 def main():
     if len(sys.argv) != 2:
         sys.exit("usage: frame_browser_check.py VD4625_PROGRAM")
+    for number in (signal.SIGTERM, signal.SIGHUP, signal.SIGALRM):
+        signal.signal(number, on_signal)
+    signal.alarm(LIMIT)
     work = tempfile.mkdtemp(prefix="frame_check_")
     check = Check(os.path.abspath(sys.argv[1]), work)
     try:
