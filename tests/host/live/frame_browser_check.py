@@ -1,7 +1,7 @@
 """Drives `vd4625 frame` in headless Chromium as a user would: the function
 list, a parameter page read and written, a measured value moving, a question
-box answered, a page's own tab picked, the tabs closed, the language
-switched, the data set saved and the program stopped with Ctrl-C; and the
+box answered, a page's own tab picked, the tabs closed, the device put off
+the line and on again, the language switched, the data set saved and the program stopped with Ctrl-C; and the
 server refusing requests without the right token or to nothing.
 
   frame_browser_check.py VD4625_PROGRAM
@@ -495,6 +495,21 @@ class Check:
         wait_for("the upload ends", self.page_idle)
         print("ok: the upload tells %s" % line)
 
+    def step_connection(self):
+        seven = '#functions [data-function="7"]'
+        disabled = lambda css: self.browser.script("return document.querySelector(arguments[0]).disabled;", css)
+        self.browser.click('#actions button[data-action="disconnect"]')
+        wait_for("the frame offline", lambda: self.state()["online"] is False
+                 and self.text("#online") == "offline" and disabled(seven)
+                 and not disabled('#actions button[data-action="connect"]'))
+        if self.shown_notices()[-1:] != ["CommunicationReleased(VD4625)"]:
+            raise Failure("the disconnect's notice is missing: %r" % self.shown_notices())
+        self.browser.click('#actions button[data-action="connect"]')
+        wait_for("the frame online again", lambda: self.state()["online"] is True
+                 and self.text("#online") == "online" and not disabled(seven)
+                 and disabled('#actions button[data-action="connect"]'))
+        print("ok: the frame goes off the line and on again, the online functions with it")
+
     def step_language(self):
         self.browser.click('#actions button[data-action="language"]')
         wait_for("the German function list",
@@ -590,6 +605,7 @@ class Check:
         self.step_question()
         self.step_page_tabs()
         self.step_close()
+        self.step_connection()
         self.step_language()
         self.step_save()
         self.notices = self.shown_notices()
