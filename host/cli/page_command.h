@@ -13,6 +13,12 @@
 #include <variant>
 #include <vector>
 
+#include "host/render/page_view.h"
+
+namespace dtm::frame {
+class PageHost;
+}
+
 namespace dtm::host {
 
 class Session;
@@ -37,6 +43,10 @@ struct PageStep {
   std::size_t tab = 0;
   std::chrono::milliseconds wait{0};
 };
+
+// The open page of `host` as the renderers show it: its identity and its
+// controls (no boxes, no failures).
+render::PageView PageViewOf(frame::PageHost& host);
 
 // The step, or what is wrong with it.
 std::variant<PageStep, std::string> ParsePageStep(const std::string& text);

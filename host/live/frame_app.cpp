@@ -231,16 +231,9 @@ struct FrameApp::Impl {
   }
 
   ApiResponse PageFragment(const ApiRequest& request) {
-    frame::PageHost& host = *TabOf(request).host;
-    render::PageView view;
-    view.function_id = host.FunctionId();
-    view.class_name = host.ClassName();
-    view.prog_id = host.ProgId();
-    view.invoke_id = host.InvokeId();
-    view.form = forms::DescribeTree(host.Form());
     ApiResponse response;
     response.content_type = "text/html; charset=utf-8";
-    response.body = render::RenderLiveFragment(view);
+    response.body = render::RenderLiveFragment(host::PageViewOf(*TabOf(request).host));
     return response;
   }
 

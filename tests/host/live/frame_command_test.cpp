@@ -147,6 +147,16 @@ std::optional<Address> ParseAddress(const std::string& line) {
   return Address{std::stoi(match[1].str()), match[2].str()};
 }
 
+// The program started and serving: its first line is its address.
+void AwaitAddress(FrameProgram& program, Address& address) {
+  ASSERT_TRUE(program.Started());
+  const std::optional<std::string> line = program.ReadLine();
+  ASSERT_TRUE(line) << program.Err();
+  const std::optional<Address> parsed = ParseAddress(*line);
+  ASSERT_TRUE(parsed) << *line;
+  address = *parsed;
+}
+
 std::vector<std::string> FrameNotices(const std::string& err) {
   std::vector<std::string> notices;
   for (const std::string& line : Lines(err)) {
@@ -160,19 +170,16 @@ class FrameStops : public ::testing::TestWithParam<int> {};
 TEST_P(FrameStops, OnTheSignalAfterServingItsAddress) {
   TempFolder folder;
   FrameProgram program({"frame", "--port", "0"}, folder);
-  ASSERT_TRUE(program.Started());
-  const std::optional<std::string> line = program.ReadLine();
-  ASSERT_TRUE(line) << program.Err();
-  const std::optional<Address> address = ParseAddress(*line);
-  ASSERT_TRUE(address) << *line;
+  Address address;
+  ASSERT_NO_FATAL_FAILURE(AwaitAddress(program, address));
 
-  httplib::Client client("127.0.0.1", address->port);
+  httplib::Client client("127.0.0.1", address.port);
   client.set_read_timeout(kLost);
   const auto refused = client.Get("/api/state");
   ASSERT_TRUE(refused);
   EXPECT_EQ(refused->status, 403);
   // Answered once the DTM stands, its device on the line, and its loop runs.
-  const auto state = client.Get("/api/state?token=" + address->token);
+  const auto state = client.Get("/api/state?token=" + address.token);
   ASSERT_TRUE(state);
   EXPECT_EQ(state->status, 200) << state->body;
   EXPECT_NE(state->body.find("\"online\":true"), std::string::npos) << state->body;
@@ -207,13 +214,10 @@ bool Eventually(httplib::Client& client, const std::string& path, const httplib:
 TEST(FrameProgram, SignalWhileAQuestionWaitsCancelsIt) {
   TempFolder folder;
   FrameProgram program({"frame"}, folder);
-  ASSERT_TRUE(program.Started());
-  const std::optional<std::string> line = program.ReadLine();
-  ASSERT_TRUE(line) << program.Err();
-  const std::optional<Address> address = ParseAddress(*line);
-  ASSERT_TRUE(address) << *line;
-  const httplib::Headers token = {{"X-Frame-Token", address->token}};
-  httplib::Client client("127.0.0.1", address->port);
+  Address address;
+  ASSERT_NO_FATAL_FAILURE(AwaitAddress(program, address));
+  const httplib::Headers token = {{"X-Frame-Token", address.token}};
+  httplib::Client client("127.0.0.1", address.port);
   client.set_read_timeout(kLost);
 
   const auto opened = client.Post("/api/open", token, "function=8", "application/x-www-form-urlencoded");
@@ -228,7 +232,7 @@ TEST(FrameProgram, SignalWhileAQuestionWaitsCancelsIt) {
   }));
   const std::string click_body = "tab=" + tab[1].str() + "&control=cmdInitialization&kind=click";
   auto click = std::async(std::launch::async, [&] {
-    httplib::Client clicker("127.0.0.1", address->port);
+    httplib::Client clicker("127.0.0.1", address.port);
     clicker.set_read_timeout(kLost);
     const auto clicked = clicker.Post("/api/event", token, click_body, "application/x-www-form-urlencoded");
     return clicked ? clicked->status : -1;
@@ -256,14 +260,11 @@ TEST(FrameProgram, RefusedStartKeepsServingAndEndsWithAnError) {
   TempFolder folder;
   const std::string profile = (folder.Path() / "missing.xml").string();
   FrameProgram program({"frame", "--device-profile", profile}, folder);
-  ASSERT_TRUE(program.Started());
-  const std::optional<std::string> line = program.ReadLine();
-  ASSERT_TRUE(line) << program.Err();
-  const std::optional<Address> address = ParseAddress(*line);
-  ASSERT_TRUE(address) << *line;
-  httplib::Client client("127.0.0.1", address->port);
+  Address address;
+  ASSERT_NO_FATAL_FAILURE(AwaitAddress(program, address));
+  httplib::Client client("127.0.0.1", address.port);
   client.set_read_timeout(kLost);
-  const auto state = client.Get("/api/state", {{"X-Frame-Token", address->token}});
+  const auto state = client.Get("/api/state", {{"X-Frame-Token", address.token}});
   ASSERT_TRUE(state);
   EXPECT_EQ(state->status, 200);
   EXPECT_NE(state->body.find("\"online\":false"), std::string::npos) << state->body;
