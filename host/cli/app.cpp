@@ -12,6 +12,7 @@
 #include "host/cli/session.h"
 #include "host/cli/transfer_command.h"
 #include "host/frame/file_storage.h"
+#include "host/live/frame_command.h"
 #include "platform/com/error.h"
 
 namespace dtm::host {
@@ -43,16 +44,25 @@ struct Options {
   PageOptions page;
   std::vector<std::string> steps;
   std::optional<std::string> html;
+  int port = 0;
 };
 
-void AddCommon(CLI::App& app, Options& options) {
+void AddLanguage(CLI::App& app, Options& options) {
   app.add_option("--lang", options.lang, "language of the texts: de or en (default en)")
       ->check(CLI::IsMember({"de", "en"}));
+}
+
+void AddVerbose(CLI::App& app, Options& options) {
+  app.add_flag("--verbose", options.verbose, "show the error numbers and sources of failures");
+}
+
+void AddCommon(CLI::App& app, Options& options) {
+  AddLanguage(app, options);
   app.add_option("--answer", options.answer,
                  "how the component's questions are answered: default (the box's default "
                  "button), yes or no")
       ->check(CLI::IsMember({"default", "yes", "no"}));
-  app.add_flag("--verbose", options.verbose, "show the error numbers and sources of failures");
+  AddVerbose(app, options);
 }
 
 void AddFormat(CLI::App& app, Options& options) {
@@ -199,6 +209,20 @@ int RunVd4625(const std::vector<std::string>& args, Console& console) {
       ->take_all();
   page->add_option("--html", options.html, "also write the page as a static HTML file");
   for (CLI::App* command : app.get_subcommands({})) AddCommon(*command, options);
+  // The browser asks the user every question, so the frame takes no --answer.
+  CLI::App* frame = app.add_subcommand(
+      "frame", "serve the DTM's function list and pages to a web browser on this machine, "
+               "until Ctrl-C");
+  frame->add_option("--device-profile", options.device_profile,
+                    "profile of the simulated device (default: the installed one)");
+  frame->add_option("--load", options.load,
+                    "start from this data set file (offline, unless --device-profile is given "
+                    "too)");
+  frame->add_option("--port", options.port,
+                    "the port on 127.0.0.1 (default 0: any free port; the address is printed)")
+      ->check(CLI::Range(0, 65535));
+  AddLanguage(*frame, options);
+  AddVerbose(*frame, options);
 
   // The command being parsed, for its usage on an error.
   auto usage_of = [&]() -> const CLI::App& {
@@ -261,6 +285,14 @@ int RunVd4625(const std::vector<std::string>& args, Console& console) {
   }
 
   try {
+    if (frame->parsed()) {
+      live::FrameOptions frame_options;
+      frame_options.language = options.lang == "de" ? 7 : 9;
+      if (options.device_profile) frame_options.device_profile = *options.device_profile;
+      if (options.load) frame_options.load = *options.load;
+      frame_options.port = static_cast<std::uint16_t>(options.port);
+      return live::RunFrame(frame_options, console);
+    }
     return Run(usage_of().get_name(), options, console);
   } catch (const com::ComError& e) {
     console.err << "vd4625: ";

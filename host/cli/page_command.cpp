@@ -225,12 +225,7 @@ std::string HtmlOf(frame::PageHost& host, const render::PageView& view) {
 }
 
 render::PageView ViewOf(Session& session, frame::PageHost& host, std::size_t first_box) {
-  render::PageView view;
-  view.function_id = host.FunctionId();
-  view.class_name = host.ClassName();
-  view.prog_id = host.ProgId();
-  view.invoke_id = host.InvokeId();
-  view.form = forms::DescribeTree(host.Form());
+  render::PageView view = PageViewOf(host);
   const auto& boxes = session.Messages().Boxes();
   for (std::size_t i = first_box; i < boxes.size(); ++i) {
     view.boxes.push_back({boxes[i].text, boxes[i].style, boxes[i].answer});
@@ -240,6 +235,25 @@ render::PageView ViewOf(Session& session, frame::PageHost& host, std::size_t fir
 }
 
 }  // namespace
+
+render::PageView PageViewOf(frame::PageHost& host) {
+  render::PageView view;
+  view.function_id = host.FunctionId();
+  view.class_name = host.ClassName();
+  view.prog_id = host.ProgId();
+  view.invoke_id = host.InvokeId();
+  view.form = forms::DescribeTree(host.Form());
+  return view;
+}
+
+bool ParseKeyName(const std::string& name, std::int16_t& key_code,
+                  std::optional<std::int16_t>& key_ascii) {
+  PageStep step;
+  if (!ParseKey(name, step)) return false;
+  key_code = step.key_code;
+  key_ascii = step.key_ascii;
+  return true;
+}
 
 std::variant<PageStep, std::string> ParsePageStep(const std::string& text) {
   const std::vector<std::string> words = Words(text);

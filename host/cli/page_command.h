@@ -13,6 +13,12 @@
 #include <variant>
 #include <vector>
 
+#include "host/render/page_view.h"
+
+namespace dtm::frame {
+class PageHost;
+}
+
 namespace dtm::host {
 
 class Session;
@@ -38,8 +44,17 @@ struct PageStep {
   std::chrono::milliseconds wait{0};
 };
 
+// The open page of `host` as the renderers show it: its identity and its
+// controls (no boxes, no failures).
+render::PageView PageViewOf(frame::PageHost& host);
+
 // The step, or what is wrong with it.
 std::variant<PageStep, std::string> ParsePageStep(const std::string& text);
+
+// A key as a step names it (see above): its key code and, for a key with a
+// character, that character. False for a name no key has.
+bool ParseKeyName(const std::string& name, std::int16_t& key_code,
+                  std::optional<std::int16_t>& key_ascii);
 
 struct PageOptions {
   std::int32_t function = 0;

@@ -37,6 +37,9 @@ struct SessionSetup {
   ConsoleMessages::Answers answers = ConsoleMessages::Answers::kDefault;
   std::ostream* err = nullptr;  // message boxes, notices, trace; required
   loop::Clock* clock = nullptr;  // required
+  // Where the component's boxes and reports go in place of the console
+  // (a frame that asks its user); the console's answers are then unused.
+  runtime::MessageSink* messages = nullptr;
   std::function<void(device::SimDevice&, frame::ChannelStandIn&)> on_device;
 };
 
@@ -62,12 +65,15 @@ class Session {
   bool Release();
 
   // True when the user answered No to the question whether to go on with
-  // a device of another type.
+  // a device of another type (as the console answered it: always false
+  // when the boxes went to a sink of the setup's).
   bool DeviceTypeDeclined() const;
 
   std::int32_t Language() const { return language_; }
   std::ostream& Err() { return err_; }
+  // The console's boxes; they stay empty when the setup named a sink.
   ConsoleMessages& Messages() { return messages_; }
+  runtime::MessageSink& Sink() { return sink_; }
   DTMMain& Dtm() { return *dtm_; }
   runtime::DTMContext& Context() { return dtm_->Context(); }
   loop::EventLoop& Loop() { return loop_; }
@@ -80,6 +86,7 @@ class Session {
   std::ostream& err_;
   loop::EventLoop loop_;
   ConsoleMessages messages_;
+  runtime::MessageSink& sink_;
   std::filesystem::path install_;
   win::MemoryRegistry registry_;
   win::DesktopShell shell_;

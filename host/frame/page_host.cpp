@@ -145,6 +145,8 @@ void PageHost::TakeFocus(forms::Control& control) {
   if (!control.HasFocus()) control.SetFocus();
 }
 
+void PageHost::Focus(forms::Control& control) { TakeFocus(control); }
+
 void PageHost::Click(forms::Control& control) {
   TakeFocus(control);
   // A check box or option button changes its value as the user's click

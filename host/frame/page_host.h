@@ -43,7 +43,10 @@ class PageHost {
     kRefused,          // IDtmActiveXControl_Init answered false or failed
   };
 
-  explicit PageHost(win::Registry& registry) : registry_(registry) {}
+  // `opened_before`: the pages other hosts of the same frame have opened,
+  // so that this host's invoke ids go on from there and stay unique.
+  explicit PageHost(win::Registry& registry, std::uint32_t opened_before = 0)
+      : registry_(registry), opened_(opened_before) {}
   ~PageHost();
   PageHost(const PageHost&) = delete;
   PageHost& operator=(const PageHost&) = delete;
@@ -85,6 +88,9 @@ class PageHost {
                 std::optional<std::int16_t> key_ascii);
   // Focus, the new text, "Change".
   void Type(forms::Control& control, const std::string& text);
+  // The user moves the focus to the control (its focus events); error 5 as
+  // above.
+  void Focus(forms::Control& control);
   // The user picks tab `tab`, counted from 1, of a tab strip or a tabbed
   // dialog: "Click" when it was not the tab shown. Out of range: 35600 for
   // a strip, 380 for a dialog.

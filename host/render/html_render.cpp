@@ -210,9 +210,9 @@ std::string TrendSvg(const ControlState& s) {
   return out + "</svg>";
 }
 
-void Control(const ControlState& s, std::string& out);
+void Control(const ControlState& s, bool live, std::string& out);
 
-void Children(const ControlState& s, std::string& out) {
+void Children(const ControlState& s, bool live, std::string& out) {
   // Buttons that stand next to each other form a row, as on the page.
   bool in_row = false;
   for (const ControlState& child : s.children) {
@@ -221,50 +221,55 @@ void Children(const ControlState& s, std::string& out) {
     if (button && !in_row) out += "<div class=\"buttons\">";
     if (!button && in_row) out += "</div>\n";
     in_row = button;
-    Control(child, out);
+    Control(child, live, out);
   }
   if (in_row) out += "</div>\n";
 }
 
-void Tabs(const ControlState& s, std::string& out) {
+void Tabs(const ControlState& s, bool live, std::string& out) {
   out += "<nav class=\"tabs\"" + Attr("data-name", NameOf(s)) + ">";
   for (std::size_t i = 0; i < s.tabs.size(); ++i) {
     const bool selected = i + 1 == s.selected_tab;
-    out += std::string("<span class=\"tab") + (selected ? " selected" : "") + "\">" +
+    out += std::string("<span class=\"tab") + (selected ? " selected" : "") + "\"" +
+           (live ? Attr("data-tab", std::to_string(i + 1)) : "") + ">" +
            EscapeHtml(ShownCaption(s.tabs[i])) + "</span>";
   }
   out += "</nav>\n";
 }
 
-void Field(const ControlState& s, std::string& out) {
+void Field(const ControlState& s, bool live, std::string& out) {
   std::string label = s.Attribute("label");
   if (label.empty()) label = ShownCaption(s.caption);
   const std::string value = s.text.empty() ? s.value : s.text;
   out += "<div" + Attr("class", Classes("field", s)) + Attr("data-name", NameOf(s)) + ">";
   out += "<label>" + EscapeHtml(label) + "</label>";
-  out += "<span class=\"value\">" + EscapeHtml(value) + "</span>";
+  if (live && s.enabled && !s.locked) {
+    out += "<input class=\"value\"" + Attr("value", value) + ">";
+  } else {
+    out += "<span class=\"value\">" + EscapeHtml(value) + "</span>";
+  }
   out += "<span class=\"unit\">" + EscapeHtml(s.Attribute("unit")) + "</span>";
   out += "<span class=\"icon\">" + EscapeHtml(s.Attribute("icon"));
   if (s.locked) out += " <span class=\"lock\">locked</span>";
   out += "</span></div>\n";
 }
 
-void Control(const ControlState& s, std::string& out) {
+void Control(const ControlState& s, bool live, std::string& out) {
   const std::string caption = ShownCaption(s.caption);
   const std::string name = Attr("data-name", NameOf(s));
   if (s.kind == "Frame") {
     out += "<fieldset" + Attr("class", Classes("frame", s)) + name + "><legend>" +
            EscapeHtml(caption) + "</legend>\n";
-    Children(s, out);
+    Children(s, live, out);
     out += "</fieldset>\n";
   } else if (s.kind == "UserControl") {
     out += "<div" + Attr("class", Classes("control", s)) + name + ">\n";
-    Children(s, out);
+    Children(s, live, out);
     out += "</div>\n";
   } else if (s.kind == "TabStrip" || s.kind == "TabbedDialog") {
-    Tabs(s, out);
+    Tabs(s, live, out);
   } else if (s.kind == "Parameter") {
-    Field(s, out);
+    Field(s, live, out);
   } else if (s.kind == "CommandButton") {
     out += "<button type=\"button\"" + name + (s.enabled ? "" : " disabled") +
            (s.tool_tip.empty() ? "" : Attr("title", s.tool_tip)) + ">" + EscapeHtml(caption) +
@@ -272,13 +277,15 @@ void Control(const ControlState& s, std::string& out) {
   } else if (s.kind == "Label") {
     out += "<div class=\"label\"" + name + ">" + EscapeHtml(caption) + "</div>\n";
   } else if (s.kind == "TextBox") {
-    out += "<input type=\"text\"" + name + Attr("value", s.text) + " readonly" +
+    // Live, a text box takes what is typed unless it is disabled or locked.
+    const bool read_only = !live || s.locked;
+    out += "<input type=\"text\"" + name + Attr("value", s.text) + (read_only ? " readonly" : "") +
            (s.enabled ? "" : " disabled") + ">\n";
   } else if (s.kind == "CheckBox" || s.kind == "OptionButton") {
     const bool on = s.value == "1" || s.value == "True";
     out += "<label" + Attr("class", Classes("choice", s)) + name + "><input type=\"" +
            (s.kind == "CheckBox" ? "checkbox" : "radio") + "\"" + (on ? " checked" : "") +
-           " disabled> " + EscapeHtml(caption) + "</label>\n";
+           (live && s.enabled ? "" : " disabled") + "> " + EscapeHtml(caption) + "</label>\n";
   } else if (s.kind == "ListBox") {
     out += "<pre" + Attr("class", Classes("list", s)) + name + ">";
     for (const std::string& item : s.items) out += EscapeHtml(item) + "\n";
@@ -292,7 +299,7 @@ void Control(const ControlState& s, std::string& out) {
   } else if (s.kind == "PictureBox" || s.kind == "Image") {
     out += "<div class=\"picture\"" + name + ">";
     if (!s.display_list.empty()) out += RenderSvg(s.display_list);
-    Children(s, out);
+    Children(s, live, out);
     out += "</div>\n";
   } else if (!caption.empty() || !s.text.empty()) {
     out += "<div" + Attr("class", Classes("other", s)) + name + ">" +
@@ -396,16 +403,21 @@ std::string RenderSvg(const std::vector<DrawOp>& display_list) {
   return out + "</svg>";
 }
 
-std::string RenderHtml(const PageView& page) {
+namespace {
+
+std::string TitleOf(const PageView& page) {
   std::string title = page.class_name;
   if (const ControlState* headline = Headline(page.form)) {
     const std::string own = headline->Attribute("title").empty() ? headline->caption
                                                                   : headline->Attribute("title");
     if (!own.empty()) title = own;
   }
-  std::string out = "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n<title>" +
-                    EscapeHtml(title + " - " + page.prog_id) + "</title>\n<style>" + kStyle +
-                    "</style>\n</head>\n<body>\n";
+  return title;
+}
+
+// The page's element up to its form's end.
+void PageBody(const PageView& page, bool live, std::string& out) {
+  const std::string title = TitleOf(page);
   out += "<main class=\"page\"" + Attr("data-class", page.class_name) +
          Attr("data-invoke-id", page.invoke_id) + ">\n";
   out += "<header class=\"headline\"><h1>" + EscapeHtml(title) +
@@ -413,8 +425,31 @@ std::string RenderHtml(const PageView& page) {
          EscapeHtml("function " + std::to_string(page.function_id) + ", " + page.prog_id) +
          "</span></header>\n";
   out += "<section class=\"form\">\n";
-  Children(page.form, out);
+  Children(page.form, live, out);
   out += "</section>\n";
+}
+
+}  // namespace
+
+std::string RenderLiveFragment(const PageView& page) {
+  std::string out;
+  PageBody(page, true, out);
+  return out + "</main>\n";
+}
+
+std::string PageStyle() {
+  std::string style = kStyle;
+  const std::size_t body = style.find("\nbody {");
+  if (body != std::string::npos) style.erase(body + 1, style.find('\n', body + 1) - body);
+  return style;
+}
+
+std::string RenderHtml(const PageView& page) {
+  const std::string title = TitleOf(page);
+  std::string out = "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n<title>" +
+                    EscapeHtml(title + " - " + page.prog_id) + "</title>\n<style>" + kStyle +
+                    "</style>\n</head>\n<body>\n";
+  PageBody(page, false, out);
   if (!page.boxes.empty()) {
     out += "<section class=\"boxes\"><h2>Message boxes</h2>\n";
     for (const MessageBoxShown& box : page.boxes) {

@@ -13,6 +13,18 @@ namespace dtm::render {
 
 std::string RenderHtml(const PageView& page);
 
+// The page as the live frame shows it inside a document of its own: the
+// <main class="page"> element alone, without the message boxes and
+// failures (the frame shows those itself), and with what the user can
+// work: fields and text boxes that can be edited carry inputs, enabled
+// check boxes and option buttons enabled inputs, a tab of a page's strip
+// its number in data-tab (from 1).
+std::string RenderLiveFragment(const PageView& page);
+
+// The pages' CSS for such a document: the static page's rules without the
+// one for its body.
+std::string PageStyle();
+
 // `text` with &, <, >, " and ' escaped.
 std::string EscapeHtml(const std::string& text);
 

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <optional>
 #include <utility>
 
 #include "platform/loop/clock.h"
@@ -43,6 +44,12 @@ class EventLoop {
   void RunFor(Clock::Duration limit);
 
   bool HasPending() const { return !tasks_.empty(); }
+  // When the earliest pending task is due (it may be past); none when
+  // nothing is pending. A loop driven from outside waits until then.
+  std::optional<Clock::TimePoint> NextDue() const {
+    if (tasks_.empty()) return std::nullopt;
+    return tasks_.begin()->first.first;
+  }
   std::size_t PendingCount() const { return tasks_.size(); }
 
  private:

@@ -1,0 +1,499 @@
+// The live frame's application on the DTM's thread, driven request by
+// request on the virtual clock: pages opened, worked and closed, the
+// message boxes answered from a script while the DTM waits in them, the
+// refused requests, and the shutdown.
+
+#include "host/live/frame_app.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <deque>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "host/cli/session.h"
+#include "host/live/live_messages.h"
+#include "platform/loop/clock.h"
+#include "platform/runtime/context.h"
+#include "tests/host/cli/cli_driver.h"
+#include "tests/testing/temp_folder.h"
+
+namespace dtm::testing {
+namespace {
+
+using live::ApiRequest;
+using live::ApiResponse;
+using namespace std::chrono_literals;
+
+class LiveFrame : public ::testing::Test {
+ protected:
+  LiveFrame()
+      : environment_({{"VD4625_REGISTRY", (folder_.Path() / "registry.reg").string()},
+                      {"VD4625_INSTALL", std::nullopt}}) {}
+
+  ~LiveFrame() override {
+    app_.reset();
+    session_.reset();
+  }
+
+  // A session against the simulated device (with `profile`, a body of a
+  // device profile, when given), or offline on no device.
+  // `file`: the data set's file, as a frame started on one has it.
+  void Start(const std::string& profile = "", bool offline = false,
+             std::optional<std::filesystem::path> file = std::nullopt) {
+    host::SessionSetup setup;
+    setup.language = 9;
+    setup.err = &err_;
+    setup.clock = &clock_;
+    setup.messages = &messages_;
+    session_ = std::make_unique<host::Session>(setup);
+    ASSERT_TRUE(session_->Start());
+    live::FrameAppSetup app;
+    app.session = session_.get();
+    app.messages = &messages_;
+    app.offline = offline;
+    app.file = file;
+    if (!profile.empty()) {
+      const auto device = folder_.Path() / "device.xml";
+      std::ofstream(device) << "<DeviceProfile version=\"1\">" << profile << "</DeviceProfile>\n";
+      app.device_profile = device;
+    }
+    app_ = std::make_unique<live::FrameApp>(app);
+    started_ = app_->Start();
+  }
+
+  ApiResponse Get(const std::string& path, std::map<std::string, std::string> params = {}) {
+    return app_->Handle({"GET", path, std::move(params)});
+  }
+  ApiResponse Post(const std::string& path, std::map<std::string, std::string> params = {}) {
+    return app_->Handle({"POST", path, std::move(params)});
+  }
+  // A request that must be taken, then the device time it sets going.
+  void Do(const std::string& path, std::map<std::string, std::string> params,
+          std::chrono::milliseconds time = 3s) {
+    const ApiResponse answer = Post(path, params);
+    ASSERT_EQ(answer.status, 200) << path << ": " << answer.body;
+    session_->Loop().RunFor(time);
+  }
+  std::string State() { return Get("/api/state").body; }
+  std::string Page(const std::string& tab) { return Get("/api/page", {{"tab", tab}}).body; }
+
+  // The text a field shows in the fragment: its input's value or its span.
+  static std::string FieldValue(const std::string& fragment, const std::string& name) {
+    const std::size_t field = fragment.find("data-name=\"" + name + "\"");
+    if (field == std::string::npos) return "<no field>";
+    const std::size_t end = fragment.find("</div>", field);
+    const std::string part = fragment.substr(field, end - field);
+    for (const std::string& mark : {std::string("<input class=\"value\" value=\""),
+                                    std::string("<span class=\"value\">")}) {
+      if (const std::size_t at = part.find(mark); at != std::string::npos) {
+        const std::size_t from = at + mark.size();
+        return part.substr(from, part.find_first_of("\"<", from) - from);
+      }
+    }
+    return "<no value>";
+  }
+
+  // A box's wait: the scripted steps run, in order, until it is answered.
+  void Wait(const std::function<bool()>& done) {
+    session_->Loop().RunUntilIdle();
+    while (!done()) {
+      if (script_.empty()) {
+        ADD_FAILURE() << "a message box waits with nothing to answer it";
+        messages_.CloseAll();
+        return;
+      }
+      const std::function<void()> step = std::move(script_.front());
+      script_.pop_front();
+      step();
+      session_->Loop().RunUntilIdle();
+    }
+  }
+
+  TempFolder folder_;
+  ScopedEnvironment environment_;
+  loop::VirtualClock clock_;
+  std::ostringstream err_;
+  std::deque<std::function<void()>> script_;
+  live::LiveMessages messages_{err_, [this](const std::function<bool()>& done) { Wait(done); }};
+  std::unique_ptr<host::Session> session_;
+  std::unique_ptr<live::FrameApp> app_;
+  int opened_ = 0;
+  bool started_ = false;
+};
+
+TEST_F(LiveFrame, TheStateListsTheFunctionsWithWhatCanBeOpenedNow) {
+  Start();
+  EXPECT_TRUE(started_);
+  const std::string state = State();
+  EXPECT_TRUE(state.starts_with("{\"version\":1,\"language\":\"en\",\"online\":true,\"busy\":false,"
+                                "\"functions\":[{\"id\":1,\"text\":\"Identification\",\"enabled\":true},"))
+      << state;
+  for (const char* part : {"{\"id\":7,\"text\":\"Online parameters\",\"enabled\":true}",
+                           "\"tabs\":[],\"active\":null,\"dialog\":null,\"notices\":[],\"failures\":[]}"}) {
+    EXPECT_NE(state.find(part), std::string::npos) << part << "\n" << state;
+  }
+  // The monitor is hidden from the engineer.
+  EXPECT_EQ(state.find("\"id\":11,"), std::string::npos) << state;
+}
+
+TEST_F(LiveFrame, OfflineTheOnlineFunctionsCannotBeOpened) {
+  Start("", true);
+  const std::string state = State();
+  EXPECT_NE(state.find("\"online\":false"), std::string::npos) << state;
+  EXPECT_NE(state.find("{\"id\":7,\"text\":\"Online parameters\",\"enabled\":false}"), std::string::npos)
+      << state;
+  const ApiResponse answer = Post("/api/open", {{"function", "7"}});
+  EXPECT_EQ(answer.status, 409);
+  EXPECT_EQ(answer.body, "{\"ok\":false,\"error\":\"function 7 cannot be opened now\"}");
+  EXPECT_EQ(State(), state);
+}
+
+TEST_F(LiveFrame, AWrittenValueIsWhatTheDeviceHoldsAndShowsWhenReadAgain) {
+  Start();
+  const ApiResponse opened = Post("/api/open", {{"function", "7"}});
+  ASSERT_EQ(opened.status, 200) << opened.body;
+  EXPECT_EQ(opened.body, "{\"ok\":true,\"tab\":\"page-1\"}");
+  session_->Loop().RunFor(5s);
+  EXPECT_NE(State().find("\"tabs\":[{\"id\":\"page-1\",\"function\":7,\"title\":\"Online parameters\"}],"
+                         "\"active\":\"page-1\""),
+            std::string::npos)
+      << State();
+  EXPECT_EQ(FieldValue(Page("page-1"), "ctlParameter(13)"), "1.2");
+
+  Do("/api/event", {{"tab", "page-1"}, {"control", "ctlParameter(13)"}, {"kind", "set"}, {"value", "2.5"}});
+  EXPECT_EQ(session_->Device()->Memory().floats.at(20), 1.2f);
+  Do("/api/event", {{"tab", "page-1"}, {"control", "cmdWriteDynPars"}, {"kind", "click"}});
+  EXPECT_EQ(session_->Device()->Memory().floats.at(20), 2.5f);
+  // The page reads what the device holds now.
+  session_->Device()->Load([&] {
+    device::Profile profile = session_->Device()->Memory();
+    profile.floats[20] = 3.5f;
+    return profile;
+  }());
+  Do("/api/event", {{"tab", "page-1"}, {"control", "cmdReadDynPars"}, {"kind", "click"}});
+  EXPECT_EQ(FieldValue(Page("page-1"), "ctlParameter(13)"), "3.5");
+  EXPECT_NE(State().find("\"failures\":[]"), std::string::npos) << State();
+}
+
+TEST_F(LiveFrame, TheMeasuredValuesMoveFromCycleToCycle) {
+  Start("<Motion wLow=\"4.0\" wHigh=\"20.0\" period=\"60s\" lag=\"2s\"/>");
+  Do("/api/open", {{"function", "4"}}, 4s);
+  const std::string first = FieldValue(Page("page-1"), "ctlParameter(0)");
+  session_->Loop().RunFor(4s);
+  const std::string second = FieldValue(Page("page-1"), "ctlParameter(0)");
+  EXPECT_NE(first, "<no field>");
+  EXPECT_NE(first, second);
+  // The measured values are shown, not edited.
+  EXPECT_NE(Page("page-1").find("<div class=\"field locked\" data-name=\"ctlParameter(0)\">"
+                                "<label>Setpoint w</label><span class=\"value\">"),
+            std::string::npos)
+      << Page("page-1");
+}
+
+TEST_F(LiveFrame, AQuestionWaitsForTheUsersAnswerAndNothingElseGoesThrough) {
+  Start();
+  Do("/api/open", {{"function", "9"}});
+  const std::string question = "Execute the command \\\"Perform cold start\\\" now?";
+  std::string before;
+  script_.push_back([&] {
+    before = State();
+    EXPECT_NE(before.find("\"dialog\":{\"id\":1,\"text\":\"" + question +
+                          "\",\"title\":\"\",\"style\":292,\"buttons\":[{\"id\":6,\"label\":\"Yes\"},"
+                          "{\"id\":7,\"label\":\"No\"}],\"default\":7}"),
+              std::string::npos)
+        << before;
+    const std::string page = Page("page-1");
+    struct Refused {
+      const char* path;
+      std::map<std::string, std::string> params;
+      int status;
+    };
+    const Refused refused[] = {
+        {"/api/event", {{"tab", "page-1"}, {"control", "ctlParameter(2)"}, {"kind", "click"}}, 409},
+        {"/api/open", {{"function", "7"}}, 409},
+        {"/api/close", {{"tab", "page-1"}}, 409},
+        {"/api/frame", {{"action", "upload"}}, 409},
+        {"/api/answer", {{"dialog", "2"}, {"button", "6"}}, 409},
+        {"/api/answer", {{"dialog", "1"}, {"button", "1"}}, 400},
+        {"/api/answer", {{"dialog", "1"}}, 400},
+    };
+    for (const Refused& r : refused) {
+      SCOPED_TRACE(r.path);
+      EXPECT_EQ(Post(r.path, r.params).status, r.status);
+      EXPECT_EQ(State(), before);
+      EXPECT_EQ(Page("page-1"), page);
+    }
+    EXPECT_EQ(Post("/api/answer", {{"dialog", "1"}, {"button", "6"}}).status, 200);
+  });
+  script_.push_back([&] {
+    // The component went on with Yes: the device restarts.
+    EXPECT_NE(State().find("\"dialog\":{\"id\":2,\"text\":\"The device restarts. Its values are read "
+                           "again afterwards.\",\"title\":\"\",\"style\":64,\"buttons\":[{\"id\":1,"
+                           "\"label\":\"OK\"}],\"default\":1}"),
+              std::string::npos)
+        << State();
+    EXPECT_EQ(Post("/api/answer", {{"dialog", "2"}, {"button", "1"}}).status, 200);
+  });
+  Do("/api/event", {{"tab", "page-1"}, {"control", "ctlParameter(5)"}, {"kind", "click"}}, 5s);
+  EXPECT_TRUE(script_.empty());
+  EXPECT_NE(State().find("\"dialog\":null"), std::string::npos);
+  const auto& received = session_->Device()->Received();
+  EXPECT_TRUE(std::any_of(received.begin(), received.end(), [](const runtime::HartRequest& r) {
+    return r.command == 132 && r.data == std::vector<std::uint8_t>{254};
+  }));
+  EXPECT_EQ(err_.str(),
+            "[box] Execute the command \"Perform cold start\" now? -> Yes\n"
+            "[box] The device restarts. Its values are read again afterwards. -> OK\n");
+}
+
+TEST_F(LiveFrame, AQuestionAnsweredNoSendsNothing) {
+  Start();
+  Do("/api/open", {{"function", "9"}});
+  script_.push_back([&] { EXPECT_EQ(Post("/api/answer", {{"dialog", "1"}, {"button", "7"}}).status, 200); });
+  // Whatever the page tells afterwards is taken as told.
+  for (int i = 0; i < 3; ++i) {
+    script_.push_back([&] {
+      if (const live::LiveMessages::Dialog* open = messages_.Open()) {
+        Post("/api/answer", {{"dialog", std::to_string(open->id)}, {"button", "1"}});
+      }
+    });
+  }
+  Do("/api/event", {{"tab", "page-1"}, {"control", "ctlParameter(5)"}, {"kind", "click"}}, 5s);
+  const auto& received = session_->Device()->Received();
+  EXPECT_FALSE(std::any_of(received.begin(), received.end(),
+                           [](const runtime::HartRequest& r) { return r.command == 132; }));
+  EXPECT_TRUE(err_.str().starts_with("[box] Execute the command \"Perform cold start\" now? -> No\n"))
+      << err_.str();
+}
+
+TEST_F(LiveFrame, MalformedAndUnknownRequestsAreRefusedAndChangeNothing) {
+  Start();
+  Do("/api/open", {{"function", "7"}});
+  const std::string state = State();
+  const std::string page = Page("page-1");
+  struct Case {
+    const char* method;
+    const char* path;
+    std::map<std::string, std::string> params;
+    int status;
+  };
+  const Case cases[] = {
+      {"POST", "/api/open", {{"function", "0"}}, 404},
+      {"POST", "/api/open", {{"function", "15"}}, 404},
+      {"POST", "/api/open", {{"function", "x"}}, 400},
+      {"POST", "/api/open", {}, 400},
+      {"POST", "/api/close", {{"tab", "page-9"}}, 404},
+      {"POST", "/api/select", {{"tab", "page-9"}}, 404},
+      {"POST", "/api/event", {{"tab", "page-9"}, {"control", "cmdReadDynPars"}, {"kind", "click"}}, 404},
+      {"POST", "/api/event", {{"tab", "page-1"}, {"control", "cmdNone"}, {"kind", "click"}}, 404},
+      {"POST", "/api/event", {{"tab", "page-1"}, {"control", "ctlParameter(x)"}, {"kind", "click"}}, 404},
+      {"POST", "/api/event", {{"tab", "page-1"}, {"control", "cmdReadDynPars"}, {"kind", "drag"}}, 400},
+      {"POST", "/api/event", {{"tab", "page-1"}, {"control", "cmdReadDynPars"}}, 400},
+      {"POST", "/api/event", {{"tab", "page-1"}, {"control", "ctlParameter(13)"}, {"kind", "set"}}, 400},
+      {"POST", "/api/event", {{"tab", "page-1"}, {"control", "ctlParameter(13)"}, {"kind", "key"}}, 400},
+      {"POST", "/api/event",
+       {{"tab", "page-1"}, {"control", "ctlParameter(13)"}, {"kind", "key"}, {"key", "Hyper"}}, 400},
+      {"POST", "/api/event", {{"tab", "page-1"}, {"control", "cmdReadDynPars"}, {"kind", "tab"}}, 400},
+      {"POST", "/api/event",
+       {{"tab", "page-1"}, {"control", "cmdReadDynPars"}, {"kind", "tab"}, {"index", "1"}}, 409},
+      {"POST", "/api/frame", {{"action", "fly"}}, 400},
+      {"POST", "/api/frame", {}, 400},
+      {"POST", "/api/frame", {{"action", "connect"}}, 409},
+      {"POST", "/api/frame", {{"action", "language"}, {"value", "fr"}}, 400},
+      {"POST", "/api/frame", {{"action", "save"}}, 400},
+      {"POST", "/api/frame", {{"action", "load"}, {"file", "x.xml"}}, 409},
+      {"POST", "/api/answer", {{"dialog", "1"}, {"button", "1"}}, 409},
+      {"POST", "/api/nothing", {}, 404},
+      {"GET", "/api/page", {{"tab", "page-9"}}, 404},
+      {"GET", "/api/page", {}, 400},
+      {"GET", "/api/nothing", {}, 404},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.method) + " " + c.path);
+    const ApiResponse answer = app_->Handle({c.method, c.path, c.params});
+    EXPECT_EQ(answer.status, c.status) << answer.body;
+    EXPECT_TRUE(answer.body.starts_with("{\"ok\":false,\"error\":\"")) << answer.body;
+    EXPECT_EQ(State(), state);
+    EXPECT_EQ(Page("page-1"), page);
+  }
+}
+
+TEST_F(LiveFrame, ClosingATabReleasesItsPage) {
+  Start();
+  Do("/api/open", {{"function", "7"}});
+  Do("/api/open", {{"function", "1"}});
+  EXPECT_NE(session_->Context().GUIMan().GetGUIObject("page-1"), nullptr);
+  Do("/api/close", {{"tab", "page-1"}});
+  EXPECT_EQ(session_->Context().GUIMan().GetGUIObject("page-1"), nullptr);
+  EXPECT_NE(session_->Context().GUIMan().GetGUIObject("page-2"), nullptr);
+  EXPECT_NE(State().find("\"tabs\":[{\"id\":\"page-2\",\"function\":1,\"title\":\"Identification\"}],"
+                         "\"active\":\"page-2\""),
+            std::string::npos)
+      << State();
+  EXPECT_EQ(Get("/api/page", {{"tab", "page-1"}}).status, 404);
+  // The shown tab closed: none is shown.
+  Do("/api/close", {{"tab", "page-2"}});
+  EXPECT_FALSE(session_->Context().GUIMan().HasGUIs());
+  EXPECT_NE(State().find("\"tabs\":[],\"active\":null"), std::string::npos) << State();
+}
+
+TEST_F(LiveFrame, TheShutdownReleasesEveryPageAndThenTheDtmWhichAsksForTheSave) {
+  const std::filesystem::path file = folder_.Path() / "set.xml";
+  Start("", false, file);
+  Do("/api/open", {{"function", "7"}});
+  Do("/api/open", {{"function", "4"}});
+  EXPECT_TRUE(app_->Shutdown());
+  EXPECT_FALSE(session_->Context().GUIMan().HasGUIs());
+  EXPECT_NE(State().find("\"tabs\":[],\"active\":null"), std::string::npos) << State();
+  EXPECT_EQ(err_.str(), "vd4625 frame: data set saved to " + file.string() + "\n" +
+                            "[frame] CommunicationReleased(VD4625)\n"
+                            "[frame] SaveRequest(VD4625)\n"
+                            "[frame] PreparedToRelease(VD4625)\n");
+  EXPECT_NE(ReadText(file).find("4625_1"), std::string::npos);
+  EXPECT_TRUE(session_->Container().SaveAnswer());
+}
+
+TEST_F(LiveFrame, ASaveAskedForWithNoFileIsTold) {
+  Start();
+  Do("/api/open", {{"function", "7"}});
+  EXPECT_TRUE(app_->Shutdown());
+  EXPECT_EQ(err_.str(),
+            "vd4625 frame: the DTM asked to save its data set, but no file was named (--load, or "
+            "save with a file)\n"
+            "[frame] CommunicationReleased(VD4625)\n"
+            "[frame] SaveRequest(VD4625)\n"
+            "[frame] PreparedToRelease(VD4625)\n");
+  // The DTM is not told it was saved.
+  EXPECT_FALSE(session_->Container().SaveAnswer());
+}
+
+TEST_F(LiveFrame, UploadAnswersAtOnceAndItsEndShowsInTheNotices) {
+  Start();
+  const ApiResponse answer = Post("/api/frame", {{"action", "upload"}});
+  EXPECT_EQ(answer.body, "{\"ok\":true,\"invoke\":\"upload-1\"}");
+  EXPECT_NE(State().find("\"busy\":true"), std::string::npos) << State();
+  session_->Loop().RunFor(60s);
+  EXPECT_NE(State().find("\"busy\":false"), std::string::npos) << State();
+  EXPECT_NE(State().find("\"notices\":[\"UploadFinished(upload-1, true)\"]"), std::string::npos)
+      << State();
+}
+
+TEST_F(LiveFrame, TheLanguageReachesTheDtmAndThePages) {
+  Start();
+  Do("/api/open", {{"function", "7"}});
+  Do("/api/frame", {{"action", "language"}, {"value", "de"}});
+  const std::string state = State();
+  EXPECT_NE(state.find("\"language\":\"de\""), std::string::npos) << state;
+  EXPECT_NE(state.find("{\"id\":1,\"text\":\"Identifikation\",\"enabled\":true}"), std::string::npos)
+      << state;
+}
+
+TEST_F(LiveFrame, ASavedDataSetIsLoadedAgainWithNoPageOpen) {
+  Start();
+  const std::string saved = (folder_.Path() / "saved.xml").string();
+  const std::string again = (folder_.Path() / "again.xml").string();
+  auto set = [&](const char* value) {
+    Do("/api/open", {{"function", "7"}});
+    const std::string tab = "page-" + std::to_string(++opened_);
+    Do("/api/event", {{"tab", tab}, {"control", "ctlParameter(13)"}, {"kind", "set"}, {"value", value}});
+    return tab;
+  };
+  Do("/api/close", {{"tab", set("2.5")}});
+  Do("/api/frame", {{"action", "save"}, {"file", saved}});
+  const std::string open = set("4.5");
+  EXPECT_EQ(Post("/api/frame", {{"action", "load"}, {"file", saved}}).status, 409);
+  Do("/api/close", {{"tab", open}});
+  Do("/api/frame", {{"action", "load"}, {"file", saved}});
+  Do("/api/frame", {{"action", "save"}, {"file", again}});
+  EXPECT_EQ(ReadText(again), ReadText(saved));
+  EXPECT_NE(ReadText(saved).find("2.5"), std::string::npos);
+}
+
+TEST_F(LiveFrame, TheTabShownHasTheFocusAndTheOneLeftLosesIt) {
+  Start();
+  const runtime::GUIMan& pages = session_->Context().GUIMan();
+  Do("/api/open", {{"function", "7"}});
+  EXPECT_EQ(pages.FocusedGUI(), "page-1");
+  Do("/api/open", {{"function", "1"}});
+  EXPECT_EQ(pages.FocusedGUI(), "page-2");
+  Do("/api/select", {{"tab", "page-1"}});
+  EXPECT_EQ(pages.FocusedGUI(), "page-1");
+  EXPECT_NE(State().find("\"active\":\"page-1\""), std::string::npos) << State();
+  // The tab after the one closed is shown next.
+  Do("/api/open", {{"function", "14"}});
+  Do("/api/select", {{"tab", "page-1"}});
+  Do("/api/close", {{"tab", "page-1"}});
+  EXPECT_EQ(pages.FocusedGUI(), "page-2");
+  EXPECT_NE(State().find("\"active\":\"page-2\""), std::string::npos) << State();
+}
+
+TEST_F(LiveFrame, APagesOwnTabStripShowsTheTabPicked) {
+  Start();
+  Do("/api/open", {{"function", "1"}});
+  EXPECT_NE(Page("page-1").find("<span class=\"tab selected\" data-tab=\"1\">Ident. operating unit</span>"),
+            std::string::npos);
+  Do("/api/event", {{"tab", "page-1"}, {"control", "TabStrip"}, {"kind", "tab"}, {"index", "2"}});
+  const std::string page = Page("page-1");
+  EXPECT_NE(page.find("<span class=\"tab selected\" data-tab=\"2\">Ident. positioner</span>"),
+            std::string::npos)
+      << page;
+  // A tab the strip lacks is refused and changes nothing.
+  const std::string state = State();
+  const ApiResponse beyond =
+      Post("/api/event", {{"tab", "page-1"}, {"control", "TabStrip"}, {"kind", "tab"}, {"index", "4"}});
+  EXPECT_EQ(beyond.status, 409);
+  EXPECT_EQ(Page("page-1"), page);
+  EXPECT_EQ(State(), state);
+}
+
+TEST_F(LiveFrame, AFrameOfflineConnectsTheDeviceAndLetsItGoAgain) {
+  Start("", true);
+  EXPECT_EQ(session_->Device(), nullptr);
+  Do("/api/frame", {{"action", "connect"}});
+  EXPECT_NE(session_->Device(), nullptr);
+  std::string state = State();
+  EXPECT_NE(state.find("\"online\":true"), std::string::npos) << state;
+  EXPECT_NE(state.find("{\"id\":7,\"text\":\"Online parameters\",\"enabled\":true}"), std::string::npos)
+      << state;
+  Do("/api/open", {{"function", "7"}});
+  EXPECT_EQ(FieldValue(Page("page-1"), "ctlParameter(13)"), "1.2");
+  Do("/api/close", {{"tab", "page-1"}});
+  Do("/api/frame", {{"action", "disconnect"}});
+  state = State();
+  EXPECT_NE(state.find("\"online\":false"), std::string::npos) << state;
+  EXPECT_NE(state.find("\"notices\":[\"CommunicationReleased(VD4625)\"]"), std::string::npos) << state;
+  EXPECT_EQ(Post("/api/frame", {{"action", "disconnect"}}).status, 409);
+}
+
+TEST_F(LiveFrame, ADownloadsEndIsANoticeOfItsOwn) {
+  Start();
+  const ApiResponse first = Post("/api/frame", {{"action", "download"}});
+  EXPECT_EQ(first.body, "{\"ok\":true,\"invoke\":\"download-1\"}");
+  session_->Loop().RunFor(60s);
+  const ApiResponse second = Post("/api/frame", {{"action", "upload"}});
+  EXPECT_EQ(second.body, "{\"ok\":true,\"invoke\":\"upload-2\"}");
+  session_->Loop().RunFor(60s);
+  EXPECT_NE(State().find("\"busy\":false,"), std::string::npos) << State();
+  EXPECT_NE(State().find("\"notices\":[\"DownloadFinished(download-1, true)\",\"UploadFinished(upload-2, true)\"]"),
+            std::string::npos)
+      << State();
+}
+
+TEST_F(LiveFrame, AProfileThatCannotBeReadLeavesTheFrameOfflineToConnectLater) {
+  Start("<Tag>lower case</Tag>");
+  EXPECT_FALSE(started_);
+  EXPECT_TRUE(err_.str().starts_with("vd4625 frame: device profile ")) << err_.str();
+  EXPECT_NE(State().find("\"online\":false"), std::string::npos) << State();
+  const ApiResponse again = Post("/api/frame", {{"action", "connect"}});
+  EXPECT_EQ(again.status, 409);
+  EXPECT_TRUE(again.body.starts_with("{\"ok\":false,\"error\":\"device profile ")) << again.body;
+}
+
+}  // namespace
+}  // namespace dtm::testing
