@@ -18,6 +18,7 @@
 #include "platform/runtime/documents.h"
 #include "platform/runtime/hart_frame.h"
 #include "tests/component/dtm/dtm_fixture.h"
+#include "tests/component/ui/notice_listener.h"
 
 namespace dtm::testing {
 namespace {
@@ -61,20 +62,6 @@ class ctlProbePage : public PageBase {
       process.AddElement(GetDtmContext()->Parameters().Item(tag), false, error);
     }
   }
-};
-
-// A page that logs the change notices it hears.
-class Listener : public com::Object, public IPrivateGUI {
- public:
-  bool IPrivateGUI_CloseGUI() override { return true; }
-  void IPrivateGUI_LockStateChanged(bool) override {}
-  void IPrivateGUI_ParameterChanged(const DataElementPtr& element) override {
-    heard.push_back(element->IPrivateDataElement_Name());
-  }
-  void IPrivateGUI_ParameterSetChanged() override {}
-  void IPrivateGUI_ValidateParameters() override {}
-  void IPrivateGUI_SetLanguage(std::int32_t) override {}
-  std::vector<std::string> heard;
 };
 
 std::string FunctionCallXml(std::int32_t id) {
@@ -327,7 +314,7 @@ TEST_F(PageSkeleton, LeavingAControlShowsItInTheHelpPanelOnceInitialised) {
 TEST_F(PageSkeleton, MarksGoThroughTheFieldsByAscendingIndex) {
   auto page = NewPage();
   ASSERT_TRUE(page->IDtmActiveXControl_Init("7", "", dtm_));
-  auto listener = std::make_shared<Listener>();
+  auto listener = std::make_shared<NoticeListener>();
   Context().GUIMan().RegisterGUI("ear", listener, true);
 
   // Only the fields' own notices count; rules may add others.

@@ -13,22 +13,9 @@
 #include "platform/controls/navigation.h"
 #include "platform/runtime/context.h"
 #include "tests/component/dtm/dtm_fixture.h"
+#include "tests/component/ui/notice_listener.h"
 
 namespace dtm::testing {
-
-// A page that logs the change notices it hears.
-class NoticeListener : public com::Object, public IPrivateGUI {
- public:
-  bool IPrivateGUI_CloseGUI() override { return true; }
-  void IPrivateGUI_LockStateChanged(bool) override {}
-  void IPrivateGUI_ParameterChanged(const DataElementPtr& element) override {
-    heard.push_back(element->IPrivateDataElement_Name());
-  }
-  void IPrivateGUI_ParameterSetChanged() override {}
-  void IPrivateGUI_ValidateParameters() override {}
-  void IPrivateGUI_SetLanguage(std::int32_t) override {}
-  std::vector<std::string> heard;
-};
 
 class OfflineParamsFixture : public DtmFixture {
  protected:

@@ -14,6 +14,7 @@
 #include "component/ui/parameters/ctl_start_up.h"
 #include "platform/controls/navigation.h"
 #include "tests/component/dtm/dtm_fixture.h"
+#include "tests/component/ui/notice_listener.h"
 
 namespace dtm::testing {
 namespace {
@@ -36,20 +37,6 @@ constexpr const char* kAngleLarger =
 constexpr const char* kAngleSmaller =
     "The rated angle is smaller than the end of the angle range. The end of the angle range is "
     "set to the rated angle.";
-
-// The change notices another page hears.
-class Listener : public com::Object, public IPrivateGUI {
- public:
-  bool IPrivateGUI_CloseGUI() override { return true; }
-  void IPrivateGUI_LockStateChanged(bool) override {}
-  void IPrivateGUI_ParameterChanged(const DataElementPtr& element) override {
-    heard.push_back(element->IPrivateDataElement_Name());
-  }
-  void IPrivateGUI_ParameterSetChanged() override {}
-  void IPrivateGUI_ValidateParameters() override {}
-  void IPrivateGUI_SetLanguage(std::int32_t) override {}
-  std::vector<std::string> heard;
-};
 
 class StartUpPage : public DtmFixture {
  protected:
@@ -150,7 +137,7 @@ TEST_P(RangeCheck, LeavingANominalFieldKeepsTheRangeEndInStep) {
   Put(kTravelEnd, c.travel_end);
   Put(kAngle, c.angle);
   Put(kAngleEnd, c.angle_end);
-  auto listener = std::make_shared<Listener>();
+  auto listener = std::make_shared<NoticeListener>();
   Context().GUIMan().RegisterGUI("ear", listener, true);
   messages_.answers.push_back(c.answer);
 
