@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,8 @@
 #include "host/device/attach.h"
 #include "host/device/profile.h"
 #include "host/device/sim_device.h"
+#include "platform/controls/param_site.h"
+#include "platform/forms/user_control.h"
 #include "tests/component/dtm/dtm_fixture.h"
 
 namespace dtm::testing {
@@ -42,6 +45,15 @@ class ActionPageFixture : public DtmFixture {
     return std::dynamic_pointer_cast<clsDataElement>(Context().Parameters().Item(path));
   }
   std::int32_t Flags(const std::string& path) { return Element(path)->StatusFlags(); }
+  // The page's edit field of that index.
+  static controls::ctlParameter& Field(forms::UserControl& page, std::int16_t index) {
+    for (const auto& control : page.Controls()) {
+      if (control->Name() == "ctlParameter" && control->Index() == index) {
+        return dynamic_cast<controls::ctlParameter&>(*control);
+      }
+    }
+    throw std::runtime_error("no field " + std::to_string(index));
+  }
 
   // The message boxes shown so far, as "text|style|title".
   std::vector<std::string> Boxes() const {

@@ -35,14 +35,6 @@ class ResetPage : public ActionPageFixture {
     EXPECT_TRUE(page->IDtmActiveXControl_Init("9", "", dtm_));
     return page;
   }
-  static controls::ctlParameter& Field(ctlReset& page, std::int16_t index) {
-    for (const auto& control : page.Controls()) {
-      if (control->Name() == "ctlParameter" && control->Index() == index) {
-        return dynamic_cast<controls::ctlParameter&>(*control);
-      }
-    }
-    throw std::runtime_error("field");
-  }
   // A device that has run a while: a travel total, an operating state,
   // and a control-loop fault.
   void RunningDevice() {

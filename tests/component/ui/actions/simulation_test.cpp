@@ -46,14 +46,6 @@ class SimulationPage : public ActionPageFixture {
     }
     throw std::runtime_error(name);
   }
-  static controls::ctlParameter& Field(ctlSimulation& page, std::int16_t index) {
-    for (const auto& control : page.Controls()) {
-      if (control->Name() == "ctlParameter" && control->Index() == index) {
-        return dynamic_cast<controls::ctlParameter&>(*control);
-      }
-    }
-    throw std::runtime_error("field");
-  }
   // Which of the four buttons are enabled, as "1" or "0" each.
   static std::string Enabled(ctlSimulation& page) {
     std::string out;
