@@ -4,9 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
-
 #include "host/cli/exit_status.h"
 #include "tests/host/cli/cli_driver.h"
 
@@ -36,12 +33,6 @@ class ParameterPages : public ::testing::Test {
                            "<DeviceProfile version=\"1\">\n  <WriteProtect>1</WriteProtect>\n"
                            "</DeviceProfile>\n";
     return file.string();
-  }
-  static std::string Slurp(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
   }
   TempFolder folder_;
 };
@@ -151,7 +142,7 @@ TEST_F(ParameterPages, BothPagesRenderInHtml) {
     const CliRun run = Run({"page", c.function, "--html", file.string()});
     EXPECT_EQ(run.status, status::kOk) << c.function;
     EXPECT_FALSE(run.out.empty()) << c.function;
-    const std::string html = Slurp(file);
+    const std::string html = ReadText(file);
     for (const char* part : c.parts) EXPECT_NE(html.find(part), std::string::npos) << part;
   }
 }

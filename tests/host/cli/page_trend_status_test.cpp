@@ -5,9 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
-
 #include "host/cli/exit_status.h"
 #include "host/cli/page_command.h"
 #include "tests/host/cli/cli_driver.h"
@@ -27,12 +24,6 @@ class TrendAndStatusPages : public ::testing::Test {
  protected:
   CliRun Run(const std::vector<std::string>& args, DeviceHook hook = {}) {
     return RunCli(args, folder_, std::move(hook));
-  }
-  std::string Read(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
   }
   TempFolder folder_;
 };
@@ -92,7 +83,7 @@ TEST_F(TrendAndStatusPages, TheHtmlFileDrawsTheCurvesAsSvg) {
   EXPECT_EQ(run.status, status::kOk);
   EXPECT_EQ(Lines(run.out).front(), "Page 5 ctlTrend (VD4625FDT.ctlTrend)");
   EXPECT_EQ(run.err, kReleasedAfterReads);
-  const std::string html = Read(file);
+  const std::string html = ReadText(file);
   for (const char* part : {"<div class=\"trend\" data-name=\"Trend1\"", "<svg ",
                            "<text class=\"axis-title\" x=\"340\" y=\"302\" text-anchor=\"middle\">Time</text>",
                            ">Setpoint w [%] (-10 .. 120)</text>", ">Control loop fault (0 .. 9)</text>"}) {

@@ -5,8 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -44,12 +42,6 @@ const Texts kStartUpEnglish = {
 class StartUpPages : public ::testing::Test {
  protected:
   CliRun Run(const std::vector<std::string>& args) { return RunCli(args, folder_); }
-  std::string Read(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
   TempFolder folder_;
 };
 
@@ -135,7 +127,7 @@ TEST_F(StartUpPages, EachPageRendersAsHtml) {
     EXPECT_EQ(run.status, status::kOk);
     EXPECT_EQ(Lines(run.out).front(), c.page_line);
     EXPECT_EQ(run.err, kReleased);
-    const std::string html = Read(file);
+    const std::string html = ReadText(file);
     EXPECT_EQ(html.rfind("<!DOCTYPE html>", 0), 0u);
     EXPECT_NE(html.find(c.title), std::string::npos);
     EXPECT_NE(html.find(c.shown), std::string::npos);
