@@ -405,9 +405,7 @@ void ctlCalib::IPrivateProcess_OnProcessFinished(const std::string& process_id,
       DynParsFinished();
       return;
     }
-    bool own = false;
-    Process()->IsOwnProcess(process_id, own);
-    if (!own) return;
+    if (!OwnsProcess(process_id)) return;
     if (!context->CommMan().IsConnected()) {
       // An action under way learns of the loss here, once; the error
       // handler then ends it.

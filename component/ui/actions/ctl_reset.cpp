@@ -118,10 +118,7 @@ void ctlReset::FieldStateChanged(bool running) {
 
 void ctlReset::IPrivateProcess_OnProcessFinished(const std::string& process_id,
                                                  const std::optional<com::Variant>&) {
-  if (!DTM() || !Process()) return;
-  bool own = false;
-  Process()->IsOwnProcess(process_id, own);
-  if (!own) return;
+  if (!DTM() || !OwnsProcess(process_id)) return;
   try {
     runtime::DTMContext& context = *GetDtmContext();
     WalkResults(context, context.CommMan().GetResults(Process()->ProcessID()),

@@ -249,10 +249,7 @@ void ctlSimulation::ShowConnectionLost() {
 
 void ctlSimulation::IPrivateProcess_OnProcessFinished(const std::string& process_id,
                                                       const std::optional<com::Variant>&) {
-  if (!DTM() || !Process()) return;
-  bool own = false;
-  Process()->IsOwnProcess(process_id, own);
-  if (!own) return;
+  if (!DTM() || !OwnsProcess(process_id)) return;
   // The end of a request arrives from the event loop: what fails in it is
   // the page's to report, never the loop's.
   try {

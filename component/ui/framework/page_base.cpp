@@ -369,13 +369,17 @@ PageBase::OneStart PageBase::StartOne(const std::string& path, bool write) {
   return OneStart::kFailed;
 }
 
+bool PageBase::OwnsProcess(const std::string& process_id) const {
+  if (!m_Process) return false;
+  bool own = false;
+  m_Process->IsOwnProcess(process_id, own);
+  return own;
+}
+
 void PageBase::IPrivateProcess_OnProcessFinished(const std::string& process_id,
                                                  const std::optional<com::Variant>&) {
   runtime::DTMContext* context = GetDtmContext();
-  if (!context || !m_Process) return;
-  bool own = false;
-  m_Process->IsOwnProcess(process_id, own);
-  if (!own) return;
+  if (!context || !OwnsProcess(process_id)) return;
   // The end of a transfer arrives from the event loop: its failure is the
   // page's to report, never the loop's.
   try {

@@ -115,6 +115,8 @@ class PageBase : public forms::UserControl,
   ctlHeadline* Headline() const { return headline_.get(); }
   forms::Timer* ActivityTimer() const { return timer_.get(); }
   runtime::ParamProcess* Process() const { return m_Process.get(); }
+  // The process that ended is this page's own.
+  bool OwnsProcess(const std::string& process_id) const;
   forms::Control& ImgCom(std::size_t i) const { return *img_com_.at(i); }
   forms::Control& ShpState(std::size_t i) const { return *shp_state_.at(i); }
 

@@ -303,15 +303,11 @@ void ctlStatus::MarkOk() {
 void ctlStatus::IPrivateProcess_OnProcessFinished(const std::string& process_id,
                                                   const std::optional<com::Variant>&) {
   runtime::DTMContext* context = GetDtmContext();
-  runtime::ParamProcess* process = Process();
-  if (!context || !process) return;
-  bool own = false;
-  process->IsOwnProcess(process_id, own);
-  if (!own) return;
+  if (!context || !OwnsProcess(process_id)) return;
   // The end of a read arrives from the event loop: its failure is the
   // page's to report, never the loop's.
   try {
-    const std::vector<runtime::ProcessResult> results = context->CommMan().GetResults(process->ProcessID());
+    const std::vector<runtime::ProcessResult> results = context->CommMan().GetResults(Process()->ProcessID());
     const bool connected = context->CommMan().IsConnected();
     for (const runtime::ProcessResult& result : results) {
       if (result.Status == kCommunicationFailure || !connected) {
@@ -331,7 +327,7 @@ void ctlStatus::IPrivateProcess_OnProcessFinished(const std::string& process_id,
   } catch (const com::ComError& error) {
     context->ShowError(error.Description());
   }
-  process->Abort();
+  Process()->Abort();
   m_ReadStarted = true;
   cmd_refresh_->SetEnabled(true);
   fields_[kTagField]->SetLocked(true);
