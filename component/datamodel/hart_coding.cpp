@@ -201,6 +201,15 @@ bool clsDataModel::EncodeRequestValue(runtime::ByteBuffer& buffer,
     if (element.WriteRequestPosition >= 0) {
       buffer.SetPosition(element.WriteRequestPosition);
       const com::Variant& value = element.TransientValue;
+      // Not-a-number and the infinities are no value to give a device: the
+      // element gets the mark of its kind (not numeric, out of range).
+      if ((element.ValueType == kVtSingle || element.ValueType == kVtDouble) &&
+          IsInvalidFloat(value)) {
+        if (std::isnan(value.ToDouble())) {
+          throw com::ComError(com::vb::kTypeMismatch, "Type mismatch", "clsDataModel");
+        }
+        throw com::ComError(com::vb::kOverflow, "Overflow", "clsDataModel");
+      }
       switch (element.ValueType) {
         case kVtBytes: {
           com::ByteArray bytes;

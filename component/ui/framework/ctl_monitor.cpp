@@ -317,13 +317,9 @@ std::string ctlMonitor::ValueText(const com::Variant& value, const std::string& 
     case com::VarType::Object: return "Object";
     case com::VarType::Single:
     case com::VarType::Double:
-    case com::VarType::Date: {
-      // The language's own texts of these ("-1.#IND") read as numbers.
-      const double number = value.ToDouble();
-      if (std::isnan(number)) return "NaN";
-      if (std::isinf(number)) return number < 0 ? "-Inf" : "Inf";
+    case com::VarType::Date:
+      if (const std::optional<std::string> word = com::NonFiniteWord(value)) return *word;
       break;
-    }
     default: break;
   }
   // A line of the protocol must not cost the work it records.
