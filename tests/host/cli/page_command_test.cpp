@@ -223,6 +223,23 @@ INSTANTIATE_TEST_SUITE_P(
                                 "most\n") + kUsageLines}),
     [](const auto& i) { return std::string(i.param.name); });
 
+// What a message quotes of a step: whole up to 40 characters, else cut on
+// a character's first byte.
+TEST(StepTextInMessage, CutsLongTextsOnACharacter) {
+  struct Case {
+    std::string text;
+    std::string quoted;
+  };
+  const Case cases[] = {
+      {"click cmdRead", "click cmdRead"},
+      {std::string(40, 'a'), std::string(40, 'a')},
+      {std::string(41, 'a'), std::string(40, 'a') + "..."},
+      // "\xC3\x84" (A umlaut) would straddle the cut: it goes whole.
+      {std::string(39, 'a') + "\xC3\x84" + "bc", std::string(39, 'a') + "..."},
+  };
+  for (const Case& c : cases) EXPECT_EQ(host::StepTextInMessage(c.text), c.quoted) << c.text;
+}
+
 // The steps as written after --do.
 struct StepCase {
   const char* name;
