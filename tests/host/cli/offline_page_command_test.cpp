@@ -71,6 +71,20 @@ TEST_F(OfflinePageCommand, NonFiniteValueShowsItsWord) {
             "[frame] PreparedToRelease(VD4625)\n");
 }
 
+// Not-a-number in a data set is no value to send: the page shows it with
+// its input error.
+TEST_F(OfflinePageCommand, NotANumberShowsWithItsInputError) {
+  std::ofstream(set_, std::ios::trunc)
+      << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+         "<PropertyBag version=\"1\" library=\"VD4625FDT\" deviceType=\"165/70\" format=\"1\">"
+         "<Entry name=\"SC128Tr2/Par2\" type=\"Single\" value=\"nan\"/></PropertyBag>";
+  const CliRun run = RunCli({"page", "3", "--load", set_.string()}, folder_);
+  EXPECT_EQ(run.status, status::kOk);
+  EXPECT_TRUE(Has(Lines(run.out), "  Field ctlParameter(2) \"Rated travel\": NaN mm [InputErr]"))
+      << run.out;
+  EXPECT_EQ(run.err, kReleased);
+}
+
 TEST_F(OfflinePageCommand, AWrongEntryKeepsTheEditorOnItsFirstPoint) {
   const std::filesystem::path file = folder_.Path() / "p.html";
   const CliRun run = Run({"--do", "tab 2", "--do", "click cmdNext", "--do", "set txtParX=abc",
