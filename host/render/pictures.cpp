@@ -168,6 +168,7 @@ std::string PictureName(const ControlState& s) {
     return Drawings().count(source) ? source : std::string();
   }
   if (s.name == "picLED") return "lamp";
+  if (s.name == "picSearch") return "picSearch";
   if (s.name == "imgLogo") return "logo";
   if (s.name == "Image1") return "manual";
   if (s.name == "imgCom") return "activity";
