@@ -87,6 +87,7 @@ struct TrendCurve {
   std::vector<std::vector<Point>> runs;
   std::size_t gaps = 0;
   bool timed = false;  // it holds samples, stamped with times
+  bool points = false;  // it holds a point set
 };
 
 // A number of the chart's description; `fallback` for none and for one
@@ -130,6 +131,7 @@ std::vector<TrendCurve> TrendCurves(const ControlState& s) {
     curve.view_min = ParseNumber(s.Attribute(stem + "view_min"), 0);
     curve.view_max = ParseNumber(s.Attribute(stem + "view_max"), 100);
     curve.timed = !s.Attribute(stem + "samples").empty();
+    curve.points = !s.Attribute(stem + "points").empty();
     ParseRuns(s.Attribute(stem + "samples"), curve);
     ParseRuns(s.Attribute(stem + "points"), curve);
     curves.push_back(std::move(curve));
@@ -181,21 +183,20 @@ std::string TrendSvg(const ControlState& s) {
          "\"/></clipPath></defs>";
   out += "<rect class=\"plot\" x=\"" + Number(kLeft) + "\" y=\"" + Number(kTop) + "\" width=\"" +
          Number(kPlotWidth) + "\" height=\"" + Number(kPlotHeight) + "\" fill=\"none\" stroke=\"#808080\"/>";
-  // The x axis: the window's ends and its middle, as times of day when
-  // the chart records samples (a point set alone has plain numbers).
-  // The chart keeps no kind of its own: one that records samples, or that
-  // holds no point set and may scroll through more than a day, has a time
-  // axis; a point set alone (the characteristic) has plain numbers.
+  // The x axis: the window's ends and its middle. The chart keeps no kind of its own: one with a point set (the
+  // characteristic, whose x is a percentage) has plain numbers; any other
+  // that records samples, or may scroll through more than a day, has a
+  // time axis.
   const bool sampled = std::any_of(curves.begin(), curves.end(), [](const TrendCurve& c) { return c.timed; });
-  const bool point_set = std::any_of(curves.begin(), curves.end(), [](const TrendCurve& c) {
-    return !c.timed && !c.runs.empty();
-  });
+  const bool point_set = std::any_of(curves.begin(), curves.end(), [](const TrendCurve& c) { return c.points; });
   const double range = ParseNumber(s.Attribute("x_range_max"), 0) - ParseNumber(s.Attribute("x_range_min"), 0);
-  const bool timed = sampled || (!point_set && range > 86400);
+  const bool timed = !point_set && (sampled || range > 86400);
+  // The ends' labels stand inside the plot's width, so none is cut off.
+  const char* anchors[3] = {"start", "middle", "end"};
   for (int i = 0; i <= 2; ++i) {
     const double x = x_min + (x_max - x_min) * i / 2;
     out += "<text class=\"tick\" x=\"" + Number(sx(x)) + "\" y=\"" + Number(kTop + kPlotHeight + 14) +
-           "\" text-anchor=\"middle\">" + (timed ? TimeOfDay(x) : Number(x)) + "</text>";
+           "\" text-anchor=\"" + anchors[i] + "\">" + (timed ? TimeOfDay(x) : Number(x)) + "</text>";
   }
   out += "<text class=\"axis-title\" x=\"" + Number(kLeft + kPlotWidth / 2) + "\" y=\"" +
          Number(kTop + kPlotHeight + 32) + "\" text-anchor=\"middle\">" + EscapeHtml(s.Attribute("x_title")) +

@@ -218,6 +218,11 @@ TEST_F(ChartAxis, AFreshTimeChartReadsTimesOfDay) {
 TEST_F(ChartAxis, ACharacteristicReadsItsPercent) {
   trend_->SetXViewMin(0, 0);
   trend_->SetXViewMax(0, 100);
+  // The linear reference as samples, the characteristic as a point set.
+  for (const double at : {0.0, 50.0, 100.0}) {
+    trend_->SetSampleTime(0, at);
+    trend_->SampleValue(1, at);
+  }
   const std::vector<double> x = {0, 50, 100};
   const std::vector<double> y = {0, 40, 100};
   trend_->SetX(0, 0, x);
@@ -227,6 +232,7 @@ TEST_F(ChartAxis, ACharacteristicReadsItsPercent) {
   EXPECT_TRUE(Has(html, ">50</text>"));
   EXPECT_TRUE(Has(html, ">100</text>"));
   EXPECT_FALSE(Has(html, "00:00:00"));
+  EXPECT_FALSE(Has(html, "00:00:50"));
 }
 
 TEST_F(ChartAxis, ANumberThatIsNotFiniteBreaksTheLine) {

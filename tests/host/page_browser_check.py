@@ -171,7 +171,10 @@ class Check:
                       "return [t.value, getComputedStyle(t).color, t.title];")
         if box != ["abc", "rgb(255, 0, 0)", "The entry is not a number."]:
             raise Failure("the refused entry shows %r, not red with its tooltip" % box)
-        print("ok: the characteristic editor shows the refused entry red with its tooltip")
+        ticks = self.js("return Array.from(document.querySelectorAll('.trend text.tick')).map((t) => t.textContent);")
+        if ticks != ["0", "50", "100"]:
+            raise Failure("the characteristic's x axis reads %r, not 0 .. 100" % ticks)
+        print("ok: the characteristic editor shows the refused entry red with its tooltip, its axis 0 .. 100")
 
     def trend(self):
         self.show(self.page("trend", ["page", "5", "--do", "upload"]))
