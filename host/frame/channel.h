@@ -25,7 +25,7 @@
 #include <string>
 #include <vector>
 
-#include "component/dtm/identity.h"
+#include "component/common/identity.h"
 #include "component/interfaces/fdt.h"
 #include "platform/com/object.h"
 #include "platform/loop/event_loop.h"

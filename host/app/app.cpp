@@ -1,4 +1,4 @@
-#include "host/cli/app.h"
+#include "host/app/app.h"
 
 #include <CLI/CLI.hpp>
 
