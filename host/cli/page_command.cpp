@@ -11,6 +11,7 @@
 #include "host/cli/session.h"
 #include "host/frame/page_host.h"
 #include "platform/forms/state.h"
+#include "platform/forms/user_control.h"
 #include "host/render/html_render.h"
 #include "host/render/text_render.h"
 #include "platform/com/error.h"
@@ -115,26 +116,46 @@ struct StepError {
   int status;
 };
 
+// The field bound to the parameter `path` on `page`, else on a page shown
+// inside it; nullptr for none.
+forms::Control* FieldShowing(const forms::UserControl& page, const std::string& path) {
+  for (const forms::ControlPtr& control : page.Controls()) {
+    if (control->Kind() != forms::ControlKind::kParameter) continue;
+    try {
+      if (control->GetProperty("ParameterTag").ToString() == path) return control.get();
+    } catch (const com::ComError&) {
+      // a field that tells no tag is bound to none
+    }
+  }
+  for (const forms::ControlPtr& control : page.Controls()) {
+    const auto* child = dynamic_cast<const forms::UserControl*>(control.get());
+    if (!child || !child->Visible()) continue;
+    if (forms::Control* field = FieldShowing(*child, path)) return field;
+  }
+  return nullptr;
+}
+
 // The control a step names; a usage error when the page has none.
 forms::Control& ControlOf(frame::PageHost& host, const PageStep& step) {
   if (forms::Control* control = host.Find(step.target)) return *control;
   // A parameter path names the field bound to it.
   if (step.kind == PageStep::Kind::kSet && step.target.find('/') != std::string::npos) {
-    for (const forms::ControlPtr& control : host.Form().Controls()) {
-      if (control->Kind() != forms::ControlKind::kParameter) continue;
-      try {
-        if (control->GetProperty("ParameterTag").ToString() == step.target) return *control;
-      } catch (const com::ComError&) {
-        // a field that tells no tag is bound to none
-      }
-    }
+    if (forms::Control* field = FieldShowing(host.Form(), step.target)) return *field;
     throw StepError{"no field on " + host.ClassName() + " shows " + step.target,
                     exit_status::kUsage};
   }
   throw StepError{"no control " + step.target + " on " + host.ClassName(), exit_status::kUsage};
 }
 
-forms::Control& TabStripOf(frame::PageHost& host) {
+forms::Control& TabStripOf(frame::PageHost& host, const PageStep& step) {
+  if (!step.target.empty()) {
+    forms::Control& named = ControlOf(host, step);
+    if (named.Kind() == forms::ControlKind::kTabStrip ||
+        named.Kind() == forms::ControlKind::kTabbedDialog) {
+      return named;
+    }
+    throw StepError{step.target + " has no tabs", exit_status::kUsage};
+  }
   for (const forms::ControlPtr& control : host.Form().Controls()) {
     if (control->Kind() == forms::ControlKind::kTabStrip ||
         control->Kind() == forms::ControlKind::kTabbedDialog) {
@@ -166,7 +187,7 @@ void Perform(Session& session, frame::PageHost& host, const PageStep& step,
     case K::kClick: host.Click(ControlOf(host, step)); break;
     case K::kSet: host.Type(ControlOf(host, step), step.value); break;
     case K::kKey: host.PressKey(ControlOf(host, step), step.key_code, step.key_ascii); break;
-    case K::kTab: host.SelectTab(TabStripOf(host), step.tab); break;
+    case K::kTab: host.SelectTab(TabStripOf(host, step), step.tab); break;
     case K::kWait: session.Loop().RunFor(step.wait); return;
     case K::kUpload:
     case K::kDownload: {
@@ -183,9 +204,10 @@ void Perform(Session& session, frame::PageHost& host, const PageStep& step,
       break;
     }
     case K::kLanguage:
-      if (!session.Dtm().IDtm_SetLanguage(step.value == "de" ? 7 : 9)) {
+      if (!session.SetLanguage(step.value == "de" ? 7 : 9)) {
         throw StepError{"the DTM refused the language " + step.value, exit_status::kError};
       }
+      host.SetLocale(LocaleIdOfLanguage(session.Language()));
       break;
   }
   Settle(session);
@@ -285,10 +307,11 @@ std::variant<PageStep, std::string> ParsePageStep(const std::string& text) {
     if (!ParseKey(words[2], step)) return "unknown key '" + words[2] + "'";
     return step;
   }
-  if (verb == "tab" && arguments == 1) {
-    const auto number = Whole(words[1]);
+  if (verb == "tab" && (arguments == 1 || arguments == 2)) {
+    const auto number = Whole(words.back());
     if (!number || *number < 1 || *number > 99) return "'tab' wants a tab number from 1";
     step.kind = PageStep::Kind::kTab;
+    if (arguments == 2) step.target = words[1];
     step.tab = static_cast<std::size_t>(*number);
     return step;
   }
@@ -336,7 +359,7 @@ int RunPage(Session& session, const PageOptions& options, std::ostream& out) {
   call.SetFunctionID(options.function);
   const std::string document = call.BuildXML(session.Context());
   const std::size_t first_box = session.Messages().Boxes().size();
-  const std::int32_t locale = session.Language() == 7 ? 1031 : 1033;
+  const std::int32_t locale = LocaleIdOfLanguage(session.Language());
   const com::ObjectPtr dtm = session.Dtm().shared_from_this();
   // The documentation page's dialogs are the headless browser's, which
   // write files and open no window: the frame lets it use them.

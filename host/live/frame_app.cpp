@@ -115,7 +115,7 @@ struct FrameApp::Impl {
         language(setup.session->Language()) {}
 
   runtime::DTMContext& Context() { return session.Context(); }
-  std::int32_t Locale() const { return language == 7 ? 1031 : 1033; }
+  std::int32_t Locale() const { return host::LocaleIdOfLanguage(language); }
   bool Online() { return Context().CommMan().Communication() != nullptr; }
 
   Tab* FindTab(const std::string& id) {
@@ -432,7 +432,7 @@ struct FrameApp::Impl {
       const std::string& value = Param(request, "value");
       if (value != "de" && value != "en") throw Refusal{400, "value= is de or en"};
       const std::int32_t id = value == "de" ? 7 : 9;
-      if (!session.Dtm().IDtm_SetLanguage(id)) throw Refusal{409, "the DTM refused the language " + value};
+      if (!session.SetLanguage(id)) throw Refusal{409, "the DTM refused the language " + value};
       language = id;
       for (Tab& tab : tabs) tab.host->SetLocale(Locale());
       return Ok();

@@ -431,9 +431,26 @@ void PageBody(const PageView& page, bool live, std::string& out) {
 
 }  // namespace
 
+namespace {
+
+// Live, each control is named by the path the frame reaches it by: a
+// control of a page hosted on the page carries its page's name in front
+// ("ctlOfflineParams.cmdNext"), so that a child's tabs and fields are its own.
+void NameByPath(ControlState& s, const std::string& prefix) {
+  for (ControlState& child : s.children) {
+    const std::string own = NameOf(child);
+    if (!prefix.empty()) child.name = prefix + child.name;
+    NameByPath(child, child.kind == "UserControl" ? prefix + own + "." : prefix);
+  }
+}
+
+}  // namespace
+
 std::string RenderLiveFragment(const PageView& page) {
+  PageView named = page;
+  NameByPath(named.form, "");
   std::string out;
-  PageBody(page, true, out);
+  PageBody(named, true, out);
   return out + "</main>\n";
 }
 
