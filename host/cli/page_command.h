@@ -37,8 +37,12 @@ class Session;
 //   wait TIME          TIME of device time passing: 500ms, 5s, 3min, 1h
 //   upload, download   the frame's request to upload or download all parameters
 //   language de|en     the frame's language change
+//   search TEXT        a search on the page's search control (function 14)
+//   choose N           opening hit N (from 1) of that search: the page of its
+//                      function takes the place of the search page and
+//                      selects the hit's field
 struct PageStep {
-  enum class Kind { kClick, kSet, kKey, kTab, kWait, kUpload, kDownload, kLanguage };
+  enum class Kind { kClick, kSet, kKey, kTab, kWait, kUpload, kDownload, kLanguage, kSearch, kChoose };
   Kind kind = Kind::kClick;
   std::string text;    // as given, for messages
   std::string target;  // the control or path
