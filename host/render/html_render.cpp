@@ -293,6 +293,21 @@ void Control(const ControlState& s, bool live, std::string& out) {
   } else if (s.kind == "Shape") {
     out += "<span class=\"shape\"" + name + Attr("style", "background:" + CssColour(s.fill_color)) +
            "></span>\n";
+  } else if (s.kind == "Search") {
+    // Live, the query is a text box and each hit a button that opens it.
+    out += "<div class=\"search\"" + name + "><input type=\"text\"" + name + Attr("value", s.text) +
+           (live ? "" : " readonly") + ">\n";
+    if (s.items.empty() && s.Attribute("searched") == "True") {
+      out += "<p class=\"none\">" + EscapeHtml(s.Attribute("none")) + "</p>\n";
+    }
+    if (!s.items.empty()) out += "<ol class=\"hits\">";
+    for (std::size_t i = 0; i < s.items.size(); ++i) {
+      out += live ? "<li><button type=\"button\"" + name + Attr("data-hit", std::to_string(i + 1)) +
+                        ">" + EscapeHtml(s.items[i]) + "</button></li>"
+                  : "<li>" + EscapeHtml(s.items[i]) + "</li>";
+    }
+    if (!s.items.empty()) out += "</ol>\n";
+    out += "</div>\n";
   } else if (s.kind == "Trend") {
     out += "<div class=\"trend\"" + name + Attr("style", "background:" + CssColour(s.back_color)) + ">" +
            TrendSvg(s) + "</div>\n";
