@@ -567,6 +567,10 @@ TEST_F(LiveFrame, ASearchHitOpensItsPageOnTheField) {
             std::string::npos)
       << fragment;
 
+  // Enter in the search field, as the browser sends it after the text.
+  const ApiResponse enter = Post("/api/event", {{"tab", "page-1"}, {"control", "ctlDTMSearch"},
+                                                {"kind", "key"}, {"key", "Enter"}});
+  EXPECT_EQ(enter.status, 200) << enter.body;
   const ApiResponse none = Post("/api/event", {{"tab", "page-1"}, {"control", "ctlDTMSearch"},
                                                {"kind", "choose"}, {"index", "3"}});
   EXPECT_EQ(none.status, 404);
