@@ -203,7 +203,7 @@ int RunVd4625(const std::vector<std::string>& args, Console& console) {
                    "on this data set file (offline, unless --device-profile is given too)");
   AddDevice(*page, options);
   page->add_option("--do", options.steps,
-                   "a step, in order: 'click NAME', 'set TARGET=VALUE', 'key NAME KEY', 'tab N', "
+                   "a step, in order: 'click NAME', 'set TARGET=VALUE', 'key NAME KEY', 'tab [STRIP] N', "
                    "'wait 5s', 'upload', 'download', 'language de|en'")
       ->expected(1)
       ->take_all();

@@ -12,10 +12,12 @@
 #include "host/cli/session.h"
 #include "host/frame/page_host.h"
 #include "platform/forms/state.h"
+#include "platform/forms/user_control.h"
 #include "host/render/html_render.h"
 #include "host/render/text_render.h"
 #include "platform/com/error.h"
 #include "platform/controls/collection.h"
+#include "platform/controls/dtm_search.h"
 #include "platform/controls/web_browser.h"
 #include "platform/forms/controls.h"
 #include "platform/runtime/context.h"
@@ -125,19 +127,31 @@ struct StepError {
   int status;
 };
 
+// The field bound to the parameter `path` on `page`, else on a page shown
+// inside it; nullptr for none.
+forms::Control* FieldShowing(const forms::UserControl& page, const std::string& path) {
+  for (const forms::ControlPtr& control : page.Controls()) {
+    if (control->Kind() != forms::ControlKind::kParameter) continue;
+    try {
+      if (control->GetProperty("ParameterTag").ToString() == path) return control.get();
+    } catch (const com::ComError&) {
+      // a field that tells no tag is bound to none
+    }
+  }
+  for (const forms::ControlPtr& control : page.Controls()) {
+    const auto* child = dynamic_cast<const forms::UserControl*>(control.get());
+    if (!child || !child->Visible()) continue;
+    if (forms::Control* field = FieldShowing(*child, path)) return field;
+  }
+  return nullptr;
+}
+
 // The control a step names; a usage error when the page has none.
 forms::Control& ControlOf(frame::PageHost& host, const PageStep& step) {
   if (forms::Control* control = host.Find(step.target)) return *control;
   // A parameter path names the field bound to it.
   if (step.kind == PageStep::Kind::kSet && step.target.find('/') != std::string::npos) {
-    for (const forms::ControlPtr& control : host.Form().Controls()) {
-      if (control->Kind() != forms::ControlKind::kParameter) continue;
-      try {
-        if (control->GetProperty("ParameterTag").ToString() == step.target) return *control;
-      } catch (const com::ComError&) {
-        // a field that tells no tag is bound to none
-      }
-    }
+    if (forms::Control* field = FieldShowing(host.Form(), step.target)) return *field;
     throw StepError{"no field on " + host.ClassName() + " shows " + StepTextInMessage(step.target),
                     exit_status::kUsage};
   }
@@ -145,7 +159,15 @@ forms::Control& ControlOf(frame::PageHost& host, const PageStep& step) {
                   exit_status::kUsage};
 }
 
-forms::Control& TabStripOf(frame::PageHost& host) {
+forms::Control& TabStripOf(frame::PageHost& host, const PageStep& step) {
+  if (!step.target.empty()) {
+    forms::Control& named = ControlOf(host, step);
+    if (named.Kind() == forms::ControlKind::kTabStrip ||
+        named.Kind() == forms::ControlKind::kTabbedDialog) {
+      return named;
+    }
+    throw StepError{StepTextInMessage(step.target) + " has no tabs", exit_status::kUsage};
+  }
   for (const forms::ControlPtr& control : host.Form().Controls()) {
     if (control->Kind() == forms::ControlKind::kTabStrip ||
         control->Kind() == forms::ControlKind::kTabbedDialog) {
@@ -165,10 +187,9 @@ std::size_t TabCountOf(const forms::Control& strip) {
 
 // A tab the page lacks is the user's mistake: said with the tabs it has,
 // not with the strip's own range error.
-void CheckTab(const frame::PageHost& host, const forms::Control& strip, std::size_t tab) {
+void CheckTab(const std::string& page, const forms::Control& strip, std::size_t tab) {
   const std::size_t count = TabCountOf(strip);
   if (tab >= 1 && tab <= count) return;
-  const std::string page = "page " + std::to_string(host.FunctionId());
   std::string has;
   if (count == 0) has = " has no tabs";
   else if (count == 1) has = " has tab 1 only";
@@ -192,16 +213,43 @@ bool AwaitNotice(Session& session, const std::string& name, const std::string& i
   return end && end->arguments.size() > 1 && end->arguments[1] == "true";
 }
 
+controls::ctlDTMSearch& SearchOf(frame::PageHost& host) {
+  for (const forms::ControlPtr& control : host.Form().Controls()) {
+    if (auto* search = dynamic_cast<controls::ctlDTMSearch*>(control.get())) return *search;
+  }
+  throw StepError{host.ClassName() + " has no search", exit_status::kUsage};
+}
+
+// `open_next`: the function whose page is to take the open page's place.
 void Perform(Session& session, frame::PageHost& host, const PageStep& step,
-             std::size_t& requests) {
+             std::size_t& requests, std::optional<std::int32_t>& open_next) {
   using K = PageStep::Kind;
   switch (step.kind) {
+    case K::kSearch: host.Type(SearchOf(host), step.value); break;
+    case K::kChoose: {
+      controls::ctlDTMSearch& search = SearchOf(host);
+      const std::size_t hits = search.GetState().hits.size();
+      if (step.tab > hits) {
+        throw StepError{"the search has " + std::to_string(hits) +
+                            (hits == 1 ? " hit" : " hits"),
+                        exit_status::kUsage};
+      }
+      // The hit's field becomes the navigation's target, which its page
+      // selects when it is shown.
+      search.ShowHit(step.tab - 1);
+      const std::int32_t function = search.FunctionIdOf(step.tab - 1);
+      if (function == 0) throw StepError{"no function shows that hit", exit_status::kUsage};
+      open_next = function;
+      return;
+    }
     case K::kClick: host.Click(ControlOf(host, step)); break;
     case K::kSet: host.Type(ControlOf(host, step), step.value); break;
     case K::kKey: host.PressKey(ControlOf(host, step), step.key_code, step.key_ascii); break;
     case K::kTab: {
-      forms::Control& strip = TabStripOf(host);
-      CheckTab(host, strip, step.tab);
+      forms::Control& strip = TabStripOf(host, step);
+      CheckTab(step.target.empty() ? "page " + std::to_string(host.FunctionId())
+                                   : StepTextInMessage(step.target),
+               strip, step.tab);
       host.SelectTab(strip, step.tab);
       break;
     }
@@ -221,9 +269,10 @@ void Perform(Session& session, frame::PageHost& host, const PageStep& step,
       break;
     }
     case K::kLanguage:
-      if (!session.Dtm().IDtm_SetLanguage(step.value == "de" ? 7 : 9)) {
+      if (!session.SetLanguage(step.value == "de" ? 7 : 9)) {
         throw StepError{"the DTM refused the language " + step.value, exit_status::kError};
       }
+      host.SetLocale(LocaleIdOfLanguage(session.Language()));
       break;
   }
   Settle(session);
@@ -332,10 +381,11 @@ std::variant<PageStep, std::string> ParsePageStep(const std::string& text) {
     if (!ParseKey(words[2], step)) return "unknown key '" + StepTextInMessage(words[2]) + "'";
     return step;
   }
-  if (verb == "tab" && arguments == 1) {
-    const auto number = Whole(words[1]);
+  if (verb == "tab" && (arguments == 1 || arguments == 2)) {
+    const auto number = Whole(words.back());
     if (!number || *number < 1 || *number > 99) return "'tab' wants a tab number from 1";
     step.kind = PageStep::Kind::kTab;
+    if (arguments == 2) step.target = words[1];
     step.tab = static_cast<std::size_t>(*number);
     return step;
   }
@@ -359,7 +409,23 @@ std::variant<PageStep, std::string> ParsePageStep(const std::string& text) {
     step.value = words[1];
     return step;
   }
-  for (const char* known : {"click", "set", "key", "tab", "wait", "upload", "download", "language"}) {
+  if (verb == "search" && arguments >= 1) {
+    // The text is everything after the verb, blanks inside included.
+    const std::size_t after_verb = text.find("search") + 6;
+    step.kind = PageStep::Kind::kSearch;
+    step.value = text.substr(text.find_first_not_of(" \t", after_verb));
+    step.value.erase(step.value.find_last_not_of(" \t") + 1);
+    return step;
+  }
+  if (verb == "choose" && arguments == 1) {
+    const auto number = Whole(words[1]);
+    if (!number || *number < 1 || *number > 9999) return "'choose' wants a hit number from 1";
+    step.kind = PageStep::Kind::kChoose;
+    step.tab = static_cast<std::size_t>(*number);
+    return step;
+  }
+  for (const char* known : {"click", "set", "key", "tab", "wait", "upload", "download", "language",
+                            "search", "choose"}) {
     if (verb == known) return "wrong arguments for '" + verb + "'";
   }
   return "unknown step '" + StepTextInMessage(verb) + "'";
@@ -382,34 +448,45 @@ int RunPage(Session& session, const PageOptions& options, std::ostream& out) {
     session.Loop().RunUntilIdle();
   }
 
-  frame::PageHost host(session.Context().GetServices().registry);
-
-  runtime::FunctionCall call;
-  call.SetFunctionID(options.function);
-  const std::string document = call.BuildXML(session.Context());
   const std::size_t first_box = session.Messages().Boxes().size();
-  const std::int32_t locale = session.Language() == 7 ? 1031 : 1033;
   const com::ObjectPtr dtm = session.Dtm().shared_from_this();
-  // The documentation page's dialogs are the headless browser's, which
-  // write files and open no window: the frame lets it use them.
-  if (clsFunctionMan::PageClassOf(options.function) == "ctlPrint") {
-    session.Dtm().IDtm_PrivateDialogEnabled(true);
-  }
-  switch (host.Open(options.function, document, dtm, locale)) {
-    case frame::PageHost::Opened::kOpened: break;
-    case frame::PageHost::Opened::kUnknownFunction:
-    case frame::PageHost::Opened::kNotBuilt:
-      session.Err() << "vd4625 page: the page of function " << options.function << " ("
-                    << clsFunctionMan::PageClassOf(options.function)
-                    << ") is not built yet\n";
-      return exit_status::kUsage;
-    case frame::PageHost::Opened::kRefused:
-      for (const std::string& failure : host.Failures()) session.Err() << "vd4625: " << failure << '\n';
-      session.Err() << "vd4625 page: " << host.ProgId() << " refused to open\n";
+  std::unique_ptr<frame::PageHost> page;
+  std::uint32_t opened = 0;
+  // Opens the page of `function` in place of the one open; the exit
+  // status when it did not open.
+  auto open = [&](std::int32_t function) -> std::optional<int> {
+    if (page && !page->Release()) {
+      session.Err() << "vd4625 page: " << page->ProgId() << " refused to be released\n";
       return exit_status::kError;
-  }
-  EquipBrowsers(host, options);
-  Settle(session);
+    }
+    page = std::make_unique<frame::PageHost>(session.Context().GetServices().registry, opened);
+    frame::PageHost& host = *page;
+    runtime::FunctionCall call;
+    call.SetFunctionID(function);
+    const std::string document = call.BuildXML(session.Context());
+    // The documentation page's dialogs are the headless browser's, which
+    // write files and open no window: the frame lets it use them.
+    if (clsFunctionMan::PageClassOf(function) == "ctlPrint") {
+      session.Dtm().IDtm_PrivateDialogEnabled(true);
+    }
+    switch (host.Open(function, document, dtm, LocaleIdOfLanguage(session.Language()))) {
+      case frame::PageHost::Opened::kOpened: break;
+      case frame::PageHost::Opened::kUnknownFunction:
+      case frame::PageHost::Opened::kNotBuilt:
+        session.Err() << "vd4625 page: the page of function " << function << " ("
+                      << clsFunctionMan::PageClassOf(function) << ") is not built yet\n";
+        return exit_status::kUsage;
+      case frame::PageHost::Opened::kRefused:
+        for (const std::string& failure : host.Failures()) session.Err() << "vd4625: " << failure << '\n';
+        session.Err() << "vd4625 page: " << host.ProgId() << " refused to open\n";
+        return exit_status::kError;
+    }
+    ++opened;
+    EquipBrowsers(host, options);
+    Settle(session);
+    return std::nullopt;
+  };
+  if (const std::optional<int> failed = open(options.function)) return *failed;
 
   // A step the page cannot take ends the run; a request the DTM refuses
   // is told and the steps go on, as they would in a frame.
@@ -417,12 +494,21 @@ int RunPage(Session& session, const PageOptions& options, std::ostream& out) {
   std::size_t requests = 0;
   for (const PageStep& step : options.steps) {
     std::optional<StepError> failed;
+    std::optional<std::int32_t> open_next;
     try {
-      Perform(session, host, step, requests);
+      Perform(session, *page, step, requests, open_next);
     } catch (const StepError& error) {
       failed = error;
     } catch (const com::ComError& error) {
       failed = StepError{error.Description(), exit_status::kUsage};
+    }
+    if (!failed && open_next) {
+      if (const std::optional<int> refused = open(*open_next)) {
+        if (!page->IsOpen()) return *refused;
+        status = *refused;
+        break;
+      }
+      continue;
     }
     if (!failed) continue;
     session.Messages().Flush();
@@ -435,6 +521,7 @@ int RunPage(Session& session, const PageOptions& options, std::ostream& out) {
     status = failed->status;
   }
 
+  frame::PageHost& host = *page;
   if (status != exit_status::kUsage) {
     session.Messages().Flush();
     const render::PageView view = ViewOf(session, host, first_box);

@@ -24,16 +24,25 @@ namespace dtm::host {
 class Session;
 
 // One step, as given after --do:
-//   click NAME         a click on the control ("cmdRead", "ctlParameter(3)")
+// A control is named as on the page ("cmdRead", "ctlParameter(3)"): the
+// page's own first, then those of the page it shows inside (the shown tab of
+// a container); a dotted path ("ctlOfflineParams.cmdNext") names a control
+// of a hosted page whether it is shown or not.
+//   click NAME         a click on the control
 //   set TARGET=VALUE   typing into a control, or into the field of a parameter path
 //   key NAME KEY       a key pressed on the control: Enter, Escape, Tab, Back,
 //                      Space, Up, Down, Left, Right, Delete, F1..F12 or one character
-//   tab N              selecting tab N (from 1) of the page's tab strip
+//   tab [STRIP] N      selecting tab N (from 1) of the page's tab strip, or of
+//                      the strip named (a hosted page's: "ctlOfflineParams.TabStrip")
 //   wait TIME          TIME of device time passing: 500ms, 5s, 3min, 1h
 //   upload, download   the frame's request to upload or download all parameters
 //   language de|en     the frame's language change
+//   search TEXT        a search on the page's search control (function 14)
+//   choose N           opening hit N (from 1) of that search: the page of its
+//                      function takes the place of the search page and
+//                      selects the hit's field
 struct PageStep {
-  enum class Kind { kClick, kSet, kKey, kTab, kWait, kUpload, kDownload, kLanguage };
+  enum class Kind { kClick, kSet, kKey, kTab, kWait, kUpload, kDownload, kLanguage, kSearch, kChoose };
   Kind kind = Kind::kClick;
   std::string text;    // as given, for messages
   std::string target;  // the control or path

@@ -26,6 +26,12 @@ std::filesystem::path InstallFolder() {
   return folder;
 }
 
+const com::Locale& LocaleOfLanguage(std::int32_t language) {
+  return language == 7 ? com::Locale::German() : com::Locale::English();
+}
+
+std::int32_t LocaleIdOfLanguage(std::int32_t language) { return language == 7 ? 1031 : 1033; }
+
 Session::Session(const SessionSetup& setup)
     : language_(setup.language),
       err_(*setup.err),
@@ -38,7 +44,16 @@ Session::Session(const SessionSetup& setup)
       library_(services_),
       container_(std::make_shared<frame::FrameContainerStandIn>()),
       channel_(std::make_shared<frame::ChannelStandIn>(loop_)),
-      on_device_(setup.on_device) {}
+      on_device_(setup.on_device) {
+  services_.locale->Set(LocaleOfLanguage(language_));
+}
+
+bool Session::SetLanguage(std::int32_t language) {
+  if (!dtm_ || !dtm_->IDtm_SetLanguage(language)) return false;
+  language_ = language;
+  services_.locale->Set(LocaleOfLanguage(language));
+  return true;
+}
 
 Session::~Session() {
   messages_.Flush();

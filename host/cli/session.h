@@ -18,6 +18,7 @@
 #include "host/device/sim_device.h"
 #include "host/frame/channel.h"
 #include "host/frame/frame_container.h"
+#include "platform/com/locale.h"
 #include "platform/com/property_bag.h"
 #include "platform/loop/event_loop.h"
 #include "platform/win/registry.h"
@@ -28,6 +29,12 @@ namespace dtm::host {
 // The installation folder (VD4625_INSTALL, else the built-in one). Raises
 // ComError 76 when it holds no XMLData/ folder, naming both.
 std::filesystem::path InstallFolder();
+
+// The locale a language's user works in: German (7) reads and writes
+// "0,7", every other language "0.7".
+const com::Locale& LocaleOfLanguage(std::int32_t language);
+// The ambient locale id a frame gives its pages in that language.
+std::int32_t LocaleIdOfLanguage(std::int32_t language);
 
 // A session's ties to the world: where its messages go, its clock, and a
 // hook that sees the device and the channel once they are put together
@@ -70,6 +77,11 @@ class Session {
   bool DeviceTypeDeclined() const;
 
   std::int32_t Language() const { return language_; }
+  // The frame's language change: the DTM's language, and with it the
+  // locale of the surroundings, which every page, editor and document
+  // reads numbers and dates in. False (nothing changes) when the DTM
+  // refuses the language.
+  bool SetLanguage(std::int32_t language);
   std::ostream& Err() { return err_; }
   // The console's boxes; they stay empty when the setup named a sink.
   ConsoleMessages& Messages() { return messages_; }

@@ -4,6 +4,7 @@
 
 #include "component/dtm/function_man.h"
 #include "platform/com/error.h"
+#include "platform/controls/param_site.h"
 #include "platform/forms/controls.h"
 #include "platform/win/class_registry.h"
 
@@ -113,20 +114,71 @@ forms::UserControl& PageHost::Form() {
   return *form_;
 }
 
-forms::Control* PageHost::Find(const std::string& name) const {
-  if (!form_) return nullptr;
-  std::string bare = name;
-  std::optional<std::int16_t> index;
-  if (const std::size_t open = name.find('('); open != std::string::npos && name.ends_with(")")) {
-    bare = name.substr(0, open);
-    const std::string digits = name.substr(open + 1, name.size() - open - 2);
+namespace {
+
+// One part of a control path, "cmdNext" or "ctlParameter(3)"; false for a
+// malformed index.
+bool ParsePart(const std::string& part, std::string& bare, std::optional<std::int16_t>& index) {
+  bare = part;
+  index.reset();
+  if (const std::size_t open = part.find('('); open != std::string::npos && part.ends_with(")")) {
+    bare = part.substr(0, open);
+    const std::string digits = part.substr(open + 1, part.size() - open - 2);
     if (digits.empty() || digits.size() > 4 ||
         digits.find_first_not_of("0123456789") != std::string::npos) {
-      return nullptr;
+      return false;
     }
     index = static_cast<std::int16_t>(std::stoi(digits));
   }
-  return form_->Find(bare, index).get();
+  return !bare.empty();
+}
+
+// The visible pages hosted on `page` (nested user controls), in form order.
+std::vector<forms::UserControl*> VisibleChildren(const forms::UserControl& page) {
+  std::vector<forms::UserControl*> children;
+  for (const forms::ControlPtr& control : page.Controls()) {
+    auto* child = dynamic_cast<forms::UserControl*>(control.get());
+    if (child && child->Visible()) children.push_back(child);
+  }
+  return children;
+}
+
+// The control of a bare part on `page`, else on the visible pages it
+// hosts, depth first in form order.
+forms::Control* FindShown(const forms::UserControl& page, const std::string& bare,
+                          std::optional<std::int16_t> index) {
+  if (const forms::ControlPtr own = page.Find(bare, index)) return own.get();
+  for (const forms::UserControl* child : VisibleChildren(page)) {
+    if (forms::Control* found = FindShown(*child, bare, index)) return found;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+forms::Control* PageHost::Find(const std::string& name) const {
+  if (!form_) return nullptr;
+  std::vector<std::string> parts;
+  for (std::size_t start = 0;;) {
+    const std::size_t dot = name.find('.', start);
+    parts.push_back(name.substr(start, dot - start));
+    if (dot == std::string::npos) break;
+    start = dot + 1;
+  }
+  std::string bare;
+  std::optional<std::int16_t> index;
+  if (parts.size() == 1) {
+    return ParsePart(parts[0], bare, index) ? FindShown(*form_, bare, index) : nullptr;
+  }
+  // A dotted path walks down the hosted pages by name, the page's own first.
+  const forms::UserControl* page = form_;
+  for (std::size_t i = 0; i + 1 < parts.size(); ++i) {
+    if (!ParsePart(parts[i], bare, index)) return nullptr;
+    page = dynamic_cast<const forms::UserControl*>(page->Find(bare, index).get());
+    if (!page) return nullptr;
+  }
+  if (!ParsePart(parts.back(), bare, index)) return nullptr;
+  return page->Find(bare, index).get();
 }
 
 void PageHost::TakeFocus(forms::Control& control) {
@@ -167,10 +219,24 @@ void PageHost::PressKey(forms::Control& control, std::int16_t key_code,
 }
 
 void PageHost::Type(forms::Control& control, const std::string& text) {
+  // A locked field or text box shows its text and takes no typing.
+  if (control.Locked()) {
+    std::string name = control.Name();
+    if (control.InArray()) name += "(" + std::to_string(control.Index()) + ")";
+    throw com::ComError(com::vb::kInvalidProcedureCall, name + " is locked", "PageHost");
+  }
   TakeFocus(control);
+  if (auto* field = dynamic_cast<controls::ctlParameter*>(&control)) {
+    // As a user edits a field: the edit starts, the text is typed (the
+    // field counts as changed), and the edit ends confirmed, as when the
+    // user leaves it with Enter.
+    field->UserStartEdit();
+    field->UserType(text);
+    field->UserEndEdit(true);
+    return;
+  }
   if (control.Kind() == forms::ControlKind::kParameter) {
-    // A field takes what is typed as its value, and the edit ends
-    // confirmed, as when the user leaves it with Enter.
+    // A field of another make: the same events around its new value.
     control.Raise("StartEdit");
     control.SetValue(com::Variant(text));
     control.Raise("Change");

@@ -73,7 +73,9 @@ class PageHost {
   const com::ObjectPtr& Page() const { return page_; }
 
   // The control of that name ("cmdRead", or "ctlParameter(3)" for one of a
-  // control array) on the open page; nullptr when there is none.
+  // control array) on the open page, else on a visible page it hosts (the
+  // shown tab of a container); or of a dotted path through the hosted pages
+  // ("ctlOfflineParams.cmdNext"), shown or not. nullptr when there is none.
   forms::Control* Find(const std::string& name) const;
 
   // What a user does. Each raises error 5 ("... cannot take the focus")
@@ -86,7 +88,11 @@ class PageHost {
   // with a character, "KeyUp"(KeyCode, Shift 0).
   void PressKey(forms::Control& control, std::int16_t key_code,
                 std::optional<std::int16_t> key_ascii);
-  // Focus, the new text, "Change".
+  // What a user's typing does, the one way the frame's hosts type: focus,
+  // then on a parameter field "StartEdit", the text (the field counts as
+  // changed), "Change" and "EndEdit"(True); on any other control the new
+  // text and "Change". A locked control takes no typing: error 5
+  // ("ctlParameter(43) is locked"), and nothing happens.
   void Type(forms::Control& control, const std::string& text);
   // The user moves the focus to the control (its focus events); error 5 as
   // above.

@@ -14,6 +14,7 @@
 #include "host/render/html_render.h"
 #include "platform/com/error.h"
 #include "platform/com/property_bag.h"
+#include "platform/controls/dtm_search.h"
 #include "platform/controls/web_browser.h"
 #include "platform/forms/controls.h"
 #include "platform/forms/state.h"
@@ -115,7 +116,7 @@ struct FrameApp::Impl {
         language(setup.session->Language()) {}
 
   runtime::DTMContext& Context() { return session.Context(); }
-  std::int32_t Locale() const { return language == 7 ? 1031 : 1033; }
+  std::int32_t Locale() const { return host::LocaleIdOfLanguage(language); }
   bool Online() { return Context().CommMan().Communication() != nullptr; }
 
   Tab* FindTab(const std::string& id) {
@@ -336,10 +337,33 @@ struct FrameApp::Impl {
       const long long index = NumberParam(request, "index");
       if (index < 1 || index > 99) throw Refusal{400, "index= counts tabs from 1"};
       host.SelectTab(*control, static_cast<std::size_t>(index));
+    } else if (kind == "choose") {
+      return Choose(host, *control, NumberParam(request, "index"));
     } else {
       throw Refusal{400, "unknown kind " + kind};
     }
     return Ok();
+  }
+
+  // A hit of a parameter search (from 1): its field becomes the
+  // navigation's target, and the page of its function opens as a new tab,
+  // which selects the field as it is shown.
+  ApiResponse Choose(frame::PageHost& host, forms::Control& control, long long index) {
+    auto* search = dynamic_cast<controls::ctlDTMSearch*>(&control);
+    if (!search) throw Refusal{400, "no search control " + control.Name() + " on " + host.ClassName()};
+    const std::size_t hits = search->GetState().hits.size();
+    if (index < 1 || static_cast<std::size_t>(index) > hits) {
+      throw Refusal{404, "the search has no hit " + std::to_string(index)};
+    }
+    const auto at = static_cast<std::size_t>(index - 1);
+    const std::int32_t function = search->FunctionIdOf(at);
+    if (function == 0) throw Refusal{404, "no function shows that hit"};
+    search->ShowHit(at);
+    ApiRequest open;
+    open.method = "POST";
+    open.path = "/api/open";
+    open.params["function"] = std::to_string(function);
+    return OpenFunction(open);
   }
 
   // ---- the frame's actions ----
@@ -432,7 +456,7 @@ struct FrameApp::Impl {
       const std::string& value = Param(request, "value");
       if (value != "de" && value != "en") throw Refusal{400, "value= is de or en"};
       const std::int32_t id = value == "de" ? 7 : 9;
-      if (!session.Dtm().IDtm_SetLanguage(id)) throw Refusal{409, "the DTM refused the language " + value};
+      if (!session.SetLanguage(id)) throw Refusal{409, "the DTM refused the language " + value};
       language = id;
       for (Tab& tab : tabs) tab.host->SetLocale(Locale());
       return Ok();

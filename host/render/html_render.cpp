@@ -363,6 +363,21 @@ void Control(const ControlState& s, bool live, std::string& out) {
   } else if (s.kind == "Shape") {
     out += "<span class=\"shape\"" + name + Attr("style", "background:" + CssColour(s.fill_color)) + Title(s) +
            "></span>\n";
+  } else if (s.kind == "Search") {
+    // Live, the query is a text box and each hit a button that opens it.
+    out += "<div class=\"search\"" + name + "><input type=\"text\"" + name + Attr("value", s.text) +
+           (live ? "" : " readonly") + ">\n";
+    if (s.items.empty() && s.Attribute("searched") == "True") {
+      out += "<p class=\"none\">" + EscapeHtml(s.Attribute("none")) + "</p>\n";
+    }
+    if (!s.items.empty()) out += "<ol class=\"hits\">";
+    for (std::size_t i = 0; i < s.items.size(); ++i) {
+      out += live ? "<li><button type=\"button\"" + name + Attr("data-hit", std::to_string(i + 1)) +
+                        ">" + EscapeHtml(s.items[i]) + "</button></li>"
+                  : "<li>" + EscapeHtml(s.items[i]) + "</li>";
+    }
+    if (!s.items.empty()) out += "</ol>\n";
+    out += "</div>\n";
   } else if (s.kind == "Trend") {
     out += "<div class=\"trend\"" + name + Attr("style", "background:" + CssColour(s.back_color)) + Title(s) + ">" +
            TrendSvg(s) + "</div>\n";
@@ -510,9 +525,26 @@ void PageBody(const PageView& page, bool live, std::string& out) {
 
 }  // namespace
 
+namespace {
+
+// Live, each control is named by the path the frame reaches it by: a
+// control of a page hosted on the page carries its page's name in front
+// ("ctlOfflineParams.cmdNext"), so that a child's tabs and fields are its own.
+void NameByPath(ControlState& s, const std::string& prefix) {
+  for (ControlState& child : s.children) {
+    const std::string own = NameOf(child);
+    if (!prefix.empty()) child.name = prefix + child.name;
+    NameByPath(child, child.kind == "UserControl" ? prefix + own + "." : prefix);
+  }
+}
+
+}  // namespace
+
 std::string RenderLiveFragment(const PageView& page) {
+  PageView named = page;
+  NameByPath(named.form, "");
   std::string out;
-  PageBody(page, true, out);
+  PageBody(named, true, out);
   return out + "</main>\n";
 }
 

@@ -168,6 +168,14 @@ void Control(const ControlState& s, const std::string& indent, std::string& out)
     }
   } else if (s.kind == "Shape") {
     out += indent + "Shape " + NameOf(s) + ": " + ColourText(s.fill_color) + "\n";
+  } else if (s.kind == "Search") {
+    out += indent + "Search " + NameOf(s) + ": " + Quoted(s.text) + States(s) + "\n";
+    if (s.items.empty() && s.Attribute("searched") == "True") {
+      out += indent + "  " + s.Attribute("none") + "\n";
+    }
+    for (std::size_t i = 0; i < s.items.size(); ++i) {
+      out += indent + "  " + std::to_string(i + 1) + " " + s.items[i] + "\n";
+    }
   } else if (s.kind == "Trend") {
     Trend(s, indent, out);
   } else if (s.kind == "PictureBox" || s.kind == "Image") {

@@ -12,4 +12,8 @@ const Locale& Locale::German() {
   return locale;
 }
 
+const Locale& Locale::OfLocaleId(std::int32_t locale_id) {
+  return (locale_id & 0x3FF) == 7 ? German() : English();
+}
+
 }  // namespace dtm::com

@@ -6,6 +6,7 @@
 // writes text takes the locale it follows, and an instance finds the user's
 // locale in its services (LocaleSetting), as it finds its clock there.
 
+#include <cstdint>
 #include <string>
 
 namespace dtm::com {
@@ -21,6 +22,9 @@ struct Locale {
   // Immutable; the references stay valid for the life of the process.
   static const Locale& English();
   static const Locale& German();
+  // The locale of a Windows locale id: German for the German primary
+  // language (the low 10 bits 7: 1031, 2055, ...), English for any other.
+  static const Locale& OfLocaleId(std::int32_t locale_id);
 };
 
 // The locale one set of services hands to its instances: English until

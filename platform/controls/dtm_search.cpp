@@ -1,6 +1,10 @@
 #include "platform/controls/dtm_search.h"
 
 #include "platform/com/error.h"
+#include "platform/controls/control_path.h"
+#include "platform/controls/param_site.h"
+#include "platform/forms/state.h"
+#include "platform/forms/user_control.h"
 #include "platform/runtime/context.h"
 
 namespace dtm::controls {
@@ -117,6 +121,8 @@ void ctlDTMSearch::Release() {
   navigation_.reset();
   functions_.reset();
   pages_.clear();
+  labels_ = {};
+  searched_ = false;
   state_.initialised = false;
   state_.functions.clear();
   state_.hits.clear();
@@ -130,15 +136,43 @@ void ctlDTMSearch::EnableInput(bool enabled) {
 }
 
 void ctlDTMSearch::AttachPage(const std::string& function, std::string page_path,
-                              const std::shared_ptr<IPrivateNavigation>& page) {
+                              const std::shared_ptr<IPrivateNavigation>& page,
+                              std::int32_t function_id) {
   for (Page& known : pages_) {
     if (SameText(known.function, function)) {
       known.path = std::move(page_path);
       known.page = page;
+      known.function_id = function_id;
       return;
     }
   }
-  pages_.push_back({function, std::move(page_path), page});
+  pages_.push_back({function, std::move(page_path), page, function_id});
+}
+
+std::int32_t ctlDTMSearch::FunctionIdOf(std::size_t index) const {
+  if (index >= state_.hits.size()) return 0;
+  const Page* page = PageOf(state_.hits[index].function);
+  return page ? page->function_id : 0;
+}
+
+void ctlDTMSearch::FindFields(const Function& function, const forms::UserControl& page,
+                              const std::string& path, const std::string& text) {
+  for (const forms::ControlPtr& control : page.Controls()) {
+    if (const auto* hosted = dynamic_cast<const forms::UserControl*>(control.get())) {
+      FindFields(function, *hosted, JoinPath(path, *hosted), text);
+      continue;
+    }
+    const auto* field = dynamic_cast<const ctlParameter*>(control.get());
+    if (!field || field->ParameterTag().empty()) continue;
+    // The element's label in the current language; a page's design
+    // carries a label of its own that the binding replaces.
+    std::string label = labels_ ? labels_(field->ParameterTag()) : std::string();
+    if (label.empty()) label = field->LabelText();
+    if (label.empty()) continue;  // a field no element stands behind
+    if (!ContainsText(label, text) && !ContainsText(field->ParameterTag(), text)) continue;
+    state_.hits.push_back({function.name, function.text, "Parameter", label,
+                           field->ParameterTag(), JoinPath(path, *field)});
+  }
 }
 
 const ctlDTMSearch::Page* ctlDTMSearch::PageOf(const std::string& function) const {
@@ -149,6 +183,7 @@ const ctlDTMSearch::Page* ctlDTMSearch::PageOf(const std::string& function) cons
 }
 
 std::size_t ctlDTMSearch::Search(const std::string& text) {
+  searched_ = true;
   state_.search_text = text;
   state_.hits.clear();
   if (state_.initialised && navigation_ && !text.empty()) {
@@ -160,8 +195,10 @@ std::size_t ctlDTMSearch::Search(const std::string& text) {
         state_.hits.push_back({function.name, function.text, entry.Category(), std::move(shown),
                                entry.DictKey(), entry.ControlPath()});
       };
-      if (const auto fields =
-              target->IPrivateNavigation_FindParameters(*navigation_, text, page->path)) {
+      if (const auto* form = dynamic_cast<const forms::UserControl*>(target.get())) {
+        FindFields(function, *form, page->path, text);
+      } else if (const auto fields =
+                     target->IPrivateNavigation_FindParameters(*navigation_, text, page->path)) {
         for (std::size_t i = 1; i <= fields->Count(); ++i) {
           if (const auto entry = fields->At<DictKeyList>(i)) hit(*entry, entry->Text());
         }
@@ -202,6 +239,26 @@ bool ctlDTMSearch::ShowHit(std::size_t index) {
   }
   Log("ShowHit(" + std::to_string(index) + ")=" + (shown ? "True" : "False"));
   return shown;
+}
+
+void ctlDTMSearch::Describe(forms::ControlState& state) const {
+  forms::Control::Describe(state);
+  state.kind = "Search";
+  state.text = state_.search_text;
+  for (const Hit& hit : state_.hits) {
+    // A parameter by its element path, anything else by its control's.
+    const std::string& path = hit.category == "Parameter" ? hit.dict_key : hit.control_path;
+    state.items.push_back(hit.text + " | " + path + " | " + hit.function_text);
+  }
+  state.attributes.emplace_back("searched", searched_ ? "True" : "False");
+  if (searched_ && state_.hits.empty()) {
+    state.attributes.emplace_back("none", Text("keys", "ctlDTMSearch_NoHit", "text"));
+  }
+}
+
+void ctlDTMSearch::SetText(std::string text) {
+  forms::Control::SetText(text);
+  Search(text);
 }
 
 void ctlDTMSearch::ReadProperties(com::PropertyBag& bag) {

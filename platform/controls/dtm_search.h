@@ -17,6 +17,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -126,10 +127,22 @@ class ctlDTMSearch : public forms::Control {
   void EnableInput(bool enabled);
 
   // The page that shows the function `function` (a name of the list),
-  // searched under the page path `page_path` ("ctlOffline"). The page is
-  // held weakly; a page attached again replaces the earlier one.
+  // searched under the page path `page_path` ("ctlOffline"); `function_id`
+  // is the DTM function that opens it (0: none known). The page is held
+  // weakly; a page attached again replaces the earlier one.
+  //
+  // A page that is a user control is searched as it stands, whether the
+  // frame opened it or not: its fields and those of the pages it hosts,
+  // each by its label (the one SetLabels gives its element path, else the
+  // field's own) or its element path.
   void AttachPage(const std::string& function, std::string page_path,
-                  const std::shared_ptr<IPrivateNavigation>& page);
+                  const std::shared_ptr<IPrivateNavigation>& page, std::int32_t function_id = 0);
+  // The label of the element a field shows, in the current language; ""
+  // for none. Held until Release.
+  using LabelSource = std::function<std::string(const std::string& element_path)>;
+  void SetLabels(LabelSource labels) { labels_ = std::move(labels); }
+  // The DTM function that opens the page of hit `index`; 0 for none.
+  std::int32_t FunctionIdOf(std::size_t index) const;
 
   // The hits for `text`: for each function of the list with a living page,
   // first its parameter fields, then its dictionary keys whose text or key
@@ -151,12 +164,23 @@ class ctlDTMSearch : public forms::Control {
   void SetProperty(std::string_view name, const com::Variant& value) override;
   com::Variant Invoke(std::string_view name, std::span<const com::Variant> args) override;
 
+  // Kind "Search": the search text in `text`, one item per hit ("label |
+  // path | function"; the path of a parameter is its element path, of
+  // anything else its control path), and "searched" True once a search ran.
+  // "none" holds what the user reads when a search found nothing.
+  void Describe(forms::ControlState& state) const override;
+  // What the user types into the search field is searched for at once.
+  void SetText(std::string text) override;
+
  private:
   struct Page {
     std::string function;
     std::string path;
     std::weak_ptr<IPrivateNavigation> page;
+    std::int32_t function_id = 0;
   };
+  void FindFields(const Function& function, const forms::UserControl& page,
+                  const std::string& path, const std::string& text);
   void ReadFunctionTexts();
   std::string Text(const std::string& section, const std::string& key,
                    const std::string& attribute) const;
@@ -170,6 +194,8 @@ class ctlDTMSearch : public forms::Control {
   std::shared_ptr<Collection> functions_;
   std::vector<Page> pages_;
   std::vector<std::string> calls_;
+  LabelSource labels_;
+  bool searched_ = false;
 };
 
 }  // namespace dtm::controls

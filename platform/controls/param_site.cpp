@@ -174,6 +174,16 @@ std::int32_t ctlParameter::UserKeyPress(std::int32_t key_ascii) {
 
 void ctlParameter::Describe(forms::ControlState& state) const {
   forms::Control::Describe(state);
+  // A number or date shows in the locale of the page the field stands on,
+  // as the user reads and types it there ("0,7" in German); a text shows
+  // as it is.
+  using com::VarType;
+  const VarType type = Value().Type();
+  if (type == VarType::Single || type == VarType::Double || type == VarType::Decimal ||
+      type == VarType::Date) {
+    const forms::UserControl* page = OwnerPage();
+    state.value = Value().ToString(com::Locale::OfLocaleId(page ? page->AmbientLocaleID() : 1033));
+  }
   state.attributes.emplace_back("label", label_text_);
   state.attributes.emplace_back("unit", unit_text_);
   state.attributes.emplace_back("icon", StatusIconKey());

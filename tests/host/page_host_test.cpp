@@ -318,6 +318,62 @@ TEST_F(UserOnPage, ADisabledControlCannotBeUsed) {
   EXPECT_EQ(log_, Log{});
 }
 
+TEST_F(UserOnPage, ALockedControlTakesNoTyping) {
+  Control("txtB").SetLocked(true);
+  Control("ctlParameter(2)").SetLocked(true);
+  for (const char* name : {"txtB", "ctlParameter(2)"}) {
+    try {
+      host_.Type(Control(name), "7");
+      ADD_FAILURE() << name << " took the typing";
+    } catch (const com::ComError& error) {
+      EXPECT_EQ(error.Number(), 5);
+      EXPECT_EQ(error.Description(), std::string(name) + " is locked");
+    }
+  }
+  EXPECT_EQ(log_, Log{});
+  EXPECT_EQ(Control("txtB").Text(), "");
+  EXPECT_TRUE(Control("ctlParameter(2)").Value().IsEmpty());
+}
+
+// A page hosting two pages, of which only the second is shown.
+class HostedPages : public UserOnPage {
+ protected:
+  void SetUp() override {
+    UserOnPage::SetUp();
+    for (const char* name : {"ctlFirst", "ctlSecond"}) {
+      auto child = page_->Add(std::make_shared<forms::UserControl>(name));
+      child->Add(std::make_shared<forms::Control>(forms::ControlKind::kCommandButton, "cmdNext"));
+      child->Add(std::make_shared<forms::Control>(forms::ControlKind::kCommandButton, "cmdA"));
+      child->Add(std::make_shared<forms::Control>(forms::ControlKind::kParameter, "ctlParameter", 7));
+      children_.push_back(child.get());
+    }
+    children_[0]->SetVisible(false);
+  }
+  std::vector<forms::UserControl*> children_;
+};
+
+TEST_F(HostedPages, AStepFindsThePagesOwnControlFirstThenTheShownChilds) {
+  struct Case {
+    const char* name;
+    forms::Control* found;
+  };
+  const Case cases[] = {
+      {"cmdA", page_->Find("cmdA").get()},
+      {"cmdNext", children_[1]->Find("cmdNext").get()},
+      {"ctlParameter(7)", children_[1]->Find("ctlParameter", 7).get()},
+      {"ctlFirst.cmdNext", children_[0]->Find("cmdNext").get()},
+      {"ctlSecond.cmdA", children_[1]->Find("cmdA").get()},
+      {"ctlFirst.ctlParameter(7)", children_[0]->Find("ctlParameter", 7).get()},
+      {"ctlFirst", children_[0]},
+      {"ctlThird.cmdNext", nullptr},
+      {"ctlFirst.cmdNone", nullptr},
+      {"cmdA.cmdNext", nullptr},
+      {"ctlFirst.", nullptr},
+      {"ctlFirst.ctlParameter(x)", nullptr},
+  };
+  for (const Case& c : cases) EXPECT_EQ(host_.Find(c.name), c.found) << c.name;
+}
+
 TEST_F(UserOnPage, AFailingHandlerIsToldAndTheOthersStillRun) {
   Control("cmdA").On("Click", [](forms::Args&) {
     throw com::ComError(75, "Path/File access error", "ctlFake");

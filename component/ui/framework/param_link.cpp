@@ -115,9 +115,9 @@ void ReplaceAll(std::string& text, const std::string& what, const std::string& w
 }
 
 // A range end as the tooltip shows it; "" for an end that is not set.
-std::string EndText(const com::Variant& end) {
+std::string EndText(const com::Variant& end, const com::Locale& locale) {
   if (end.IsEmpty() || end.IsNull()) return {};
-  return end.ToString();
+  return end.ToString(locale);
 }
 
 }  // namespace
@@ -335,7 +335,8 @@ com::Variant clsParamLink::ControlValue() const {
     const std::string text = shown.IsEmpty() || shown.IsNull() ? std::string() : shown.ToString();
     return BitStringToValue(text, m_Element->ValueType, m_Element->ValueTypeLength);
   }
-  return m_Element->GetTypedValue(shown);
+  // What the user typed is read in the user's locale: "0,7" is 0.7 in German.
+  return m_Element->GetTypedValue(shown, m_Context->Locale());
 }
 
 void clsParamLink::OnControlChange(std::int32_t mask) {
@@ -401,7 +402,8 @@ void clsParamLink::UpdateStatusIcon() {
     com::Variant min_value;
     com::Variant max_value;
     for (std::int32_t i = 0; m_Element->GetRange(i, min_value, max_value); ++i)
-      tip += ", " + EndText(min_value) + ".." + EndText(max_value);
+      tip += ", " + EndText(min_value, m_Context->Locale()) + ".." +
+             EndText(max_value, m_Context->Locale());
   } else if (f & flags::kInputErrorMask) {
     picture = "InputErr";
     tip = GetDictText("paramicon_InputErr");

@@ -1,8 +1,12 @@
 #include "component/ui/parameters/ctl_search.h"
 
+#include "component/common/identity.h"
+#include "component/datamodel/data_element.h"
 #include "component/ui/framework/param_link.h"
+#include "platform/com/error.h"
 #include "platform/controls/navigation.h"
 #include "platform/runtime/context.h"
+#include "platform/win/class_registry.h"
 
 namespace dtm {
 namespace {
@@ -12,15 +16,18 @@ struct FunctionPlace {
   const char* section;
   const char* key;
   const char* attribute;
+  // The page that shows the function and the DTM function that opens it.
+  const char* page_class;
+  std::int32_t function_id;
 };
 
 constexpr FunctionPlace kFunctions[] = {
-    {"fdtOfflineParameterize", "DTMFunctions", "func_Offline", "label"},
-    {"fdtOnlineParameterize", "DTMFunctions", "func_Online", "label"},
-    {"fdtForce", "DTMFunctions", "func_Simulation", "label"},
-    {"fdtObserve", "DTMFunctions", "func_Measure", "label"},
-    {"fdtDiagnosis", "DTMFunctions", "func_Status", "label"},
-    {"Trend", "keys", "key_Trend", "text"},
+    {"fdtOfflineParameterize", "DTMFunctions", "func_Offline", "label", "ctlOffline", 12},
+    {"fdtOnlineParameterize", "DTMFunctions", "func_Online", "label", "ctlOnlineParams", 7},
+    {"fdtForce", "DTMFunctions", "func_Simulation", "label", "ctlSimulation", 10},
+    {"fdtObserve", "DTMFunctions", "func_Measure", "label", "ctlMeasure", 4},
+    {"fdtDiagnosis", "DTMFunctions", "func_Status", "label", "ctlStatus", 6},
+    {"Trend", "keys", "key_Trend", "text", "ctlTrend", 5},
 };
 
 }  // namespace
@@ -84,6 +91,7 @@ void ctlSearch::InitParamSite() {
   runtime::DTMContext& context = *GetDtmContext();
   search_->Init(com::QueryInterface<runtime::DTMContext>(DTM()->GetProperty("DTMContext")),
                 GetNavigation(), BuildFunctionList());
+  AttachSearchedPages(context);
   // A page initialised again finds its pictures there already.
   controls::ImageCollection& images = ParamSite().Images();
   if (!images.Exists("Online")) images.Add(images.Count() + 1, "Online", img_online_->Picture());
@@ -100,8 +108,46 @@ void ctlSearch::ApplyLanguage(std::int32_t language_id) {
   search_->SetLanguage(language_id);
 }
 
+void ctlSearch::AttachSearchedPages(runtime::DTMContext& context) {
+  DropSearchedPages();
+  // The search reads the pages as designed: they are made, never opened,
+  // so nothing of theirs talks to the device. A field shows the label of
+  // its element in the current language.
+  search_->SetLabels([&context](const std::string& path) -> std::string {
+    try {
+      const auto element = std::dynamic_pointer_cast<clsDataElement>(context.Parameters().Item(path));
+      return element ? element->Prompt : std::string();
+    } catch (const com::ComError&) {
+      return {};  // a path the data model does not know shows no field
+    }
+  });
+  const runtime::Services* services = GetServices();
+  if (!services) return;
+  for (const FunctionPlace& place : kFunctions) {
+    com::ObjectPtr page;
+    try {
+      page = com::ClassRegistry::Instance().Create(ProgIdOfClass(place.page_class),
+                                                   services->registry);
+    } catch (const com::ComError&) {
+      continue;  // a page nothing serves is not searched
+    }
+    auto navigation = std::dynamic_pointer_cast<controls::IPrivateNavigation>(page);
+    if (!navigation) continue;
+    searched_pages_.push_back(page);
+    search_->AttachPage(place.name, place.page_class, navigation, place.function_id);
+  }
+}
+
+void ctlSearch::DropSearchedPages() {
+  for (const com::ObjectPtr& page : searched_pages_) {
+    if (auto* form = dynamic_cast<forms::UserControl*>(page.get())) form->Terminate();
+  }
+  searched_pages_.clear();
+}
+
 bool ctlSearch::ReleaseParamSite() {
   search_->Release();
+  DropSearchedPages();
   ParamSite().Release();
   return true;
 }

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "component/ui/framework/page_base.h"
 #include "platform/controls/collection.h"
@@ -46,7 +47,12 @@ class ctlSearch : public PageBase {
   bool WritesItsLifeToTheProtocol() const override { return false; }
 
  private:
+  // Makes the page of each function of the list and hands it to the search.
+  void AttachSearchedPages(runtime::DTMContext& context);
+  void DropSearchedPages();
+
   std::shared_ptr<controls::ctlDTMSearch> search_;
+  std::vector<com::ObjectPtr> searched_pages_;
   std::shared_ptr<forms::Image> img_online_;
   std::shared_ptr<forms::Image> img_saved_;
 };

@@ -97,7 +97,15 @@ TEST_F(MonitorPage, StepsRunInOrderOnTheOpenPage) {
   EXPECT_EQ(Lines(run.out), (std::vector<std::string>{
                                 kPageLine,
                                 "Headline: Kommunikationsmonitor",
-                                "List lstComm, 5 lines",
+                                // The language change reaches the page through the
+                                // DTM and through the page's ambient locale, as a
+                                // frame changes both: the monitor tells each.
+                                "List lstComm, 10 lines",
+                                "  |",
+                                "  | ---- Sprache (VD4625) ---------------------------------------",
+                                "  | Sprach-ID = 7",
+                                "  | Primäre Sprach-ID = 7",
+                                "  | Sekundäre Sprach-ID = 0",
                                 "  |",
                                 "  | ---- Sprache (VD4625) ---------------------------------------",
                                 "  | Sprach-ID = 7",

@@ -97,11 +97,11 @@ TEST_F(StartUpPages, ContainerWorksOnALoadedDataSetWithoutADevice) {
   EXPECT_EQ(run.err, kReleased);
 }
 
-TEST_F(StartUpPages, SearchPageShowsItsTitle) {
+TEST_F(StartUpPages, SearchPageShowsItsTitleAndAnEmptySearch) {
   const CliRun run = Run({"page", "14"});
   EXPECT_EQ(run.status, status::kOk);
-  EXPECT_EQ(Lines(run.out),
-            (Texts{"Page 14 ctlSearch (VD4625FDT.ctlSearch)", "Headline: Parameter search"}));
+  EXPECT_EQ(Lines(run.out), (Texts{"Page 14 ctlSearch (VD4625FDT.ctlSearch)",
+                                   "Headline: Parameter search", "Search ctlDTMSearch: \"\""}));
   EXPECT_EQ(run.err, kReleased);
 }
 

@@ -495,5 +495,99 @@ TEST_F(LiveFrame, AProfileThatCannotBeReadLeavesTheFrameOfflineToConnectLater) {
   EXPECT_TRUE(again.body.starts_with("{\"ok\":false,\"error\":\"device profile ")) << again.body;
 }
 
+// ---- what a person does on the pages ----------------------------------------------------------
+
+TEST_F(LiveFrame, GermanTypedNumberIsReadAndShownWithItsComma) {
+  Start();
+  Do("/api/frame", {{"action", "language"}, {"value", "de"}});
+  Do("/api/open", {{"function", "2"}});
+  Do("/api/event", {{"tab", "page-1"}, {"control", "TabStrip"}, {"kind", "tab"}, {"index", "3"}});
+  EXPECT_EQ(FieldValue(Page("page-1"), "ctlParameter(40)"), "1,2");
+  Do("/api/event",
+     {{"tab", "page-1"}, {"control", "ctlParameter(41)"}, {"kind", "set"}, {"value", "0,7"}});
+  EXPECT_EQ(FieldValue(Page("page-1"), "ctlParameter(41)"), "0,7");
+  const float stored =
+      session_->Context().Parameters().Item("SC128Tr3/Par4")->IPrivateDataElement_TransientValue().ToSingle();
+  EXPECT_EQ(stored, 0.7f);
+}
+
+TEST_F(LiveFrame, ALockedFieldIsReadOnlyAndRefusesAnEdit) {
+  Start();
+  Do("/api/open", {{"function", "2"}});
+  Do("/api/event", {{"tab", "page-1"}, {"control", "TabStrip"}, {"kind", "tab"}, {"index", "3"}});
+  const std::string fragment = Page("page-1");
+  const std::size_t field = fragment.find("data-name=\"ctlParameter(47)\"");
+  ASSERT_NE(field, std::string::npos);
+  const std::string part = fragment.substr(field, fragment.find("</div>", field) - field);
+  EXPECT_EQ(part.find("<input"), std::string::npos) << part;
+  EXPECT_NE(part.find("<span class=\"lock\">locked</span>"), std::string::npos) << part;
+
+  const ApiResponse refused = Post(
+      "/api/event", {{"tab", "page-1"}, {"control", "ctlParameter(47)"}, {"kind", "set"}, {"value", "5"}});
+  EXPECT_EQ(refused.status, 409);
+  EXPECT_EQ(refused.body, "{\"ok\":false,\"error\":\"ctlParameter(47) is locked\"}");
+  EXPECT_EQ(FieldValue(Page("page-1"), "ctlParameter(47)"), "0");
+}
+
+TEST_F(LiveFrame, TheHostedPagesControlsGoByTheirPaths) {
+  Start();
+  Do("/api/open", {{"function", "12"}});
+  Do("/api/event", {{"tab", "page-1"}, {"control", "TabStrip"}, {"kind", "tab"}, {"index", "2"}});
+  std::string fragment = Page("page-1");
+  EXPECT_NE(fragment.find("<nav class=\"tabs\" data-name=\"TabStrip\">"), std::string::npos);
+  EXPECT_NE(fragment.find("<nav class=\"tabs\" data-name=\"ctlOfflineParams.TabStrip\">"),
+            std::string::npos);
+  EXPECT_EQ(FieldValue(fragment, "ctlOfflineParams.ctlParameter(4)"), "99");
+
+  // The child's strip switches the child, the container stays on its tab.
+  Do("/api/event", {{"tab", "page-1"}, {"control", "ctlOfflineParams.TabStrip"}, {"kind", "tab"},
+                    {"index", "2"}});
+  fragment = Page("page-1");
+  EXPECT_NE(fragment.find("<span class=\"tab selected\" data-tab=\"2\">Parameters</span>"),
+            std::string::npos);
+  EXPECT_NE(fragment.find("<span class=\"tab selected\" data-tab=\"2\">Characteristic</span>"),
+            std::string::npos);
+  EXPECT_NE(fragment.find("data-name=\"ctlOfflineParams.cmdNext\""), std::string::npos);
+  Do("/api/event", {{"tab", "page-1"}, {"control", "ctlOfflineParams.cmdNext"}, {"kind", "click"}});
+  Do("/api/event", {{"tab", "page-1"}, {"control", "ctlOfflineParams.TabStrip"}, {"kind", "tab"},
+                    {"index", "1"}});
+  Do("/api/event", {{"tab", "page-1"}, {"control", "ctlOfflineParams.ctlParameter(4)"},
+                    {"kind", "set"}, {"value", "98"}});
+  EXPECT_EQ(FieldValue(Page("page-1"), "ctlOfflineParams.ctlParameter(4)"), "98");
+}
+
+TEST_F(LiveFrame, ASearchHitOpensItsPageOnTheField) {
+  Start();
+  Do("/api/open", {{"function", "14"}});
+  Do("/api/event",
+     {{"tab", "page-1"}, {"control", "ctlDTMSearch"}, {"kind", "set"}, {"value", "Rated travel"}});
+  const std::string fragment = Page("page-1");
+  EXPECT_NE(fragment.find("<li><button type=\"button\" data-name=\"ctlDTMSearch\" data-hit=\"1\">"
+                          "Rated travel | SC128Tr2/Par2 | Offline parameterization</button></li>"),
+            std::string::npos)
+      << fragment;
+
+  // Enter in the search field, as the browser sends it after the text.
+  const ApiResponse enter = Post("/api/event", {{"tab", "page-1"}, {"control", "ctlDTMSearch"},
+                                                {"kind", "key"}, {"key", "Enter"}});
+  EXPECT_EQ(enter.status, 200) << enter.body;
+  const ApiResponse none = Post("/api/event", {{"tab", "page-1"}, {"control", "ctlDTMSearch"},
+                                               {"kind", "choose"}, {"index", "3"}});
+  EXPECT_EQ(none.status, 404);
+  EXPECT_EQ(none.body, "{\"ok\":false,\"error\":\"the search has no hit 3\"}");
+
+  const ApiResponse chosen = Post("/api/event", {{"tab", "page-1"}, {"control", "ctlDTMSearch"},
+                                                 {"kind", "choose"}, {"index", "1"}});
+  EXPECT_EQ(chosen.status, 200);
+  EXPECT_EQ(chosen.body, "{\"ok\":true,\"tab\":\"page-2\"}");
+  session_->Loop().RunFor(3s);
+  EXPECT_NE(State().find("\"active\":\"page-2\""), std::string::npos);
+  const std::string opened = Page("page-2");
+  EXPECT_NE(opened.find("<span class=\"tab selected\" data-tab=\"3\">Ident. actuator / valve</span>"),
+            std::string::npos)
+      << opened;
+  EXPECT_EQ(FieldValue(opened, "ctlIdent.ctlParameter(43)"), "15");
+}
+
 }  // namespace
 }  // namespace dtm::testing

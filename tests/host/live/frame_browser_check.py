@@ -541,6 +541,49 @@ class Check:
             raise Failure("the language button offers %r" % self.text('#actions button[data-action="language"]'))
         print("ok: the frame speaks German after the switch")
 
+    def step_german_number(self):
+        """In German a number is typed and shown with its decimal comma."""
+        self.open_function(2, "TabStrip")
+        self.browser.click('#page nav.tabs[data-name="TabStrip"] .tab[data-tab="3"]')
+        dead_band = "ctlParameter(41)"
+        wait_for("the control values tab", lambda: self.count('#page [data-name="%s"] input.value' % dead_band) == 1)
+        # The device holds the supply air written on function 7.
+        wait_for("the supply air in German", lambda: self.field("ctlParameter(40)") == "2,5")
+        self.browser.type('#page [data-name="%s"] input.value' % dead_band, "0,7\ue007")
+        wait_for("the dead band taken as 0,7", self.field_shows(dead_band, "0,7", "Changed"))
+        print("ok: the dead band typed as 0,7 in German shows 0,7")
+
+    def step_hosted_page(self):
+        """The offline container's second tab: the child's own strip and field."""
+        self.open_function(12, "TabStrip")
+        self.browser.click('#page nav.tabs[data-name="TabStrip"] .tab[data-tab="2"]')
+        child_strip = '#page nav.tabs[data-name="ctlOfflineParams.TabStrip"]'
+        wait_for("the parameters child shown", lambda: self.count(child_strip) == 1)
+        self.browser.click(child_strip + ' .tab[data-tab="2"]')
+        wait_for("the child's second tab", lambda: self.text(child_strip + " .tab.selected") == "Kennlinie"
+                 and self.text('#page nav.tabs[data-name="TabStrip"] .tab.selected') == "Parameter")
+        self.browser.click(child_strip + ' .tab[data-tab="1"]')
+        field = "ctlOfflineParams.ctlParameter(4)"
+        wait_for("the child's first tab", lambda: self.count('#page [data-name="%s"] input.value' % field) == 1)
+        self.browser.type('#page [data-name="%s"] input.value' % field, "98\ue007")
+        wait_for("the child's field taken", self.field_shows(field, "98", "Changed"))
+        print("ok: a field of function 12's second tab is edited through its own tab strip")
+
+    def step_search(self):
+        """The parameter search finds the rated travel and opens it."""
+        self.browser.click('#functions [data-function="14"]')
+        wait_for("the search page", lambda: self.active_function() == 14
+                 and self.count('#page .search input[type="text"]') == 1)
+        self.browser.type('#page .search input[type="text"]', "Nennhub\ue007")
+        hit = '#page .search button[data-hit="1"]'
+        wait_for("the search's hits", lambda: self.count(hit) == 1)
+        if not self.text(hit).startswith("Nennhub | SC128Tr2/Par2 | "):
+            raise Failure("the first hit reads %r" % self.text(hit))
+        self.browser.click(hit)
+        wait_for("the hit's page opened", lambda: self.active_function() == 12
+                 and self.count('#page [data-name="ctlIdent.ctlParameter(43)"]') == 1)
+        print("ok: the search finds the rated travel and opens its page")
+
     def step_save(self):
         self.saved = os.path.join(self.work, "saved data.xml")
         self.browser.click('#actions button[data-action="save"]')
@@ -627,6 +670,9 @@ class Check:
         self.step_close()
         self.step_connection()
         self.step_language()
+        self.step_german_number()
+        self.step_hosted_page()
+        self.step_search()
         self.step_save()
         self.notices = self.shown_notices()
         self.browser_errors()

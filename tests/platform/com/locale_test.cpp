@@ -20,6 +20,17 @@ TEST(Locales, EnglishAndGermanMarksAndDates) {
   EXPECT_EQ(german.date_sep, '.');
 }
 
+TEST(Locales, OfALocaleIdFollowItsPrimaryLanguage) {
+  struct Case {
+    std::int32_t id;
+    char decimal;
+  };
+  // German of Germany, Switzerland, Austria; English; French; none.
+  const Case cases[] = {{1031, ','}, {2055, ','}, {3079, ','}, {1033, '.'},
+                        {2057, '.'}, {1036, '.'}, {0, '.'}};
+  for (const Case& c : cases) EXPECT_EQ(Locale::OfLocaleId(c.id).decimal, c.decimal) << c.id;
+}
+
 TEST(LocaleSettings, StartEnglishAndChangeAlone) {
   LocaleSetting first;
   LocaleSetting second;

@@ -6,6 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/controls/param_site.h"
+#include "platform/forms/state.h"
+#include "platform/forms/user_control.h"
 #include "platform/runtime/context.h"
 #include "tests/platform/controls/page_doubles.h"
 #include "tests/testing/raised.h"
@@ -237,6 +240,108 @@ TEST(SearchFunctionList, IsKeyedByNameWithoutRegardToCase) {
   EXPECT_EQ(trend->GetProperty("Key").ToString(), "key_Trend");
   EXPECT_EQ(trend->GetProperty("Attribute").ToString(), "text");
   EXPECT_EQ(list->At<SearchFunction>(3), trend);
+}
+
+// A page as designed, never opened: a user control with a field of its
+// own and a hosted page with two more, their labels still the design's.
+class DesignedPage : public forms::UserControl, public IPrivateNavigation {
+ public:
+  DesignedPage() : UserControl("ctlOffline") {}
+  void Build() {
+    Add(Designed(3, "SC128Tr2/Par2", "Nennhub (Entwurf)"));
+    auto child = Add(std::make_shared<forms::UserControl>("ctlIdent"));
+    child->Add(Designed(43, "SC128Tr2/Par2", "Nennhub (Entwurf)"));
+    child->Add(Designed(44, "SC999/Unknown", "Unbekannt"));
+    child->Add(Designed(45, "", "Ohne Element"));
+  }
+  void IPrivateNavigation_InitControl(Navigation&, const com::Variant&) override {}
+  std::shared_ptr<Collection> IPrivateNavigation_FindParameters(Navigation&, const std::string&,
+                                                                const std::string&) override {
+    ADD_FAILURE() << "a designed page is searched field by field";
+    return nullptr;
+  }
+  std::shared_ptr<Collection> IPrivateNavigation_GetDictKeys(Navigation&,
+                                                             const std::string&) override {
+    return nullptr;
+  }
+  bool IPrivateNavigation_ShowControl(const std::string&, bool, const std::string&) override {
+    return false;  // not open: the target waits for the page
+  }
+
+ private:
+  static std::shared_ptr<ctlParameter> Designed(std::int16_t index, const char* tag,
+                                                const char* label) {
+    auto field = std::make_shared<ctlParameter>("ctlParameter", index);
+    field->SetParameterTag(tag);
+    field->SetLabelText(label);
+    return field;
+  }
+};
+
+class SearchOfDesignedPages : public SearchControl {
+ protected:
+  SearchOfDesignedPages() {
+    designed_->Build();
+    search_.AttachPage("fdtOfflineParameterize", "ctlOffline", designed_, 12);
+    search_.AttachPage("fdtOnlineParameterize", "ctlStartUp", nullptr, 7);
+    search_.SetLabels([](const std::string& path) -> std::string {
+      return path == "SC128Tr2/Par2" ? "Rated travel" : "";
+    });
+  }
+  std::shared_ptr<DesignedPage> designed_ = std::make_shared<DesignedPage>();
+};
+
+TEST_F(SearchOfDesignedPages, FindsTheFieldsOfThePageAndItsHostedPagesByTheirElementsLabels) {
+  EXPECT_EQ(search_.Search("rated"), 2u);
+  const std::vector<Hit> expected = {
+      {"fdtOfflineParameterize", "Offline-Parametrierung", "Parameter", "Rated travel",
+       "SC128Tr2/Par2", "ctlOffline.ctlParameter(3)"},
+      {"fdtOfflineParameterize", "Offline-Parametrierung", "Parameter", "Rated travel",
+       "SC128Tr2/Par2", "ctlOffline.ctlIdent.ctlParameter(43)"},
+  };
+  EXPECT_EQ(search_.GetState().hits, expected);
+  EXPECT_EQ(search_.FunctionIdOf(1), 12);
+  EXPECT_EQ(search_.FunctionIdOf(2), 0);
+  // A field whose element has no label keeps its own; one without an element path is none.
+  EXPECT_EQ(search_.Search("Unbekannt"), 1u);
+  EXPECT_EQ(search_.GetState().hits[0].control_path, "ctlOffline.ctlIdent.ctlParameter(44)");
+  EXPECT_EQ(search_.Search("Ohne Element"), 0u);
+  EXPECT_EQ(search_.Search("Entwurf"), 0u) << "the design's label gave way to the element's";
+}
+
+TEST_F(SearchOfDesignedPages, ShowsItsHitsAndWhenNoneMatched) {
+  EXPECT_TRUE(context_->Dictionary().LoadXml(R"(<?xml version="1.0" encoding="UTF-8"?>
+<dictionary name="DTMDictionary" language="9">
+  <section name="keys"><entry key="ctlDTMSearch_NoHit" text="No parameter matches the search."/></section>
+  <section name="DTMFunctions"><entry key="func_Offline" label="Offline parameterization"/></section>
+</dictionary>)"));
+  search_.SetLanguage(9);
+  forms::ControlState before;
+  search_.Describe(before);
+  EXPECT_EQ(before.kind, "Search");
+  EXPECT_EQ(before.Attribute("searched"), "False");
+  EXPECT_EQ(before.Attribute("none"), "");
+
+  search_.SetText("travel");  // typed into the search field
+  forms::ControlState found;
+  search_.Describe(found);
+  EXPECT_EQ(found.text, "travel");
+  EXPECT_EQ(found.items, (std::vector<std::string>{
+                             "Rated travel | SC128Tr2/Par2 | Offline parameterization",
+                             "Rated travel | SC128Tr2/Par2 | Offline parameterization"}));
+
+  search_.SetText("nothing like it");
+  forms::ControlState none;
+  search_.Describe(none);
+  EXPECT_TRUE(none.items.empty());
+  EXPECT_EQ(none.Attribute("searched"), "True");
+  EXPECT_EQ(none.Attribute("none"), "No parameter matches the search.");
+}
+
+TEST_F(SearchOfDesignedPages, ShowingAHitOfAPageNotOpenLeavesItsFieldAsTheTarget) {
+  ASSERT_EQ(search_.Search("rated"), 2u);
+  EXPECT_FALSE(search_.ShowHit(1));
+  EXPECT_EQ(navigation_->Target(), "ctlOffline.ctlIdent.ctlParameter(43)");
 }
 
 }  // namespace

@@ -469,6 +469,33 @@ TEST(ParameterField, DesignPropertiesRoundTripThroughABag) {
   EXPECT_EQ(copy.FontName(), "Arial");
 }
 
+TEST(ParameterField, ShowsNumbersAndDatesInThePagesLocale) {
+  struct Case {
+    const char* name;
+    std::int32_t locale_id;
+    com::Variant value;
+    const char* shown;
+  };
+  const Case cases[] = {
+      {"GermanSingle", 1031, com::Variant(0.7f), "0,7"},
+      {"GermanDouble", 1031, com::Variant(12.5), "12,5"},
+      {"GermanDate", 1031, com::Variant::Date(45000), "15.03.2023"},
+      {"GermanTextAsTyped", 1031, com::Variant("0.7"), "0.7"},
+      {"GermanWholeNumber", 1031, com::Variant(std::int32_t{1234}), "1234"},
+      {"EnglishSingle", 1033, com::Variant(0.7f), "0.7"},
+      {"EnglishDate", 1033, com::Variant::Date(45000), "3/15/2023"},
+  };
+  for (const Case& c : cases) {
+    auto page = std::make_shared<forms::UserControl>("ctlPage");
+    auto field = page->Add(std::make_shared<ctlParameter>("ctlParameter", 1));
+    page->SetAmbientLocaleID(c.locale_id);
+    field->SetValue(c.value);
+    forms::ControlState state;
+    field->Describe(state);
+    EXPECT_EQ(state.value, c.shown) << c.name;
+  }
+}
+
 TEST(ParameterField, DescribesWhatARendererShows) {
   auto site = std::make_shared<ctlParamSite>();
   ctlParameter field("ctlParameter", 2);
