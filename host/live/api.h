@@ -5,6 +5,7 @@
 
 #include <map>
 #include <string>
+#include <string_view>
 
 namespace dtm::live {
 
@@ -23,7 +24,12 @@ struct ApiResponse {
 // {"ok":false,"error":"<message>"} with that status.
 ApiResponse ErrorResponse(int status, const std::string& message);
 
-// `text` as a JSON string literal, quotes included.
+// `text` as a JSON string literal, quotes included; bytes that are no
+// UTF-8 become U+FFFD.
 std::string JsonString(const std::string& text);
+
+// `text` with every byte that is not part of a well-formed UTF-8 sequence
+// (overlong forms and surrogates included) replaced by U+FFFD.
+std::string ValidUtf8(std::string_view text);
 
 }  // namespace dtm::live

@@ -560,6 +560,15 @@ bool FrameApp::Start() {
 
 ApiResponse FrameApp::Handle(const ApiRequest& request) { return impl_->Handle(request); }
 
+std::string FrameApp::View() {
+  std::string view = impl_->StateJson();
+  if (Impl::Tab* shown = impl_->Active()) {
+    view += '\n';
+    view += render::RenderLiveFragment(host::PageViewOf(*shown->host));
+  }
+  return view;
+}
+
 bool FrameApp::Shutdown() {
   Impl& impl = *impl_;
   impl.messages.CloseAll();

@@ -62,6 +62,9 @@ class FrameApp {
   // Puts the device on the line (unless offline). False when the DTM refuses.
   bool Start();
   ApiResponse Handle(const ApiRequest& request);
+  // What the browser shows now: the state and the shown tab's page, as the
+  // reads answer them. Reading them changes neither.
+  std::string View();
   // The stop, in the shell's order: every page is released (its tab
   // closes), then communication is shut down and the DTM released; a save
   // the DTM asks for on the way is done. False when a step was refused.

@@ -80,7 +80,9 @@ int RunFrame(const FrameOptions& options, host::Console& console) {
   LivePump* pump = nullptr;
   LiveMessages messages(
       err, [&pump](const std::function<bool()>& done) { pump->RunUntil(done); },
-      [&board] { board.Bump(); });
+      [&pump] {
+        if (pump) pump->Touch();
+      });
 
   host::SessionSetup setup;
   setup.language = options.language;
@@ -134,7 +136,7 @@ int RunFrame(const FrameOptions& options, host::Console& console) {
     // A device that cannot be put on the line leaves the frame running:
     // the user may connect it again. The refusal still counts at the end.
     in_order = app->Start();
-    board.Bump();
+    live_pump.SetView([&app] { return app->View(); });
     live_pump.RunUntil([&] { return stopping.load(); });
     err << "vd4625 frame: stopping\n";
   }

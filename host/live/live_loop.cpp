@@ -75,15 +75,58 @@ bool VersionBoard::Closed() const {
   return closed_;
 }
 
-void LivePump::RunOnce(std::chrono::milliseconds longest) {
-  const bool arrived = inbox_.Drain(loop_);
-  const std::size_t ran = loop_.RunUntilIdle();
-  if (arrived || ran > 0) {
+void ViewAnnouncer::Look(std::string view, TimePoint now) {
+  if (view == shown_) return;
+  shown_ = std::move(view);
+  if (!waiting_) first_ = now;
+  waiting_ = true;
+  last_ = now;
+}
+
+bool ViewAnnouncer::Due(TimePoint now) {
+  const std::optional<TimePoint> due = NextDue();
+  if (!due || now < *due) return false;
+  waiting_ = false;
+  return true;
+}
+
+std::optional<ViewAnnouncer::TimePoint> ViewAnnouncer::NextDue() const {
+  if (!waiting_) return std::nullopt;
+  return std::min(last_ + kSettle, first_ + kLongest);
+}
+
+void LivePump::SetView(View view) {
+  view_ = std::move(view);
+  announcer_ = ViewAnnouncer();
+  touched_ = true;
+}
+
+void LivePump::Announce() {
+  if (!view_) {
     board_.Bump();
     return;
   }
+  // A view that cannot be made says nothing of what changed: the browser
+  // is told to look, and the loop goes on.
+  try {
+    announcer_.Look(view_(), clock_.Now());
+  } catch (...) {
+    board_.Bump();
+  }
+}
+
+void LivePump::RunOnce(std::chrono::milliseconds longest) {
+  const bool arrived = inbox_.Drain(loop_);
+  const std::size_t ran = loop_.RunUntilIdle();
+  if (arrived || ran > 0 || touched_) {
+    touched_ = false;
+    Announce();
+  }
+  if (announcer_.Due(clock_.Now())) board_.Bump();
+  if (arrived || ran > 0) return;
   loop::Clock::TimePoint deadline = clock_.Now() + longest;
   if (const auto next = loop_.NextDue()) deadline = std::min(deadline, *next);
+  if (const auto told = announcer_.NextDue()) deadline = std::min(deadline, *told);
   clock_.WaitUntil(deadline);
 }
 

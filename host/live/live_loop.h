@@ -10,6 +10,8 @@
 #include <deque>
 #include <functional>
 #include <mutex>
+#include <optional>
+#include <string>
 
 #include "platform/loop/clock.h"
 #include "platform/loop/event_loop.h"
@@ -45,8 +47,8 @@ class Inbox {
   std::deque<std::function<void()>> tasks_;
 };
 
-// A counter the loop's thread raises after work that may change what the
-// browser shows; the event streams wait on it.
+// A counter the loop's thread raises when what the browser shows changed;
+// the event streams wait on it.
 class VersionBoard {
  public:
   void Bump();
@@ -64,12 +66,46 @@ class VersionBoard {
   bool closed_ = false;
 };
 
+// When a change of what the browser shows is told: once it has settled
+// (no further change for kSettle), or kLongest after the first change not
+// yet told, whichever comes first. A cyclic page's several answers, a
+// line time apart, are then one event, not one each.
+class ViewAnnouncer {
+ public:
+  using TimePoint = loop::Clock::TimePoint;
+  static constexpr std::chrono::milliseconds kSettle{300};
+  static constexpr std::chrono::milliseconds kLongest{1000};
+
+  // The view after work that may have changed it, at `now`.
+  void Look(std::string view, TimePoint now);
+  // True once per change, when it is to be told.
+  bool Due(TimePoint now);
+  // When the change waiting is to be told; none when none waits.
+  std::optional<TimePoint> NextDue() const;
+
+ private:
+  std::string shown_;
+  bool waiting_ = false;
+  TimePoint first_{}, last_{};
+};
+
 // Runs the loop's thread: drains the inbox, runs what is due, raises the
-// board when anything ran, and waits for the next timer or the inbox.
+// board when what the browser shows changed, and waits for the next timer
+// or the inbox.
 class LivePump {
  public:
+  // What the browser would show now, as text (the state and the page shown).
+  using View = std::function<std::string()>;
+
   LivePump(loop::EventLoop& loop, LiveClock& clock, Inbox& inbox, VersionBoard& board)
       : loop_(loop), clock_(clock), inbox_(inbox), board_(board) {}
+  // From now on the board rises only when the view changed (as the
+  // announcer tells): a read changes nothing, so it announces nothing.
+  // Without a view, every round that ran anything raises it.
+  void SetView(View view);
+  // Something shown changed inside a task that still runs (a box opened
+  // and waits): the next round looks, though it may run nothing.
+  void Touch() { touched_ = true; }
   // One round; it waits at most `longest` when nothing is due.
   void RunOnce(std::chrono::milliseconds longest = std::chrono::milliseconds(250));
   // Rounds until `done` holds (a message box waiting for its answer, the
@@ -77,10 +113,15 @@ class LivePump {
   void RunUntil(const std::function<bool()>& done);
 
  private:
+  void Announce();
+
   loop::EventLoop& loop_;
   LiveClock& clock_;
   Inbox& inbox_;
   VersionBoard& board_;
+  View view_;
+  ViewAnnouncer announcer_;
+  bool touched_ = false;
 };
 
 }  // namespace dtm::live

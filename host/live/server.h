@@ -6,7 +6,23 @@
 // stream of the board's versions; any other "/api/..." request is handed to
 // the DTM's thread through the inbox and answered with what the handler
 // returns there; everything else is 404.
+//
+// One thread of the server's own serves every connection, so neither the
+// event streams nor a slow client hold up anyone else:
+// - at most kMaxStreams event streams are open at once; the next is
+//   answered 503;
+// - a request must arrive whole within kRequestTime of the connection's
+//   opening or of the answer before it (a kept-alive connection that stays
+//   quiet that long is closed), and an answer must be taken within that
+//   time, else the connection is closed;
+// - a request whose body is over kMaxBody bytes is answered 413 before its
+//   token is looked at or any handler runs;
+// - every JSON answer is valid UTF-8, whatever bytes the request held;
+// - answers leave at once (no-delay sockets), and a kept-alive connection
+//   serves any number of requests.
 
+#include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -19,6 +35,10 @@ namespace dtm::live {
 
 class LiveServer {
  public:
+  static constexpr std::size_t kMaxStreams = 8;
+  static constexpr std::size_t kMaxBody = 64 * 1024;
+  static constexpr std::chrono::milliseconds kRequestTime{2000};
+
   // Runs on the loop's thread, never on the server's.
   using Handler = std::function<ApiResponse(const ApiRequest&)>;
 
@@ -34,7 +54,8 @@ class LiveServer {
   // "http://127.0.0.1:PORT/?token=TOKEN"
   std::string Address() const;
   // Ends the event streams and the server; requests still waiting for the
-  // loop are answered 503. Safe to call twice.
+  // loop are answered 503. Returns within about a second whatever the
+  // clients do. Safe to call twice.
   void Stop();
 
   // 32 hexadecimal digits from the system's random source.

@@ -64,7 +64,25 @@ Trend::Curve& Trend::CurveAt(std::int32_t curve) {
   return state_.curves[static_cast<std::size_t>(curve)];
 }
 
-void Trend::Log(std::string call) { calls_.push_back(std::move(call)); }
+void Trend::Log(std::string call) {
+  if (recording_) calls_.push_back(std::move(call));
+}
+
+void Trend::Keep(Curve& curve) {
+  auto& samples = curve.samples;
+  const double width = state_.axis.view_max - state_.axis.view_min;
+  if (width > 0) {
+    // The first sample to keep: the last one left of the margin, so the
+    // line still enters the window from its edge.
+    const double margin = state_.axis.view_min - width;
+    std::size_t first = 0;
+    while (first + 1 < samples.size() && samples[first + 1].x < margin) ++first;
+    samples.erase(samples.begin(), samples.begin() + static_cast<std::ptrdiff_t>(first));
+  }
+  if (samples.size() > kMaxSamples) {
+    samples.erase(samples.begin(), samples.end() - static_cast<std::ptrdiff_t>(kMaxSamples));
+  }
+}
 
 void Trend::Changed() {
   if (state_.hold) {
@@ -183,6 +201,7 @@ void Trend::SampleValue(std::int32_t curve, double value) {
     state_.axis.view_min += shift;
     state_.axis.view_max = x;
   }
+  Keep(target);
   Changed();
 }
 
@@ -191,6 +210,7 @@ void Trend::SampleGap(std::int32_t curve, bool gap) {
   Log(Indexed("SampleGap", curve, LogBool(gap)));
   if (!gap) return;
   target.samples.push_back({state_.axis.sample_time, 0, true});
+  Keep(target);
   Changed();
 }
 
@@ -395,8 +415,17 @@ void Trend::Describe(forms::ControlState& state) const {
     a.emplace_back(stem + "visible", curve.visible ? "1" : "0");
     a.emplace_back(stem + "view_min", LogNumber(curve.view_min));
     a.emplace_back(stem + "view_max", LogNumber(curve.view_max));
+    // What lies in the window, and the one sample on either side of it.
+    std::size_t begin = 0, end = curve.samples.size();
+    if (state_.axis.view_max > state_.axis.view_min) {
+      while (begin + 1 < end && curve.samples[begin + 1].x < state_.axis.view_min) ++begin;
+      std::size_t after = begin;
+      while (after < end && curve.samples[after].x <= state_.axis.view_max) ++after;
+      end = std::min(end, after + 1);
+    }
     std::string samples;
-    for (const Sample& sample : curve.samples) {
+    for (std::size_t i = begin; i < end; ++i) {
+      const Sample& sample = curve.samples[i];
       if (!samples.empty()) samples += ' ';
       samples += LogNumber(sample.x) + ":" + (sample.gap ? std::string("gap") : LogNumber(sample.value));
     }

@@ -2,7 +2,13 @@
 // The chart library's two controls: `Trend`, a chart with one time axis and
 // eight curves, and `Scale`, an axis with a caption. Neither draws anything:
 // each keeps what it is told, as its current state (plain data a renderer
-// draws from) and as a call log (what tests assert).
+// draws from) and, once a test asks for it, as a call log.
+//
+// The chart keeps the samples its window needs, not every one it was
+// given: a curve holds at most kMaxSamples, and drops those more than one
+// window's width left of the window (keeping the last of them, where the
+// line enters the window), so a chart that follows its newest sample for
+// days holds what it held after the first minutes.
 //
 // Late binding. A plain property is read with GetProperty and written with
 // SetProperty. An indexed property (axis or curve number first) is read with
@@ -34,6 +40,7 @@ class Trend : public forms::Control {
  public:
   static constexpr std::int32_t kAxes = 1;
   static constexpr std::int32_t kCurves = 8;
+  static constexpr std::size_t kMaxSamples = 2048;  // per curve
 
   // One sample of a curve: the value at time `x`, or a gap there (the line
   // breaks), `value` then being 0.
@@ -83,11 +90,17 @@ class Trend : public forms::Control {
   explicit Trend(std::string name = "Trend1");
 
   const State& GetState() const { return state_; }
-  // Every call that changed or acted on the chart, in order, e.g.
-  // "XViewMin(0)=0", "SampleValue(2)=1.5", "Hold=True", "Reset(0)",
-  // "SetX(0,0,11)", "Refresh".
+  // Every call that changed or acted on the chart since RecordCalls, in
+  // order, e.g. "XViewMin(0)=0", "SampleValue(2)=1.5", "Hold=True",
+  // "Reset(0)", "SetX(0,0,11)", "Refresh". Without RecordCalls, none is
+  // kept.
   const std::vector<std::string>& Calls() const { return calls_; }
   void ClearCalls() { calls_.clear(); }
+  // Starts an empty record of the calls (tests).
+  void RecordCalls() {
+    calls_.clear();
+    recording_ = true;
+  }
 
   // The chart's time value of a local date and time: seconds since
   // 1970-01-01 00:00, the date taken as given (no time zone).
@@ -116,6 +129,7 @@ class Trend : public forms::Control {
   void SetCurveStyle(std::int32_t curve, std::int32_t style);
   // Appends a sample at the axis' sample time; with follow mode on, a
   // sample right of the window moves the window so that it ends there.
+  // Samples the window no longer needs are dropped (see above).
   void SampleValue(std::int32_t curve, double value);
   // True appends a gap at the sample time; False does nothing.
   void SampleGap(std::int32_t curve, bool gap);
@@ -153,7 +167,10 @@ class Trend : public forms::Control {
   // described); per described curve c (each curve that has a legend,
   // samples or points, in order): "curve.c.name", "curve.c.visible",
   // "curve.c.view_min", "curve.c.view_max", "curve.c.samples" (blank-
-  // separated "x:value", or "x:gap" for a gap) and "curve.c.points"
+  // separated "x:value", or "x:gap" for a gap: those in the window, with
+  // the last one before it and the first one after it, where the line
+  // crosses the window's edges; all when the window is empty) and
+  // "curve.c.points"
   // (blank-separated "x:y" of the point set, the points whose flag is not 0
   // left out). Numbers as LogNumber writes them.
   void Describe(forms::ControlState& state) const override;
@@ -162,6 +179,7 @@ class Trend : public forms::Control {
   Axis& AxisAt(std::int32_t axis);
   Curve& CurveAt(std::int32_t curve);
   void Log(std::string call);
+  void Keep(Curve& curve);  // drops the samples the window no longer needs
   void Changed();  // paints now, or after the hold
   void RaiseChange();
   bool GetIndexed(std::string_view name, std::int32_t index, com::Variant& out);
@@ -169,6 +187,7 @@ class Trend : public forms::Control {
 
   State state_;
   std::vector<std::string> calls_;
+  bool recording_ = false;
   bool pending_paint_ = false;
   std::function<void()> on_change_;
 };
@@ -194,9 +213,15 @@ class Scale : public forms::Control {
   explicit Scale(std::string name = "Scale1");
 
   const State& GetState() const { return state_; }
-  // E.g. "Min=0", "Caption=w [%]", "Prepare(13003,True)", "Move(0,25,200,75)".
+  // Since RecordCalls, e.g. "Min=0", "Caption=w [%]",
+  // "Prepare(13003,True)", "Move(0,25,200,75)"; without it, none.
   const std::vector<std::string>& Calls() const { return calls_; }
   void ClearCalls() { calls_.clear(); }
+  // Starts an empty record of the calls (tests).
+  void RecordCalls() {
+    calls_.clear();
+    recording_ = true;
+  }
 
   const std::string& Caption() const { return state_.caption; }
   void SetCaption(std::string caption);
@@ -221,10 +246,13 @@ class Scale : public forms::Control {
   com::Variant Invoke(std::string_view name, std::span<const com::Variant> args) override;
 
  private:
-  void Log(std::string call) { calls_.push_back(std::move(call)); }
+  void Log(std::string call) {
+    if (recording_) calls_.push_back(std::move(call));
+  }
 
   State state_;
   std::vector<std::string> calls_;
+  bool recording_ = false;
   std::function<void()> on_change_;
 };
 

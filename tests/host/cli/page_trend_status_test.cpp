@@ -66,12 +66,14 @@ TEST_F(TrendAndStatusPages, ARecordingDrawsItsSamplesAndGapsAsText) {
   ASSERT_GE(lines.size(), 3u);
   EXPECT_TRUE(lines[2].ends_with(", following")) << lines[2];
   // The click settles for two minutes, then 60 s more: a read every 4 s
-  // from 0 s to 180 s, the first of them a gap as the start is.
+  // from 0 s to 180 s, the first of them a gap as the start is. The view
+  // carries the 120 s window the chart follows: 31 reads in it and the
+  // one before, where the line enters; the gaps are older.
   EXPECT_EQ(Starting(lines, "  Curve "), (std::vector<std::string>{
-                                             "  Curve 0 \"Setpoint w [%]\" -10 .. 120: 44 values, 2 gaps",
-                                             "  Curve 1 \"Actual position x [%]\" -10 .. 120: 44 values, 2 gaps",
-                                             "  Curve 2 \"Zero point error\" -1.5 .. 7.5: 44 values, 2 gaps",
-                                             "  Curve 3 \"Control loop fault\" 0 .. 9: 44 values, 2 gaps",
+                                             "  Curve 0 \"Setpoint w [%]\" -10 .. 120: 32 values, 0 gaps",
+                                             "  Curve 1 \"Actual position x [%]\" -10 .. 120: 32 values, 0 gaps",
+                                             "  Curve 2 \"Zero point error\" -1.5 .. 7.5: 32 values, 0 gaps",
+                                             "  Curve 3 \"Control loop fault\" 0 .. 9: 32 values, 0 gaps",
                                          }));
   EXPECT_EQ(Starting(lines, "Check "), (std::vector<std::string>{"Check chkCycle \"Cyclic refresh\": on"}));
   EXPECT_EQ(run.err, kReleasedAfterReads);

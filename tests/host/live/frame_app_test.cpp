@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "host/cli/session.h"
+#include "host/live/live_loop.h"
 #include "host/live/live_messages.h"
 #include "platform/loop/clock.h"
 #include "platform/runtime/context.h"
@@ -587,6 +588,40 @@ TEST_F(LiveFrame, ASearchHitOpensItsPageOnTheField) {
             std::string::npos)
       << opened;
   EXPECT_EQ(FieldValue(opened, "ctlIdent.ctlParameter(43)"), "15");
+}
+
+// What the browser is told of: the view the event stream's board follows.
+// A read changes it not at all; a request that changes what is shown
+// changes it once; a cyclic page changes it once a cycle.
+TEST_F(LiveFrame, ReadsLeaveTheViewAsItIsAndChangesMoveItOnce) {
+  Start("<Motion wLow=\"4.0\" wHigh=\"20.0\" period=\"60s\" lag=\"2s\"/>");
+  Do("/api/open", {{"function", "7"}}, 5s);
+  const std::string before = app_->View();
+  EXPECT_NE(before.find("\"active\":\"page-1\""), std::string::npos) << before;
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(Get("/api/state").status, 200);
+    EXPECT_EQ(Get("/api/page", {{"tab", "page-1"}}).status, 200);
+    EXPECT_EQ(Get("/api/style").status, 200);
+    session_->Loop().RunUntilIdle();
+  }
+  EXPECT_EQ(app_->View(), before);
+  Do("/api/frame", {{"action", "language"}, {"value", "de"}}, 0s);
+  EXPECT_NE(app_->View(), before);
+}
+
+TEST_F(LiveFrame, ACyclicPageIsAnnouncedOnceACycle) {
+  Start("<Motion wLow=\"4.0\" wHigh=\"20.0\" period=\"60s\" lag=\"2s\"/>");
+  Do("/api/open", {{"function", "4"}}, 8s);
+  live::ViewAnnouncer announcer;
+  // A pump's rounds, each after whatever was due; a cycle's answers come
+  // a line time apart. The first cycle settles what was shown before.
+  int told = 0;
+  for (int step = 0; step < 440; ++step) {
+    session_->Loop().RunFor(100ms);
+    announcer.Look(app_->View(), clock_.Now());
+    if (announcer.Due(clock_.Now()) && step >= 40) ++told;
+  }
+  EXPECT_EQ(told, 10) << "40 s of a page that reads every 4 s";
 }
 
 }  // namespace

@@ -15,12 +15,14 @@
 #include <httplib.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <future>
 #include <optional>
 #include <regex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "host/cli/exit_status.h"
@@ -197,6 +199,126 @@ TEST_P(FrameStops, OnTheSignalAfterServingItsAddress) {
 
 INSTANTIATE_TEST_SUITE_P(Signals, FrameStops, ::testing::Values(SIGINT, SIGTERM),
                          [](const auto& i) { return i.param == SIGINT ? "Interrupt" : "Terminate"; });
+
+// A connection that sends what it is given and nothing else.
+int ConnectTo(int port) {
+  const int sock = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in target{};
+  target.sin_family = AF_INET;
+  target.sin_port = htons(static_cast<std::uint16_t>(port));
+  target.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  if (connect(sock, reinterpret_cast<const sockaddr*>(&target), sizeof target) != 0) {
+    close(sock);
+    return -1;
+  }
+  return sock;
+}
+
+// The stop is over in two seconds whatever the clients do: one that
+// sends its request a byte at a time, an event stream never read, a
+// kept-alive connection left quiet.
+TEST_P(FrameStops, InTimeWhateverTheClientsDo) {
+  TempFolder folder;
+  FrameProgram program({"frame", "--port", "0"}, folder);
+  Address address;
+  ASSERT_NO_FATAL_FAILURE(AwaitAddress(program, address));
+  httplib::Client client("127.0.0.1", address.port);
+  client.set_read_timeout(kLost);
+  ASSERT_TRUE(client.Get("/api/state?token=" + address.token));
+
+  const std::string host = "Host: 127.0.0.1:" + std::to_string(address.port) + "\r\n";
+  const int stream = ConnectTo(address.port);
+  const int quiet = ConnectTo(address.port);
+  const int slow = ConnectTo(address.port);
+  ASSERT_TRUE(stream >= 0 && quiet >= 0 && slow >= 0);
+  const std::string events = "GET /api/events?token=" + address.token + " HTTP/1.1\r\n" + host + "\r\n";
+  ASSERT_EQ(send(stream, events.data(), events.size(), MSG_NOSIGNAL), static_cast<ssize_t>(events.size()));
+  std::atomic<bool> dripping{true};
+  std::thread drip([&] {
+    const std::string request = "POST /api/event?token=" + address.token + " HTTP/1.1\r\n" + host +
+                                "Content-Length: 1000\r\n\r\n" + std::string(1000, 'a');
+    for (std::size_t i = 0; dripping && i < request.size(); ++i) {
+      if (send(slow, request.data() + i, 1, MSG_NOSIGNAL) != 1) return;
+      std::this_thread::sleep_for(50ms);
+    }
+  });
+  std::this_thread::sleep_for(300ms);
+
+  const auto signalled = std::chrono::steady_clock::now();
+  program.Signal(GetParam());
+  const std::optional<int> status = program.Wait();
+  const auto took = std::chrono::steady_clock::now() - signalled;
+  dripping = false;
+  drip.join();
+  for (const int sock : {stream, quiet, slow}) close(sock);
+  EXPECT_EQ(status, host::exit_status::kOk) << program.Err();
+  EXPECT_LT(took, 2s);
+  EXPECT_EQ(program.RestOfOut(), "");
+}
+
+// What arrives on `sock` within `span`.
+std::string ReadFor(int sock, std::chrono::milliseconds span) {
+  std::string text;
+  const auto until = std::chrono::steady_clock::now() + span;
+  for (;;) {
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
+    pollfd readable{sock, POLLIN, 0};
+    if (left <= 0ms || poll(&readable, 1, Millis(left)) != 1) return text;
+    char buffer[4096];
+    const ssize_t got = recv(sock, buffer, sizeof buffer, 0);
+    if (got <= 0) return text;
+    text.append(buffer, static_cast<std::size_t>(got));
+  }
+}
+
+std::size_t Events(const std::string& stream) { return Occurrences(stream, "data: "); }
+
+// A tab left open reads after each event; its reads announce nothing, and
+// a change is announced once.
+TEST(FrameProgram, ReadsAnnounceNothingAndAChangeOnce) {
+  TempFolder folder;
+  FrameProgram program({"frame", "--port", "0"}, folder);
+  Address address;
+  ASSERT_NO_FATAL_FAILURE(AwaitAddress(program, address));
+  const httplib::Headers token = {{"X-Frame-Token", address.token}};
+  httplib::Client client("127.0.0.1", address.port);
+  client.set_read_timeout(kLost);
+  ASSERT_TRUE(client.Get("/api/state", token));
+  const int stream = ConnectTo(address.port);
+  ASSERT_GE(stream, 0);
+  const std::string events = "GET /api/events?token=" + address.token + " HTTP/1.1\r\nHost: 127.0.0.1:" +
+                             std::to_string(address.port) + "\r\n\r\n";
+  ASSERT_EQ(send(stream, events.data(), events.size(), MSG_NOSIGNAL), static_cast<ssize_t>(events.size()));
+  // The start settles: no event for a while.
+  const auto give_up = std::chrono::steady_clock::now() + kLost;
+  std::string heard = ReadFor(stream, 1500ms);
+  ASSERT_GE(Events(heard), 1u) << heard;
+  while (std::chrono::steady_clock::now() < give_up) {
+    const std::string more = ReadFor(stream, 1500ms);
+    heard += more;
+    if (Events(more) == 0) break;
+  }
+
+  for (int i = 0; i < 10; ++i) {
+    ASSERT_TRUE(client.Get("/api/state", token));
+  }
+  EXPECT_EQ(Events(ReadFor(stream, 1500ms)), 0u) << "reads announce nothing";
+
+  const auto changed = client.Post("/api/frame", token, "action=language&value=de",
+                                   "application/x-www-form-urlencoded");
+  ASSERT_TRUE(changed);
+  EXPECT_EQ(changed->status, 200) << changed->body;
+  std::string after;
+  while (Events(after) == 0 && std::chrono::steady_clock::now() < give_up) after += ReadFor(stream, 200ms);
+  after += ReadFor(stream, 1500ms);
+  EXPECT_EQ(Events(after), 1u) << after;
+  close(stream);
+
+  program.Signal(SIGTERM);
+  EXPECT_EQ(program.Wait(), host::exit_status::kOk) << program.Err();
+  EXPECT_EQ(program.RestOfOut(), "");
+}
 
 // Whether GET `path` comes to answer what `holds` in time.
 bool Eventually(httplib::Client& client, const std::string& path, const httplib::Headers& headers,

@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <optional>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <utility>
@@ -101,6 +103,57 @@ TEST_F(LiveLoop, BoardRisesOnlyWhenSomethingRan) {
   loop_.Post([] {});
   pump_.RunOnce(1ms);
   EXPECT_EQ(board_.Version(), 2u);
+}
+
+// With a view, work that changes nothing shown (a read) raises nothing;
+// a change is told once, after it settled.
+TEST_F(LiveLoop, WithAViewTheBoardRisesOncePerChangeAndNeverForARead) {
+  std::string shown = "page 1";
+  pump_.SetView([&] { return shown; });
+  ASSERT_TRUE(PumpUntil([&] { return board_.Version() == 1; })) << "the first view is told";
+  for (int i = 0; i < 5; ++i) inbox_.Post([] {});
+  pump_.RunOnce(1ms);
+  pump_.RunOnce(1ms);
+  inbox_.Post([&] { shown = "page 2"; });
+  ASSERT_TRUE(PumpUntil([&] { return board_.Version() == 2; }));
+  for (int i = 0; i < 5; ++i) inbox_.Post([] {});
+  const auto quiet_until = clock_.Now() + ViewAnnouncer::kLongest + 200ms;
+  pump_.RunUntil([&] { return clock_.Now() > quiet_until; });
+  EXPECT_EQ(board_.Version(), 2u);
+  // A change inside a task that still runs (a box that waits) is told
+  // though nothing else runs.
+  shown = "page 2 with a box";
+  pump_.Touch();
+  ASSERT_TRUE(PumpUntil([&] { return board_.Version() == 3; }));
+}
+
+TEST_F(LiveLoop, AViewThatFailsRaisesTheBoardAndTheLoopGoesOn) {
+  pump_.SetView([]() -> std::string { throw std::runtime_error("cannot render"); });
+  pump_.RunOnce(1ms);
+  EXPECT_EQ(board_.Version(), 1u);
+  bool ran = false;
+  inbox_.Post([&] { ran = true; });
+  ASSERT_TRUE(PumpUntil([&] { return ran; }));
+  EXPECT_EQ(board_.Version(), 2u);
+}
+
+TEST(ViewAnnouncerTest, ABurstOfChangesIsToldOnceAfterItSettledOrAtTheLatest) {
+  using Clock = std::chrono::steady_clock;
+  const Clock::time_point t0{};
+  ViewAnnouncer announcer;
+  EXPECT_EQ(announcer.NextDue(), std::nullopt);
+  announcer.Look("a", t0);
+  announcer.Look("b", t0 + 100ms);
+  announcer.Look("c", t0 + 300ms);
+  EXPECT_EQ(announcer.NextDue(), t0 + 600ms);
+  EXPECT_FALSE(announcer.Due(t0 + 599ms));
+  EXPECT_TRUE(announcer.Due(t0 + 600ms));
+  EXPECT_FALSE(announcer.Due(t0 + 700ms)) << "told once";
+  announcer.Look("c", t0 + 800ms);
+  EXPECT_EQ(announcer.NextDue(), std::nullopt) << "the same view is no change";
+  // A view that keeps changing is still told within the longest wait.
+  for (int i = 0; i <= 20; ++i) announcer.Look(std::to_string(i), t0 + 1s + i * 100ms);
+  EXPECT_EQ(announcer.NextDue(), t0 + 2s);
 }
 
 // A modal wait inside a task: the loop's thread keeps taking posts, and

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/forms/state.h"
 #include "tests/testing/raised.h"
 
 namespace dtm::controls {
@@ -27,6 +28,7 @@ class TrendDrawing : public ::testing::Test {
     }
     trend_.SetHold(false);
   }
+  void SetUp() override { trend_.RecordCalls(); }
   Trend trend_;
 };
 
@@ -126,6 +128,102 @@ TEST(TrendSamples, FollowModeMovesTheWindowToTheNewestSample) {
   }
 }
 
+// A chart that follows its newest sample for a day holds what its window
+// and one more window's width to its left need.
+TEST(TrendSamples, AFollowingChartKeepsWhatItsWindowNeeds) {
+  Trend trend;
+  trend.SetXViewMin(0, 0);
+  trend.SetXViewMax(0, 120);
+  trend.SetFollowMode(true);
+  for (int n = 1; n <= 21600; ++n) {  // 24 h, one sample each 4 s
+    trend.SetSampleTime(0, 4.0 * n);
+    trend.SampleValue(0, 50);
+    if (n % 1000 == 0) trend.SampleGap(1, true);
+  }
+  const auto& samples = trend.GetState().curves[0].samples;
+  ASSERT_EQ(samples.size(), 62u);
+  EXPECT_EQ(samples.front(), (Sample{86156, 50, false})) << "the last one left of the margin";
+  EXPECT_EQ(samples[1], (Sample{86160, 50, false}));
+  EXPECT_EQ(samples.back(), (Sample{86400, 50, false}));
+  EXPECT_EQ(trend.GetState().axis.view_min, 86280);
+  // A curve is trimmed as it grows: the one of gaps each 4000 s kept the
+  // last one before its margin when it grew last.
+  EXPECT_EQ(trend.GetState().curves[1].samples, (std::vector<Sample>{{80000, 0, true}, {84000, 0, true}}));
+}
+
+TEST(TrendSamples, ACurveHoldsAtMostItsBoundWhateverTheWindow) {
+  Trend trend;
+  trend.SetXViewMin(0, 0);
+  trend.SetXViewMax(0, 0);  // no window: nothing is left of it
+  for (int n = 1; n <= 5000; ++n) {
+    trend.SetSampleTime(0, n);
+    trend.SampleValue(0, n);
+  }
+  const auto& samples = trend.GetState().curves[0].samples;
+  ASSERT_EQ(samples.size(), Trend::kMaxSamples);
+  EXPECT_EQ(samples.front(), (Sample{2953, 2953, false}));
+  EXPECT_EQ(samples.back(), (Sample{5000, 5000, false}));
+}
+
+TEST(TrendSamples, NoCallIsRecordedUnlessATestAsks) {
+  Trend trend;
+  Scale scale;
+  for (int n = 0; n < 100; ++n) {
+    trend.SetSampleTime(0, n);
+    trend.SampleValue(0, n);
+    scale.Move(n, 0, 10, 10);
+  }
+  EXPECT_TRUE(trend.Calls().empty());
+  EXPECT_TRUE(scale.Calls().empty());
+  trend.RecordCalls();
+  trend.SampleValue(0, 1);
+  EXPECT_EQ(trend.Calls(), (std::vector<std::string>{"SampleValue(0)=1"}));
+}
+
+std::string DescribedSamples(const Trend& trend) {
+  forms::ControlState state;
+  trend.Describe(state);
+  return state.Attribute("curve.0.samples");
+}
+
+// The view carries what lies in the window and the samples just outside
+// it, where the line crosses its edges.
+TEST(TrendSamples, TheDescriptionCarriesTheWindowsSamples) {
+  Trend trend;
+  trend.SetXViewMin(0, 1000);
+  trend.SetXViewMax(0, 1040);
+  for (int x = 960; x <= 1100; x += 10) {
+    trend.SetSampleTime(0, x);
+    if (x == 1020) {
+      trend.SampleGap(0, true);
+    } else {
+      trend.SampleValue(0, x / 10);
+    }
+  }
+  EXPECT_EQ(DescribedSamples(trend), "990:99 1000:100 1010:101 1020:gap 1030:103 1040:104 1050:105");
+  trend.SetXViewMax(0, 1000);  // an empty window: every sample kept
+  EXPECT_EQ(DescribedSamples(trend),
+            "960:96 970:97 980:98 990:99 1000:100 1010:101 1020:gap 1030:103 1040:104 1050:105 1060:106 "
+            "1070:107 1080:108 1090:109 1100:110");
+}
+
+TEST(TrendSamples, TheDescriptionStaysTheSameSizeOnceTheWindowIsFull) {
+  Trend trend;
+  const double start = 1'700'000'000;
+  trend.SetXViewMin(0, start);
+  trend.SetXViewMax(0, start + 120);
+  trend.SetFollowMode(true);
+  std::size_t after_an_hour = 0;
+  for (int n = 1; n <= 21600; ++n) {
+    trend.SetSampleTime(0, start + 4.0 * n);
+    trend.SampleValue(0, 50);
+    if (n == 900) after_an_hour = DescribedSamples(trend).size();
+  }
+  // 31 samples in the window and the one before it, "1700086276:50" each.
+  EXPECT_EQ(after_an_hour, 32u * 14 - 1);
+  EXPECT_EQ(DescribedSamples(trend).size(), after_an_hour);
+}
+
 TEST(TrendSamples, DateToTimeCountsSecondsFrom1970) {
   struct Case {
     int y, mo, d, h, mi, s, ms;
@@ -173,6 +271,7 @@ TEST(TrendChange, OnlyTheChartsOwnControlsRaiseIt) {
 
 TEST(TrendByName, IndexedPropertiesTakeTheNumberFirst) {
   Trend trend;
+  trend.RecordCalls();
   const com::Variant title[] = {com::Variant(std::int32_t{0}), com::Variant("Zeit")};
   const com::Variant name[] = {com::Variant(std::int32_t{3}), com::Variant("Regelkreis")};
   const com::Variant curve3[] = {com::Variant(std::int32_t{3})};
@@ -214,6 +313,7 @@ TEST(TrendByName, MethodsAndTheirErrors) {
 
 TEST(ScaleControl, KeepsRangeCaptionPlaceAndPreparation) {
   Scale scale;
+  scale.RecordCalls();
   EXPECT_EQ(scale.Min(), 0);
   EXPECT_EQ(scale.Max(), 100);
   scale.SetProperty("Min", com::Variant(-50.0));

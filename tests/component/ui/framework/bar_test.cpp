@@ -113,7 +113,7 @@ TEST_F(Bar, OnlyThePersistedPropertiesAreMarkedChanged) {
 }
 
 TEST_F(Bar, TheRangeLivesInTheScale) {
-  bar_->Scale1().ClearCalls();
+  bar_->Scale1().RecordCalls();
   bar_->SetRangeMin(-20);
   bar_->SetRangeMax(80);
   bar_->SetCaption("w [%]");
@@ -127,14 +127,14 @@ TEST_F(Bar, TheRangeLivesInTheScale) {
 
 TEST_F(Bar, ResizePlacesTheScaleBelowTheBarAndDraws) {
   bar_->SetValue(50);
-  bar_->Scale1().ClearCalls();
+  bar_->Scale1().RecordCalls();
   bar_->Resize(400, 200);
   EXPECT_EQ(bar_->Scale1().Calls(), (std::vector<std::string>{"Move(0,50,400,150)"}));
   EXPECT_EQ(Drawn(*bar_), (Ops{"0,0-200,50#0", "0,0-0,50#0", "0,0-0,50#0"}));
 }
 
 TEST_F(Bar, ShowPreparesTheScaleAndAViewChangeDraws) {
-  bar_->Scale1().ClearCalls();
+  bar_->Scale1().RecordCalls();
   bar_->Show();
   EXPECT_EQ(bar_->Scale1().Calls(), (std::vector<std::string>{"Prepare(13003,True)"}));
   int paints = 0;

@@ -270,7 +270,7 @@ TEST_F(Editor, TheLastPointWritesAllPointsInOrderEachWithItsNotice) {
   }
   auto listener = std::make_shared<NoticeListener>();
   Context().GUIMan().RegisterGUI("listener", listener, false);
-  page_->Chart().ClearCalls();
+  page_->Chart().RecordCalls();
   Click(Next());
   EXPECT_EQ(PointNotices(listener->heard), kPointPaths);
   const std::vector<float> expected = {1, 0, 6, 2, 11, 4, 16, 6, 21, 8, 26, 10,

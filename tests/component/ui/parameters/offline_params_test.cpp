@@ -84,6 +84,7 @@ TEST_F(OfflinePage, FieldsAreBoundToTheirElements) {
 // set give the titles and the curve; the styles come last.
 TEST_F(OfflinePage, SetsUpTheChartInOrder) {
   auto page = std::make_shared<ctlOfflineParams>(&services_);
+  page->Chart().RecordCalls();
   ASSERT_TRUE(page->IDtmActiveXControl_Init("7.2$", "", dtm_));
   opened_.push_back(page);
   std::vector<std::string> expected = {"XViewMin(0)=0", "XViewMax(0)=100", "Legend=True",
@@ -168,7 +169,7 @@ TEST_F(OfflinePage, OpenedWhileLockedHasItsFieldsDisabled) {
 TEST_F(OfflinePage, EveryNoticeRedrawsTheCurve) {
   auto page = Open();
   const std::vector<std::string> redraw = {"Hold=True", "SetX(0,0,11)", "SetY(0,0,11,True)", "Hold=False"};
-  page->Chart().ClearCalls();
+  page->Chart().RecordCalls();
   // A notice of an element without a field on the page.
   page->IPrivateGUI_ParameterChanged(Context().Parameters().Item("UC000/ManuId"));
   EXPECT_EQ(page->Chart().Calls(), redraw);
