@@ -1,5 +1,6 @@
 """Drives `vd4625 frame` in headless Chromium as a user would: the function
-list, an upload's progress and its line, a parameter page read and written,
+list, the notices folded and resized, an upload's progress and its line, a
+parameter page opened without the frame around it moving, read and written,
 a measured value moving, a question box answered, a page's own tab picked,
 the tabs closed, the device put off the line and on again, the language
 switched, the data set saved (and a save that fails), and the program
@@ -383,8 +384,51 @@ class Check:
     def field_shows(self, name, value, mark):
         return lambda: self.field(name) == value and self.mark(name) == mark
 
+    def rect(self, css):
+        return self.browser.script(
+            "const r = document.querySelector(arguments[0]).getBoundingClientRect();"
+            "return [Math.round(r.left), Math.round(r.top), Math.round(r.width), Math.round(r.height)];", css)
+
+    def drag_splitter(self, by):
+        top = self.rect("#splitter")[1] + 2
+        self.browser.command("POST", "/actions", {"actions": [{
+            "type": "pointer", "id": "mouse", "parameters": {"pointerType": "mouse"}, "actions": [
+                {"type": "pointerMove", "origin": "viewport", "x": 600, "y": top},
+                {"type": "pointerDown", "button": 0},
+                {"type": "pointerMove", "origin": "viewport", "x": 600, "y": top - by, "duration": 150},
+                {"type": "pointerUp", "button": 0}]}]})
+
+    def step_notices_panel(self):
+        page = self.rect("#page")
+        self.browser.click("#fold")
+        wait_for("the notices folded", lambda: self.browser.script(
+            "return getComputedStyle(document.getElementById('notices')).display;") == "none"
+            and self.rect("#page")[3] > page[3] + 40 and self.text("#fold") == "\u25b8 Show")
+        self.browser.click("#fold")
+        wait_for("the notices unfolded", lambda: self.rect("#page") == page)
+        bottom = self.rect("#bottom")[3]
+        self.drag_splitter(100)
+        wait_for("the notices 100 px higher", lambda: abs(self.rect("#bottom")[3] - bottom - 100) <= 2
+                 and abs(page[3] - self.rect("#page")[3] - 100) <= 2)
+        self.drag_splitter(-100)
+        wait_for("the notices as high as before", lambda: abs(self.rect("#bottom")[3] - bottom) <= 2)
+        print("ok: the notices fold, unfold and are dragged 100 px higher and back")
+
     def step_parameters(self):
-        self.open_function(7, "cmdReadDynPars")
+        # Nothing around the page moves while it opens and reads.
+        fixed = ["#page", "#tabs", "#online", "#functions", "#notices"]
+        before = [self.rect(css)[:2] for css in fixed]
+        self.browser.click('#functions [data-function="7"]')
+
+        def loaded():
+            now = [self.rect(css)[:2] for css in fixed]
+            if now != before:
+                raise Failure("the frame moved while the page opened: %r, was %r" % (now, before))
+            return self.count('#page button[data-name="cmdReadDynPars"]:not([disabled])') == 1 \
+                and not self.state()["busy"]
+        wait_for("function 7's page read", loaded)
+        if self.active_function() != 7 or self.count('#tabs .frame-tab.active[data-function="7"]') != 1:
+            raise Failure("function 7's tab is not the one shown")
         supply = "ctlParameter(13)"
         wait_for("the tag", self.field_shows("ctlParameter(0)", "4625_1", "OnlineValue"))
         wait_for("the supply air", self.field_shows(supply, "1.2", "OnlineValue"))
@@ -727,6 +771,7 @@ class Check:
         self.start_browser()
         self.step_functions()
         self.step_refusals()
+        self.step_notices_panel()
         self.step_upload("Upload finished: 37 transactions, 142 values read, 0 refused, 0 not answered")
         self.events.append("UploadFinished(upload-1, true)")
         self.step_parameters()
