@@ -367,7 +367,7 @@ class Check:
         if captions != expected:
             raise Failure("the English captions are %r, not %r" % (captions, expected))
         note = self.text("#protocol-note")
-        if not note.startswith("Function 11, the protocol, is hidden.") or '"Debug"=dword:00000001' not in note:
+        if not note.startswith("Function 11, the communication monitor (the protocol), is hidden.") or '"Debug"=dword:00000001' not in note:
             raise Failure("the protocol's note reads %r" % note)
         print("ok: the function list shows %d functions, the protocol's note, no caption twice" % len(shown))
 
@@ -624,7 +624,7 @@ class Check:
                     "Datensatz laden", "English", "verbunden", "\u25be Ausblenden", "Meldungen und Fehler"]
         if captions != expected:
             raise Failure("the German captions are %r, not %r" % (captions, expected))
-        if not self.text("#protocol-note").startswith("Funktion 11, das Protokoll, ist ausgeblendet."):
+        if not self.text("#protocol-note").startswith("Funktion 11, der Kommunikationsmonitor (das Protokoll), ist ausgeblendet."):
             raise Failure("the protocol's note reads %r in German" % self.text("#protocol-note"))
         self.last_line("notice", "Meldung", "Sprache: Deutsch", "the switch's line")
         print("ok: the frame speaks German after the switch, no caption twice")
