@@ -618,7 +618,10 @@ struct FrameApp::Impl {
       for (const auto& t : Context().CommMan().QueuedTransfers()) {
         if (std::find(before.begin(), before.end(), t.id) != before.end()) continue;
         page_transfers.push_back(t.id);
-        if (const Tab* tab = Active()) page_title = TitleOf(*tab->host);
+        // An event names its tab; an opened page is the one shown now.
+        const auto named = request.params.find("tab");
+        const Tab* tab = named != request.params.end() ? FindTab(named->second) : Active();
+        if (tab) page_title = TitleOf(*tab->host);
       }
     }
     ++version;

@@ -556,6 +556,26 @@ TEST_F(LiveFrame, ASavedBareNameIsToldWithItsFolder) {
   EXPECT_NE(state.find("\"file\":\"" + whole + "\""), std::string::npos) << state;
 }
 
+TEST_F(LiveFrame, TheLoadTellsTheFileOrWhyNot) {
+  Start();
+  const std::string saved = (folder_.Path() / "saved.xml").string();
+  const std::string missing = (folder_.Path() / "missing.xml").string();
+  Do("/api/frame", {{"action", "save"}, {"file", saved}});
+  Do("/api/open", {{"function", "7"}});
+  const ApiResponse open = Post("/api/frame", {{"action", "load"}, {"file", saved}});
+  EXPECT_EQ(open.body, "{\"ok\":false,\"error\":\"Data set not loaded: close every page first\"}");
+  Do("/api/close", {{"tab", "page-1"}});
+  Do("/api/frame", {{"action", "language"}, {"value", "de"}});
+  const ApiResponse gone = Post("/api/frame", {{"action", "load"}, {"file", missing}});
+  EXPECT_EQ(gone.status, 409);
+  EXPECT_TRUE(gone.body.starts_with("{\"ok\":false,\"error\":\"Datensatz nicht geladen: ")) << gone.body;
+  EXPECT_NE(gone.body.find(missing), std::string::npos) << gone.body;
+  Do("/api/frame", {{"action", "load"}, {"file", saved}});
+  EXPECT_NE(State().find("{\"kind\":\"notice\",\"text\":\"Datensatz geladen aus " + saved + "\"}]"),
+            std::string::npos)
+      << State();
+}
+
 TEST_F(LiveFrame, ASavedDataSetIsLoadedAgainWithNoPageOpen) {
   Start();
   const std::string saved = (folder_.Path() / "saved.xml").string();
