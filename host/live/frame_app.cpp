@@ -209,7 +209,8 @@ struct FrameApp::Impl {
     for (Tab& tab : tabs) ListFailures(tab);
     const auto& log = session.Container().Log();
     for (auto it = pending.begin(); it != pending.end();) {
-      const auto end = std::find_if(log.begin(), log.end(), [&](const frame::FrameContainerStandIn::Notice& n) {
+      using Notice = frame::FrameContainerStandIn::Notice;
+      const auto end = std::find_if(log.begin(), log.end(), [&](const Notice& n) {
         return n.name == it->notice && !n.arguments.empty() && n.arguments[0] == it->id;
       });
       if (end == log.end()) {
@@ -220,10 +221,9 @@ struct FrameApp::Impl {
       const std::vector<runtime::ProcessResult> results = Context().CommMan().GetResults(it->id);
       bool write_protected = it->download && Context().CommMan().WriteProtected();
       for (const runtime::ProcessResult& result : results) {
-        if (it->download && result.Element &&
-            (result.Element->IPrivateDataElement_StatusFlags() & kResponseClassMask) == kWriteProtectedClass) {
-          write_protected = true;
-        }
+        if (!it->download || !result.Element) continue;
+        const std::int32_t flags = result.Element->IPrivateDataElement_StatusFlags();
+        if ((flags & kResponseClassMask) == kWriteProtectedClass) write_protected = true;
       }
       const host::Listing listing = host::ListResults(Context(), results, language, it->download);
       const Outcome outcome = TransferOutcome(listing, it->download, ended_well, write_protected, language);
@@ -563,7 +563,9 @@ struct FrameApp::Impl {
       const std::string& value = Param(request, "value");
       if (value != "de" && value != "en") throw Refusal{400, "value= is de or en"};
       const std::int32_t id = value == "de" ? 7 : 9;
-      if (!session.Dtm().IDtm_SetLanguage(id)) throw Refusal{409, EventLine(LineEvent::kLanguageRefused, language)};
+      if (!session.Dtm().IDtm_SetLanguage(id)) {
+        throw Refusal{409, EventLine(LineEvent::kLanguageRefused, language)};
+      }
       language = id;
       for (Tab& tab : tabs) tab.host->SetLocale(Locale());
       Told(EventLine(LineEvent::kLanguage, language));
