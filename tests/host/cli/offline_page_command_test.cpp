@@ -62,7 +62,7 @@ TEST_F(OfflinePageCommand, AWrongEntryKeepsTheEditorOnItsFirstPoint) {
   EXPECT_EQ(lines[1], "Tabs TabStrip: 1 Input | 2 Characteristic (selected) | 3 Control values");
   const std::vector<std::string> editor = {
       "  Button cmdPrev \"<  Back\" enabled", "  Button cmdNext \"Next  >\" enabled",
-      "  Text txtParX: \"abc\"",              "  Label lblParX \"x0\"",
+      "  Text txtParX: \"abc\" #FF0000 \"The entry is not a number.\"","  Label lblParX \"x0\"",
       "  Label lblParY \"y0\"",               "  Label lblUnitX \"%\""};
   for (const std::string& line : editor) EXPECT_TRUE(Has(lines, line)) << line;
   EXPECT_FALSE(Has(lines, "Frame frmInput \"Input variable\""));
