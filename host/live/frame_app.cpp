@@ -4,13 +4,16 @@
 #include <charconv>
 #include <chrono>
 #include <exception>
+#include <system_error>
 #include <vector>
 
 #include "component/dtm/function_man.h"
+#include "host/cli/listing.h"
 #include "host/cli/page_command.h"
 #include "host/cli/session.h"
 #include "host/frame/file_storage.h"
 #include "host/frame/page_host.h"
+#include "host/live/frame_words.h"
 #include "host/render/html_render.h"
 #include "platform/com/error.h"
 #include "platform/com/property_bag.h"
@@ -31,6 +34,9 @@ constexpr std::chrono::milliseconds kLineTime{100};
 // The function document's states.
 constexpr std::int32_t kStateOn = 4;
 constexpr std::int32_t kStateHidden = 8;
+// The response class of an element the device refused for its write protection.
+constexpr std::int32_t kWriteProtectedClass = 0x300000;
+constexpr std::int32_t kResponseClassMask = 0xF00000;
 
 struct Function {
   std::int32_t id = 0;
@@ -76,6 +82,14 @@ ApiResponse Ok(const std::string& fields = "") {
   return response;
 }
 
+// The file as the user is told of it: a name without folder lies in the
+// folder the program was started from, which the browser does not show.
+std::filesystem::path Shown(const std::filesystem::path& file) {
+  std::error_code error;
+  const std::filesystem::path whole = std::filesystem::absolute(file, error);
+  return error ? file : whole.lexically_normal();
+}
+
 std::string JsonList(const std::vector<std::string>& items) {
   std::string out = "[";
   for (std::size_t i = 0; i < items.size(); ++i) out += (i ? "," : "") + JsonString(items[i]);
@@ -87,7 +101,19 @@ std::string JsonList(const std::vector<std::string>& items) {
 struct FrameApp::Impl {
   struct Tab {
     std::unique_ptr<frame::PageHost> host;
-    std::size_t failures_told = 0;
+    std::size_t failures_told = 0;   // on the error stream
+    std::size_t failures_listed = 0;  // in the notices
+  };
+  // An upload or download the frame started, until its end's notice.
+  struct Pending {
+    std::string id;      // its invoke id, also its process's
+    std::string notice;  // "UploadFinished", "DownloadFinished"
+    bool download = false;
+  };
+  // A line of the notices' list, in the order things happened.
+  struct Entry {
+    bool error = false;
+    std::string text;
   };
 
   host::Session& session;
@@ -100,10 +126,13 @@ struct FrameApp::Impl {
   std::string active;     // the invoke id of the tab shown; "" for none
   std::uint32_t opened = 0;
   std::size_t transfers = 0;
-  std::vector<std::pair<std::string, std::string>> pending;  // invoke id, its end's notice
+  std::vector<Pending> pending;
+  // The transfers a page started on the user's request, until they end.
+  std::vector<runtime::CommMan::TransferId> page_transfers;
+  std::string page_title;  // of the page that started them
   std::uint64_t version = 0;
-  std::vector<std::string> notices;
-  std::size_t log_seen = 0, reports_seen = 0;
+  std::vector<Entry> entries;
+  std::size_t reports_seen = 0;
   std::vector<std::string> past_failures;  // of the pages closed or refused
   int handling = 0;  // POSTs being handled (one waits in a box for the next)
 
@@ -134,8 +163,8 @@ struct FrameApp::Impl {
   Tab* Active() { return active.empty() ? nullptr : FindTab(active); }
 
   // The functions the DTM offers now, in the document's order; hidden
-  // ones are left out.
-  std::vector<Function> Functions() {
+  // ones are left out, and their numbers go to `hidden`.
+  std::vector<Function> Functions(std::vector<std::int32_t>* hidden = nullptr) {
     std::vector<Function> functions;
     xml::Document document;
     if (!document.LoadXml(session.Dtm().IDtm_GetFunctions("<FDT operationPhase=\"engineering\"/>"))) {
@@ -146,27 +175,103 @@ struct FrameApp::Impl {
       const auto number = id ? Whole(*id) : std::nullopt;
       if (!number) continue;
       const auto state = Whole(node.Attribute("state").value_or(""));
-      if (state && *state == kStateHidden) continue;
+      if (state && *state == kStateHidden) {
+        if (hidden) hidden->push_back(static_cast<std::int32_t>(*number));
+        continue;
+      }
       functions.push_back({static_cast<std::int32_t>(*number), node.Attribute("text").value_or(""),
                            state && *state == kStateOn});
     }
     return functions;
   }
 
-  void SyncNotices() {
-    const auto& log = session.Container().Log();
-    for (; log_seen < log.size(); ++log_seen) notices.push_back(log[log_seen].ToString());
-    const auto& reports = messages.Reports();
-    for (; reports_seen < reports.size(); ++reports_seen) notices.push_back(reports[reports_seen]);
+  // A tab's title: its function's text, or its page's class.
+  std::string TitleOf(const frame::PageHost& host, const std::vector<Function>& functions) {
+    for (const Function& f : functions) {
+      if (f.id == host.FunctionId() && !f.text.empty()) return f.text;
+    }
+    return host.ClassName();
+  }
+  std::string TitleOf(const frame::PageHost& host) { return TitleOf(host, Functions()); }
+
+  void ListFailures(Tab& tab) {
+    const std::vector<std::string> failures = tab.host->Failures();
+    for (; tab.failures_listed < failures.size(); ++tab.failures_listed) {
+      entries.push_back({true, failures[tab.failures_listed]});
+    }
   }
 
-  bool Busy() {
+  // The notices' list catches up: the reports, the pages' failures and the
+  // ends of the transfers the frame started, each told in words. The FDT
+  // notices themselves stay in the frame's log.
+  void SyncNotices() {
+    const auto& reports = messages.Reports();
+    for (; reports_seen < reports.size(); ++reports_seen) entries.push_back({true, reports[reports_seen]});
+    for (Tab& tab : tabs) ListFailures(tab);
     const auto& log = session.Container().Log();
-    return std::any_of(pending.begin(), pending.end(), [&](const auto& request) {
-      return std::none_of(log.begin(), log.end(), [&](const frame::FrameContainerStandIn::Notice& n) {
-        return n.name == request.second && !n.arguments.empty() && n.arguments[0] == request.first;
+    for (auto it = pending.begin(); it != pending.end();) {
+      using Notice = frame::FrameContainerStandIn::Notice;
+      const auto end = std::find_if(log.begin(), log.end(), [&](const Notice& n) {
+        return n.name == it->notice && !n.arguments.empty() && n.arguments[0] == it->id;
       });
+      if (end == log.end()) {
+        ++it;
+        continue;
+      }
+      const bool ended_well = end->arguments.size() > 1 && end->arguments[1] == "true";
+      const std::vector<runtime::ProcessResult> results = Context().CommMan().GetResults(it->id);
+      bool write_protected = it->download && Context().CommMan().WriteProtected();
+      for (const runtime::ProcessResult& result : results) {
+        if (!it->download || !result.Element) continue;
+        const std::int32_t flags = result.Element->IPrivateDataElement_StatusFlags();
+        if ((flags & kResponseClassMask) == kWriteProtectedClass) write_protected = true;
+      }
+      const host::Listing listing = host::ListResults(Context(), results, language, it->download);
+      const Outcome outcome = TransferOutcome(listing, it->download, ended_well, write_protected, language);
+      entries.push_back({outcome.error, outcome.text});
+      it = pending.erase(it);
+    }
+  }
+
+  void Told(const std::string& line) { entries.push_back({false, line}); }
+
+  bool PageTransferRuns() {
+    const auto queued = Context().CommMan().QueuedTransfers();
+    std::erase_if(page_transfers, [&](runtime::CommMan::TransferId id) {
+      return std::none_of(queued.begin(), queued.end(), [&](const auto& t) { return t.id == id; });
     });
+    return !page_transfers.empty();
+  }
+
+  bool Busy() { return !pending.empty() || PageTransferRuns(); }
+
+  // What runs and how far it got, as JSON; "null" when nothing runs.
+  std::string ProgressJson() {
+    const auto queued = Context().CommMan().QueuedTransfers();
+    std::string what;
+    std::size_t done = 0, total = 0;
+    if (!pending.empty()) {
+      const Pending& first = pending.front();
+      what = first.download ? "download" : "upload";
+      for (const auto& t : queued) {
+        if (t.process_id == first.id) {
+          done = t.done;
+          total = t.queued;
+        }
+      }
+    } else if (PageTransferRuns()) {
+      what = "page";
+      for (const auto& t : queued) {
+        if (std::find(page_transfers.begin(), page_transfers.end(), t.id) != page_transfers.end()) {
+          done += t.done;
+          total += t.queued;
+        }
+      }
+    } else {
+      return "null";
+    }
+    return "{\"what\":" + JsonString(what) + ",\"title\":" + JsonString(what == "page" ? page_title : "") +
+           ",\"done\":" + std::to_string(done) + ",\"queued\":" + std::to_string(total) + "}";
   }
 
   // The pages' failures not yet told go to the error stream, as the other
@@ -181,6 +286,7 @@ struct FrameApp::Impl {
   }
 
   void KeepFailures(Tab& tab) {
+    ListFailures(tab);
     const std::vector<std::string> failures = tab.host->Failures();
     for (std::size_t i = tab.failures_told; i < failures.size(); ++i) {
       session.Err() << "vd4625: " << failures[i] << '\n';
@@ -190,7 +296,8 @@ struct FrameApp::Impl {
 
   std::string StateJson() {
     SyncNotices();
-    const std::vector<Function> functions = Functions();
+    std::vector<std::int32_t> hidden;
+    const std::vector<Function> functions = Functions(&hidden);
     std::string out = "{\"version\":" + std::to_string(version) +
                       ",\"language\":" + (language == 7 ? "\"de\"" : "\"en\"") +
                       ",\"online\":" + (Online() ? "true" : "false") +
@@ -200,14 +307,13 @@ struct FrameApp::Impl {
       out += std::string(i ? "," : "") + "{\"id\":" + std::to_string(f.id) +
              ",\"text\":" + JsonString(f.text) + ",\"enabled\":" + (f.enabled ? "true" : "false") + "}";
     }
+    out += "],\"hidden\":[";
+    for (std::size_t i = 0; i < hidden.size(); ++i) out += (i ? "," : "") + std::to_string(hidden[i]);
     out += "],\"tabs\":[";
     std::vector<std::string> failures = past_failures;
     for (std::size_t i = 0; i < tabs.size(); ++i) {
       const frame::PageHost& host = *tabs[i].host;
-      std::string title = host.ClassName();
-      for (const Function& f : functions) {
-        if (f.id == host.FunctionId() && !f.text.empty()) title = f.text;
-      }
+      const std::string title = TitleOf(host, functions);
       out += std::string(i ? "," : "") + "{\"id\":" + JsonString(host.InvokeId()) +
              ",\"function\":" + std::to_string(host.FunctionId()) + ",\"title\":" + JsonString(title) + "}";
       const std::vector<std::string> own = host.Failures();
@@ -227,7 +333,13 @@ struct FrameApp::Impl {
     } else {
       out += "null";
     }
-    out += ",\"notices\":" + JsonList(notices) + ",\"failures\":" + JsonList(failures) + "}";
+    out += ",\"file\":" + (file ? JsonString(Shown(*file).string()) : std::string("null"));
+    out += ",\"progress\":" + ProgressJson() + ",\"notices\":[";
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+      out += std::string(i ? "," : "") + "{\"kind\":" + (entries[i].error ? "\"error\"" : "\"notice\"") +
+             ",\"text\":" + JsonString(entries[i].text) + "}";
+    }
+    out += "],\"failures\":" + JsonList(failures) + "}";
     return out;
   }
 
@@ -399,25 +511,35 @@ struct FrameApp::Impl {
     }
   }
 
+  // Each of the frame's actions ends with one line in the user's language:
+  // a success goes to the notices, a failure is the refusal's message.
   ApiResponse FrameAction(const ApiRequest& request) {
     const std::string& action = Param(request, "action");
     if (action == "connect") {
-      if (Online()) throw Refusal{409, "the device is on the line already"};
-      if (!Connect()) throw Refusal{409, "the DTM refused the communication"};
+      if (Online()) throw Refusal{409, EventLine(LineEvent::kAlreadyConnected, language)};
+      bool connected = false;
+      try {
+        connected = Connect();
+      } catch (const com::ComError& error) {
+        throw Refusal{409, EventLine(LineEvent::kNotConnected, language, error.Description())};
+      }
+      if (!connected) throw Refusal{409, EventLine(LineEvent::kNotConnected, language)};
+      Told(EventLine(LineEvent::kConnected, language));
       return Ok();
     }
     if (action == "disconnect") {
-      if (!Online()) throw Refusal{409, "no device is on the line"};
+      if (!Online()) throw Refusal{409, EventLine(LineEvent::kNotOnline, language)};
       if (!session.Dtm().IDtm_PrepareToReleaseCommunication()) {
-        throw Refusal{409, "the DTM refused to release the communication"};
+        throw Refusal{409, EventLine(LineEvent::kNotDisconnected, language)};
       }
       // As the shell's release: the disconnect's end reaches the DTM
       // before the communication is taken from it.
       session.Loop().RunUntil([&] { return !Context().CommMan().ConnectionOpen(); });
       session.Loop().RunUntilIdle();
       if (!session.Dtm().IDtm_ReleaseCommunication()) {
-        throw Refusal{409, "the DTM refused to release the communication"};
+        throw Refusal{409, EventLine(LineEvent::kNotDisconnected, language)};
       }
+      Told(EventLine(LineEvent::kDisconnected, language));
       return Ok();
     }
     if (action == "upload" || action == "download") {
@@ -425,40 +547,52 @@ struct FrameApp::Impl {
       const std::string id = action + "-" + std::to_string(transfers + 1);
       const bool started = download ? session.Dtm().IDtmOnlineParameter_DownloadRequest(id, "")
                                     : session.Dtm().IDtmOnlineParameter_UploadRequest(id, "");
-      if (!started) throw Refusal{409, "the DTM refused the " + action};
+      if (!started) throw Refusal{409, TransferNotStarted(download, language)};
       ++transfers;
-      pending.emplace_back(id, download ? "DownloadFinished" : "UploadFinished");
+      pending.push_back({id, download ? "DownloadFinished" : "UploadFinished", download});
       return Ok("\"invoke\":" + JsonString(id));
     }
     if (action == "save") {
       const auto named = OptionalParam(request, "file");
-      if ((!named || named->empty()) && !file) {
-        throw Refusal{400, "save wants file= (no data set file was loaded)"};
-      }
+      if ((!named || named->empty()) && !file) throw Refusal{400, NotSavedLine("", language)};
       const std::filesystem::path path = named && !named->empty() ? std::filesystem::path(*named) : *file;
-      Save(path);
+      const bool over_loaded = file && Shown(path) == Shown(*file);
+      try {
+        Save(path);
+      } catch (const com::ComError& error) {
+        throw Refusal{409, NotSavedLine(error.Description(), language)};
+      }
       file = path;
+      Told(SavedLine(Shown(path), over_loaded, language));
       return Ok("\"file\":" + JsonString(path.string()));
     }
     if (action == "load") {
       const std::string& name = Param(request, "file");
-      if (name.empty()) throw Refusal{400, "load wants file="};
-      if (!tabs.empty()) throw Refusal{409, "a data set is loaded only with every page closed"};
-      com::MemoryPropertyBag bag;
-      frame::FileStorage(name).Load(bag);
-      // The DTM judges the set before it takes it: a refused one changes nothing.
-      session.Dtm().Class_ReadProperties(bag);
+      if (name.empty()) throw Refusal{400, NotLoadedLine("no file was named", language)};
+      if (!tabs.empty()) throw Refusal{409, NotLoadedLine("", language)};
+      try {
+        com::MemoryPropertyBag bag;
+        frame::FileStorage(name).Load(bag);
+        // The DTM judges the set before it takes it: a refused one changes nothing.
+        session.Dtm().Class_ReadProperties(bag);
+      } catch (const com::ComError& error) {
+        throw Refusal{409, NotLoadedLine(error.Description(), language)};
+      }
       session.Loop().RunUntilIdle();
       file = name;
+      Told(LoadedLine(Shown(name), language));
       return Ok("\"file\":" + JsonString(name));
     }
     if (action == "language") {
       const std::string& value = Param(request, "value");
       if (value != "de" && value != "en") throw Refusal{400, "value= is de or en"};
       const std::int32_t id = value == "de" ? 7 : 9;
-      if (!session.SetLanguage(id)) throw Refusal{409, "the DTM refused the language " + value};
+      if (!session.SetLanguage(id)) {
+        throw Refusal{409, EventLine(LineEvent::kLanguageRefused, language)};
+      }
       language = id;
       for (Tab& tab : tabs) tab.host->SetLocale(Locale());
+      Told(EventLine(LineEvent::kLanguage, language));
       return Ok();
     }
     throw Refusal{400, "unknown action " + action};
@@ -498,7 +632,24 @@ struct FrameApp::Impl {
       int& count;
       ~Done() { --count; }
     } done{handling};
+    // A transfer a page starts on the user's request shows as the frame's
+    // progress until it ends; the passes a page repeats on its own do not.
+    const bool on_page = handler == &Impl::OpenFunction || handler == &Impl::Event;
+    std::vector<runtime::CommMan::TransferId> before;
+    if (on_page) {
+      for (const auto& t : Context().CommMan().QueuedTransfers()) before.push_back(t.id);
+    }
     ApiResponse response = (this->*handler)(request);
+    if (on_page) {
+      for (const auto& t : Context().CommMan().QueuedTransfers()) {
+        if (std::find(before.begin(), before.end(), t.id) != before.end()) continue;
+        page_transfers.push_back(t.id);
+        // An event names its tab; an opened page is the one shown now.
+        const auto named = request.params.find("tab");
+        const Tab* tab = named != request.params.end() ? FindTab(named->second) : Active();
+        if (tab) page_title = TitleOf(*tab->host);
+      }
+    }
     ++version;
     TellFailures();
     return response;

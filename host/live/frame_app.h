@@ -16,18 +16,23 @@
 // POST /api/answer   dialog=ID button=N
 //
 // The state:
-// {"version":N, "language":"en", "online":true, "busy":false,
-//  "functions":[{"id":7,"text":"...","enabled":true}],
+// {"version":N, "language":"en", "online":true,
+//  "busy":false,                    // an upload, download or requested page transfer runs
+//  "functions":[{"id":7,"text":"...","enabled":true}], "hidden":[11],
 //  "tabs":[{"id":"<invoke id>","function":7,"title":"..."}], "active":"<id>"|null,
 //  "dialog":null|{"id":N,"text":"...","title":"...","style":N,
 //                 "buttons":[{"id":6,"label":"Yes"}],"default":6},
-//  "notices":["UploadFinished(u1, true)", ...],   // the frame's log, in order
+//  "file":null|"/whole/path.xml",   // the data set's own file, an empty save's
+//  "progress":null|{"what":"upload"|"download"|"page","title":"<page's>",
+//                   "done":N,"queued":N},   // transactions
+//  "notices":[{"kind":"notice"|"error","text":"Upload finished: ..."}, ...],  // in order
 //  "failures":["cmdSave Click: 75 ...", ...]}     // of the pages' handlers
 //
 // Answers: 200 with {"ok":true,...}; 400 for a malformed request; 404 for an
 // unknown path, tab, control or function; 409 while a dialog waits for its
 // answer (only GETs and /api/answer go through then) or when the DTM
-// refuses; nothing changes on a refused request.
+// refuses; nothing changes on a refused request. A frame action's refusal
+// carries its line, in the user's language, as the error.
 
 #include <cstdint>
 #include <filesystem>

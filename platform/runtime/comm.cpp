@@ -315,9 +315,11 @@ void CommMan::OnTransactionResponse(const std::string& invoke_id, const std::str
     read_outcome_ = ResultOutcome::kRefused;
     ReportTransactionError(item, error);
     EndElement(transfer, status);
+    SchedulePump();
     return;
   }
   reading_ = false;
+  SchedulePump();
   // A repeat keeps the prepared request: the pump sends it again.
   if (repeat_requested_ && !transfer.cancelled) return;
   prepared_.reset();
@@ -360,6 +362,16 @@ std::vector<ProcessResult> CommMan::GetResults(const std::string& process_id) co
 
 void CommMan::ClearResults(const std::string& process_id) { results_.erase(process_id); }
 
+std::vector<CommMan::QueuedTransfer> CommMan::QueuedTransfers() const {
+  std::vector<QueuedTransfer> queued;
+  for (const Transfer& transfer : transfers_) {
+    if (transfer.cancelled) continue;
+    queued.push_back({transfer.id, transfer.process_id, std::min(transfer.next, transfer.items.size()),
+                      transfer.items.size()});
+  }
+  return queued;
+}
+
 void CommMan::RepeatTransaction() {
   if (reading_) repeat_requested_ = true;
 }
@@ -392,6 +404,9 @@ void CommMan::SchedulePump() {
 }
 
 void CommMan::Pump() {
+  // A read that waits in a message box runs the loop: the element it reads
+  // is not over yet, and the pump goes on once the read has returned.
+  if (reading_) return;
   while (!transfers_.empty() && in_flight_id_.empty()) {
     Transfer& transfer = transfers_.front();
     if (transfer.cancelled) {

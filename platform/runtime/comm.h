@@ -166,6 +166,18 @@ class CommMan {
   std::vector<ProcessResult> GetResults(const std::string& process_id) const;
   void ClearResults(const std::string& process_id);
 
+  // A transfer not yet ended, as far as it got: `done` counts the elements
+  // worked through (each one transaction, or none when it was not built),
+  // `queued` all of its elements.
+  struct QueuedTransfer {
+    TransferId id = 0;
+    std::string process_id;
+    std::size_t done = 0;
+    std::size_t queued = 0;
+  };
+  // The transfers not yet ended and not cancelled, the one sending first.
+  std::vector<QueuedTransfer> QueuedTransfers() const;
+
   // Called by the data model inside ReadTransactionResponse: the same
   // request goes again once the call has returned. Ignored elsewhere.
   void RepeatTransaction();

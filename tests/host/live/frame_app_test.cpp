@@ -116,8 +116,22 @@ class LiveFrame : public ::testing::Test {
     }
   }
 
+  // Every box from now on is answered with its default button.
+  void AnswerEveryBox() {
+    for (int i = 0; i < 500; ++i) {
+      script_.push_back([this] {
+        if (const live::LiveMessages::Dialog* open = messages_.Open()) {
+          ++boxes_answered_;
+          Post("/api/answer", {{"dialog", std::to_string(open->id)},
+                               {"button", std::to_string(open->default_button)}});
+        }
+      });
+    }
+  }
+
   TempFolder folder_;
   ScopedEnvironment environment_;
+  int boxes_answered_ = 0;
   loop::VirtualClock clock_;
   std::ostringstream err_;
   std::deque<std::function<void()>> script_;
@@ -136,10 +150,11 @@ TEST_F(LiveFrame, TheStateListsTheFunctionsWithWhatCanBeOpenedNow) {
                                 "\"functions\":[{\"id\":1,\"text\":\"Identification\",\"enabled\":true},"))
       << state;
   for (const char* part : {"{\"id\":7,\"text\":\"Online parameters\",\"enabled\":true}",
-                           "\"tabs\":[],\"active\":null,\"dialog\":null,\"notices\":[],\"failures\":[]}"}) {
+                           "\"hidden\":[11],\"tabs\":[],\"active\":null,\"dialog\":null,\"file\":null,"
+                           "\"progress\":null,\"notices\":[],\"failures\":[]}"}) {
     EXPECT_NE(state.find(part), std::string::npos) << part << "\n" << state;
   }
-  // The monitor is hidden from the engineer.
+  // The monitor is hidden from the engineer, and the state says so.
   EXPECT_EQ(state.find("\"id\":11,"), std::string::npos) << state;
 }
 
@@ -374,15 +389,92 @@ TEST_F(LiveFrame, ASaveAskedForWithNoFileIsTold) {
   EXPECT_FALSE(session_->Container().SaveAnswer());
 }
 
-TEST_F(LiveFrame, UploadAnswersAtOnceAndItsEndShowsInTheNotices) {
+// The upload's progress counts its transactions as the line takes them;
+// its end is told in the listing's words, in the language set.
+TEST_F(LiveFrame, AnUploadShowsHowFarItGotAndEndsWithItsSummary) {
   Start();
   const ApiResponse answer = Post("/api/frame", {{"action", "upload"}});
   EXPECT_EQ(answer.body, "{\"ok\":true,\"invoke\":\"upload-1\"}");
   EXPECT_NE(State().find("\"busy\":true"), std::string::npos) << State();
+  EXPECT_NE(State().find("\"progress\":{\"what\":\"upload\",\"title\":\"\",\"done\":0,\"queued\":37}"),
+            std::string::npos)
+      << State();
+  session_->Loop().RunFor(1050ms);
+  EXPECT_NE(State().find("\"progress\":{\"what\":\"upload\",\"title\":\"\",\"done\":10,\"queued\":37}"),
+            std::string::npos)
+      << State();
   session_->Loop().RunFor(60s);
   EXPECT_NE(State().find("\"busy\":false"), std::string::npos) << State();
-  EXPECT_NE(State().find("\"notices\":[\"UploadFinished(upload-1, true)\"]"), std::string::npos)
+  EXPECT_NE(State().find("\"progress\":null,\"notices\":[{\"kind\":\"notice\",\"text\":\"Upload finished: "
+                         "37 transactions, 142 values read, 0 refused, 0 not answered\"}]"),
+            std::string::npos)
       << State();
+  // The FDT notice itself stays in the frame's log.
+  EXPECT_EQ(State().find("UploadFinished"), std::string::npos);
+
+  Do("/api/frame", {{"action", "language"}, {"value", "de"}});
+  Do("/api/frame", {{"action", "upload"}}, 60s);
+  EXPECT_NE(State().find("{\"kind\":\"notice\",\"text\":\"Sprache: Deutsch\"},{\"kind\":\"notice\",\"text\":"
+                         "\"Lesen aus dem Gerät beendet: 37 Transaktionen, 142 Werte gelesen, 0 abgelehnt, "
+                         "0 keine Antwort\"}]"),
+            std::string::npos)
+      << State();
+}
+
+// A device that is write-protected refuses the download: the line says
+// why, as an error, whatever the boxes on the way were answered.
+TEST_F(LiveFrame, ADownloadTheWriteProtectionRefusesSaysSo) {
+  struct Case {
+    std::int32_t language;
+    const char* line;
+  };
+  const Case cases[] = {
+      {9, "{\"kind\":\"error\",\"text\":\"Download refused: the device is write-protected\"}"},
+      {7, "{\"kind\":\"error\",\"text\":\"Schreiben in das Gerät abgelehnt: das Gerät ist schreibgeschützt\"}"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.language);
+    app_.reset();
+    session_.reset();
+    Start("<WriteProtect>1</WriteProtect>");
+    if (c.language == 7) Do("/api/frame", {{"action", "language"}, {"value", "de"}});
+    boxes_answered_ = 0;
+    AnswerEveryBox();
+    Do("/api/frame", {{"action", "download"}}, 60s);
+    script_.clear();
+    const std::string state = State();
+    EXPECT_NE(state.find("\"busy\":false"), std::string::npos) << state;
+    EXPECT_TRUE(state.ends_with(std::string(c.line) + "],\"failures\":[]}")) << state;
+    EXPECT_GT(boxes_answered_, 0);
+  }
+}
+
+TEST_F(LiveFrame, ThePagesTransferOnTheUsersRequestIsTheFramesProgress) {
+  Start();
+  ASSERT_EQ(Post("/api/open", {{"function", "7"}}).status, 200);
+  EXPECT_NE(State().find("\"busy\":true"), std::string::npos) << State();
+  EXPECT_NE(State().find("\"progress\":{\"what\":\"page\",\"title\":\"Online parameters\",\"done\":0,"
+                         "\"queued\":"),
+            std::string::npos)
+      << State();
+  session_->Loop().RunFor(10s);
+  EXPECT_NE(State().find("\"busy\":false"), std::string::npos) << State();
+  EXPECT_NE(State().find("\"progress\":null"), std::string::npos) << State();
+  ASSERT_EQ(Post("/api/event", {{"tab", "page-1"}, {"control", "cmdReadDynPars"}, {"kind", "click"}}).status, 200);
+  EXPECT_NE(State().find("\"busy\":true"), std::string::npos) << State();
+  session_->Loop().RunFor(10s);
+  EXPECT_NE(State().find("\"busy\":false"), std::string::npos) << State();
+}
+
+// A measured-value page that goes on reading by itself keeps the frame
+// free once its first pass has ended.
+TEST_F(LiveFrame, APagesOwnCycleLeavesTheFrameFree) {
+  Start();
+  Do("/api/open", {{"function", "4"}}, 5s);
+  for (int i = 0; i < 5; ++i) {
+    session_->Loop().RunFor(300ms);
+    EXPECT_NE(State().find("\"busy\":false"), std::string::npos) << State();
+  }
 }
 
 TEST_F(LiveFrame, TheLanguageReachesTheDtmAndThePages) {
@@ -393,6 +485,96 @@ TEST_F(LiveFrame, TheLanguageReachesTheDtmAndThePages) {
   EXPECT_NE(state.find("\"language\":\"de\""), std::string::npos) << state;
   EXPECT_NE(state.find("{\"id\":1,\"text\":\"Identifikation\",\"enabled\":true}"), std::string::npos)
       << state;
+}
+
+// The save's line names the file written, whole, and says when it is the
+// one loaded; a failure reads as the failure.
+TEST_F(LiveFrame, TheSaveNamesTheFileItWrote) {
+  const std::filesystem::path loaded = folder_.Path() / "loaded.xml";
+  Start("", false, loaded);
+  EXPECT_NE(State().find("\"file\":\"" + loaded.string() + "\""), std::string::npos) << State();
+  const std::filesystem::path other = folder_.Path() / "other.xml";
+  const std::filesystem::path missing = folder_.Path() / "no such folder" / "set.xml";
+  struct Case {
+    const char* name;
+    std::string language;
+    std::string file;  // "" the file loaded
+    int status;
+    std::string line;  // the notice, or the refusal's message
+  };
+  const Case cases[] = {
+      {"OverItsOwn", "en", "", 200, "Data set saved to " + loaded.string() + ", replacing the data set's own file"},
+      {"ToAnother", "en", other.string(), 200, "Data set saved to " + other.string()},
+      // The file saved last is the data set's own now.
+      {"NamedAsItsOwn", "en", other.string(), 200,
+       "Data set saved to " + other.string() + ", replacing the data set's own file"},
+      {"Failed", "en", missing.string(), 409,
+       "Data set not saved: cannot write " + missing.string() + ": No such file or directory"},
+      {"FailedGerman", "de", missing.string(), 409,
+       "Datensatz nicht gespeichert: cannot write " + missing.string() + ": No such file or directory"},
+      {"German", "de", loaded.string(), 200, "Datensatz gespeichert in " + loaded.string()},
+      {"GermanOverItsOwn", "de", "", 200,
+       "Datensatz gespeichert in " + loaded.string() + "; die bisherige Datei des Datensatzes ist ersetzt"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Do("/api/frame", {{"action", "language"}, {"value", c.language}});
+    std::map<std::string, std::string> params{{"action", "save"}};
+    if (!c.file.empty()) params["file"] = c.file;
+    const std::string before = State();
+    const ApiResponse answer = Post("/api/frame", params);
+    EXPECT_EQ(answer.status, c.status) << answer.body;
+    if (c.status == 200) {
+      EXPECT_NE(State().find("{\"kind\":\"notice\",\"text\":" + live::JsonString(c.line) + "}]"),
+                std::string::npos)
+          << State();
+    } else {
+      EXPECT_EQ(answer.body, "{\"ok\":false,\"error\":" + live::JsonString(c.line) + "}");
+      EXPECT_EQ(State(), before);
+    }
+  }
+}
+
+TEST_F(LiveFrame, ASaveWithNoFileNamedAndNoneLoadedSaysSo) {
+  Start();
+  const ApiResponse answer = Post("/api/frame", {{"action", "save"}});
+  EXPECT_EQ(answer.status, 400);
+  EXPECT_EQ(answer.body,
+            "{\"ok\":false,\"error\":\"Data set not saved: no file was named, and none was loaded\"}");
+}
+
+// A name without folder is told with the folder it was written to.
+TEST_F(LiveFrame, ASavedBareNameIsToldWithItsFolder) {
+  Start();
+  const std::filesystem::path here = std::filesystem::current_path();
+  std::filesystem::current_path(folder_.Path());
+  const ApiResponse answer = Post("/api/frame", {{"action", "save"}, {"file", "bare.xml"}});
+  const std::string state = State();
+  std::filesystem::current_path(here);
+  EXPECT_EQ(answer.status, 200) << answer.body;
+  const std::string whole = (folder_.Path() / "bare.xml").string();
+  EXPECT_NE(state.find("\"text\":\"Data set saved to " + whole + "\"}]"), std::string::npos) << state;
+  EXPECT_NE(state.find("\"file\":\"" + whole + "\""), std::string::npos) << state;
+}
+
+TEST_F(LiveFrame, TheLoadTellsTheFileOrWhyNot) {
+  Start();
+  const std::string saved = (folder_.Path() / "saved.xml").string();
+  const std::string missing = (folder_.Path() / "missing.xml").string();
+  Do("/api/frame", {{"action", "save"}, {"file", saved}});
+  Do("/api/open", {{"function", "7"}});
+  const ApiResponse open = Post("/api/frame", {{"action", "load"}, {"file", saved}});
+  EXPECT_EQ(open.body, "{\"ok\":false,\"error\":\"Data set not loaded: close every page first\"}");
+  Do("/api/close", {{"tab", "page-1"}});
+  Do("/api/frame", {{"action", "language"}, {"value", "de"}});
+  const ApiResponse gone = Post("/api/frame", {{"action", "load"}, {"file", missing}});
+  EXPECT_EQ(gone.status, 409);
+  EXPECT_TRUE(gone.body.starts_with("{\"ok\":false,\"error\":\"Datensatz nicht geladen: ")) << gone.body;
+  EXPECT_NE(gone.body.find(missing), std::string::npos) << gone.body;
+  Do("/api/frame", {{"action", "load"}, {"file", saved}});
+  EXPECT_NE(State().find("{\"kind\":\"notice\",\"text\":\"Datensatz geladen aus " + saved + "\"}]"),
+            std::string::npos)
+      << State();
 }
 
 TEST_F(LiveFrame, ASavedDataSetIsLoadedAgainWithNoPageOpen) {
@@ -468,8 +650,13 @@ TEST_F(LiveFrame, AFrameOfflineConnectsTheDeviceAndLetsItGoAgain) {
   Do("/api/frame", {{"action", "disconnect"}});
   state = State();
   EXPECT_NE(state.find("\"online\":false"), std::string::npos) << state;
-  EXPECT_NE(state.find("\"notices\":[\"CommunicationReleased(VD4625)\"]"), std::string::npos) << state;
-  EXPECT_EQ(Post("/api/frame", {{"action", "disconnect"}}).status, 409);
+  EXPECT_NE(state.find("\"notices\":[{\"kind\":\"notice\",\"text\":\"Device connected\"},"
+                       "{\"kind\":\"notice\",\"text\":\"Device disconnected\"}]"),
+            std::string::npos)
+      << state;
+  const ApiResponse again = Post("/api/frame", {{"action", "disconnect"}});
+  EXPECT_EQ(again.status, 409);
+  EXPECT_EQ(again.body, "{\"ok\":false,\"error\":\"Device not disconnected: no device is connected\"}");
 }
 
 TEST_F(LiveFrame, ADownloadsEndIsANoticeOfItsOwn) {
@@ -481,7 +668,9 @@ TEST_F(LiveFrame, ADownloadsEndIsANoticeOfItsOwn) {
   EXPECT_EQ(second.body, "{\"ok\":true,\"invoke\":\"upload-2\"}");
   session_->Loop().RunFor(60s);
   EXPECT_NE(State().find("\"busy\":false,"), std::string::npos) << State();
-  EXPECT_NE(State().find("\"notices\":[\"DownloadFinished(download-1, true)\",\"UploadFinished(upload-2, true)\"]"),
+  EXPECT_NE(State().find("\"notices\":[{\"kind\":\"notice\",\"text\":\"Download finished: 65 transactions, "
+                         "90 values written, 0 refused, 0 not answered\"},{\"kind\":\"notice\",\"text\":"
+                         "\"Upload finished: 37 transactions, 142 values read, 0 refused, 0 not answered\"}]"),
             std::string::npos)
       << State();
 }
@@ -493,7 +682,8 @@ TEST_F(LiveFrame, AProfileThatCannotBeReadLeavesTheFrameOfflineToConnectLater) {
   EXPECT_NE(State().find("\"online\":false"), std::string::npos) << State();
   const ApiResponse again = Post("/api/frame", {{"action", "connect"}});
   EXPECT_EQ(again.status, 409);
-  EXPECT_TRUE(again.body.starts_with("{\"ok\":false,\"error\":\"device profile ")) << again.body;
+  EXPECT_TRUE(again.body.starts_with("{\"ok\":false,\"error\":\"Device not connected: device profile "))
+      << again.body;
 }
 
 // ---- what a person does on the pages ----------------------------------------------------------

@@ -1,8 +1,12 @@
 """Drives `vd4625 frame` in headless Chromium as a user would: the function
-list, a parameter page read and written, a measured value moving, a question
-box answered, a page's own tab picked, the tabs closed, the device put off
-the line and on again, the language switched, the data set saved and the program stopped with Ctrl-C; and the
-server refusing requests without the right token or to nothing.
+list, the notices folded and resized, an upload's progress and its line, a
+parameter page opened without the frame around it moving, read and written,
+a measured value moving, a question box answered, a page's own tab picked,
+the tabs closed, the device put off the line and on again, the language
+switched, the data set saved (and a save that fails), and the program
+stopped with Ctrl-C; then a write-protected device refusing a download, in
+both languages; and the server refusing requests without the right token or
+to nothing.
 
   frame_browser_check.py VD4625_PROGRAM
 
@@ -40,6 +44,16 @@ PROFILE = """<?xml version="1.0" encoding="UTF-8"?>
 class Failure(Exception):
     pass
 
+
+# A device that refuses every write.
+WRITE_PROTECTED = """<?xml version="1.0" encoding="UTF-8"?>
+<DeviceProfile version="1">
+  <WriteProtect>1</WriteProtect>
+</DeviceProfile>
+"""
+
+# The frame's own captions, which no two of its controls share.
+CAPTIONS = "#actions button[data-action], #online, #fold, #notices-title"
 
 # The whole check ends well within the test's own time limit, so that its
 # clean-up runs.
@@ -231,14 +245,14 @@ class Check:
         self.token = None
         self.base = None
         self.err_path = os.path.join(work, "frame.err")
-        self.notices = []  # what the browser showed before the stop
+        self.events = []  # the FDT notices the steps gave rise to
         self.saved = None
 
     # ---- the program ----
-    def start_frame(self):
-        profile = os.path.join(self.work, "moving.xml")
+    def start_frame(self, name="moving.xml", body=PROFILE):
+        profile = os.path.join(self.work, name)
         with open(profile, "w") as f:
-            f.write(PROFILE)
+            f.write(body)
         env = dict(os.environ)
         env["VD4625_REGISTRY"] = os.path.join(self.work, "registry.reg")
         env.pop("VD4625_INSTALL", None)
@@ -347,7 +361,15 @@ class Check:
         outside = [r for r in rules if any(not one.strip().startswith("#page ") for one in r.split(","))]
         if outside:
             raise Failure("the pages' rules reach beyond the page area: %r" % outside)
-        print("ok: the function list shows %d functions" % len(shown))
+        captions = self.captions_unique("English")
+        expected = ["Connect", "Disconnect", "Upload", "Download", "Save data set", "Load data set", "Deutsch",
+                    "online", "\u25be Hide", "Notices and errors"]
+        if captions != expected:
+            raise Failure("the English captions are %r, not %r" % (captions, expected))
+        note = self.text("#protocol-note")
+        if not note.startswith("Function 11, the communication monitor (the protocol), is hidden.") or '"Debug"=dword:00000001' not in note:
+            raise Failure("the protocol's note reads %r" % note)
+        print("ok: the function list shows %d functions, the protocol's note, no caption twice" % len(shown))
 
     def mark(self, name):
         """The key of the status icon a field shows beside its value."""
@@ -364,8 +386,51 @@ class Check:
     def field_shows(self, name, value, mark):
         return lambda: self.field(name) == value and self.mark(name) == mark
 
+    def rect(self, css):
+        return self.browser.script(
+            "const r = document.querySelector(arguments[0]).getBoundingClientRect();"
+            "return [Math.round(r.left), Math.round(r.top), Math.round(r.width), Math.round(r.height)];", css)
+
+    def drag_splitter(self, by):
+        top = self.rect("#splitter")[1] + 2
+        self.browser.command("POST", "/actions", {"actions": [{
+            "type": "pointer", "id": "mouse", "parameters": {"pointerType": "mouse"}, "actions": [
+                {"type": "pointerMove", "origin": "viewport", "x": 600, "y": top},
+                {"type": "pointerDown", "button": 0},
+                {"type": "pointerMove", "origin": "viewport", "x": 600, "y": top - by, "duration": 150},
+                {"type": "pointerUp", "button": 0}]}]})
+
+    def step_notices_panel(self):
+        page = self.rect("#page")
+        self.browser.click("#fold")
+        wait_for("the notices folded", lambda: self.browser.script(
+            "return getComputedStyle(document.getElementById('notices')).display;") == "none"
+            and self.rect("#page")[3] > page[3] + 40 and self.text("#fold") == "\u25b8 Show")
+        self.browser.click("#fold")
+        wait_for("the notices unfolded", lambda: self.rect("#page") == page)
+        bottom = self.rect("#bottom")[3]
+        self.drag_splitter(100)
+        wait_for("the notices 100 px higher", lambda: abs(self.rect("#bottom")[3] - bottom - 100) <= 2
+                 and abs(page[3] - self.rect("#page")[3] - 100) <= 2)
+        self.drag_splitter(-100)
+        wait_for("the notices as high as before", lambda: abs(self.rect("#bottom")[3] - bottom) <= 2)
+        print("ok: the notices fold, unfold and are dragged 100 px higher and back")
+
     def step_parameters(self):
-        self.open_function(7, "cmdReadDynPars")
+        # Nothing around the page moves while it opens and reads.
+        fixed = ["#page", "#tabs", "#online", "#functions", "#notices"]
+        before = [self.rect(css)[:2] for css in fixed]
+        self.browser.click('#functions [data-function="7"]')
+
+        def loaded():
+            now = [self.rect(css)[:2] for css in fixed]
+            if now != before:
+                raise Failure("the frame moved while the page opened: %r, was %r" % (now, before))
+            return self.count('#page button[data-name="cmdReadDynPars"]:not([disabled])') == 1 \
+                and not self.state()["busy"]
+        wait_for("function 7's page read", loaded)
+        if self.active_function() != 7 or self.count('#tabs .frame-tab.active[data-function="7"]') != 1:
+            raise Failure("function 7's tab is not the one shown")
         supply = "ctlParameter(13)"
         wait_for("the tag", self.field_shows("ctlParameter(0)", "4625_1", "OnlineValue"))
         wait_for("the supply air", self.field_shows(supply, "1.2", "OnlineValue"))
@@ -501,19 +566,54 @@ class Check:
         print("ok: the %d tabs close" % open_tabs)
 
     def shown_notices(self):
+        """[kind, mark, text] of each line of the notices' list."""
         return self.browser.script(
-            "return Array.from(document.querySelectorAll('#notices li')).map(l => l.textContent);")
+            "return Array.from(document.querySelectorAll('#notices li')).map(l => [l.className,"
+            " l.querySelector('.mark').textContent, l.childNodes[1] ? l.childNodes[1].textContent : '']);")
 
-    def step_upload(self):
+    def last_line(self, kind, mark, text, what, limit=60):
+        wait_for(what, lambda: (self.shown_notices()[-1:] or [None])[0] == [kind, mark, text], limit=limit)
+
+    def actions_disabled(self):
+        return self.browser.script(
+            "return Array.from(document.querySelectorAll('#actions button[data-action]')).every(b => b.disabled);")
+
+    def captions_unique(self, language):
+        captions = self.browser.script(
+            "return Array.from(document.querySelectorAll(arguments[0])).map(e => e.textContent.trim());", CAPTIONS)
+        lowered = [c.lower() for c in captions]
+        if any(not c for c in captions) or len(set(lowered)) != len(lowered):
+            raise Failure("the %s captions are empty or twice: %r" % (language, captions))
+        return captions
+
+    def step_upload(self, line):
+        """An upload from the action bar: its bar moves while the actions
+        wait, and it ends with `line`."""
         self.browser.click('#actions button[data-action="upload"]')
-        line = wait_for("the upload's notice", lambda: self.text("#notices li:last-child"), limit=60)
-        if not (line.startswith("UploadFinished(") and line.endswith(", true)")):
-            raise Failure("the upload's notice is %r" % line)
-        shown = self.shown_notices()
-        if shown != self.state()["notices"] or len(shown) != 1:
-            raise Failure("the notices shown are %r, the state's %r" % (shown, self.state()["notices"]))
+        seen = set()
+
+        def moved():
+            shown = self.browser.script(
+                "const p = document.getElementById('progress'); const bar = p.querySelector('progress');"
+                "return [p.classList.contains('running'), p.dataset.what, bar.value, bar.max];")
+            running, what, value, most = shown
+            if running and what == "upload" and 0 < value < most:
+                if not self.actions_disabled():
+                    raise Failure("an action can be clicked while the upload runs at %s/%s" % (value, most))
+                seen.add(value)
+            return len(seen) >= 2
+        wait_for("the upload's progress moves", moved, limit=30)
+        self.last_line("notice", self.word("notice"), line, "the upload's line")
         wait_for("the upload ends", self.page_idle)
-        print("ok: the upload tells %s" % line)
+        wait_for("the bar goes and the actions come back", lambda: not self.browser.script(
+            "return document.getElementById('progress').classList.contains('running');")
+            and not self.browser.script(
+                "return document.querySelector('#actions [data-action=\"upload\"]').disabled;"))
+        print("ok: the upload's bar moves (%s) and it ends with %r" % (sorted(seen)[:3], line))
+
+    def word(self, key):
+        german = self.state()["language"] == "de"
+        return {"notice": ("Meldung" if german else "Notice"), "error": ("Fehler" if german else "Error")}[key]
 
     def step_connection(self):
         seven = '#functions [data-function="7"]'
@@ -522,12 +622,12 @@ class Check:
         wait_for("the frame offline", lambda: self.state()["online"] is False
                  and self.text("#online") == "offline" and disabled(seven)
                  and not disabled('#actions button[data-action="connect"]'))
-        if self.shown_notices()[-1:] != ["CommunicationReleased(VD4625)"]:
-            raise Failure("the disconnect's notice is missing: %r" % self.shown_notices())
+        self.last_line("notice", "Notice", "Device disconnected", "the disconnect's line")
         self.browser.click('#actions button[data-action="connect"]')
         wait_for("the frame online again", lambda: self.state()["online"] is True
                  and self.text("#online") == "online" and not disabled(seven)
                  and disabled('#actions button[data-action="connect"]'))
+        self.last_line("notice", "Notice", "Device connected", "the connect's line")
         print("ok: the frame goes off the line and on again, the online functions with it")
 
     def step_language(self):
@@ -539,7 +639,31 @@ class Check:
             raise Failure("the state's language is %r after the switch" % self.state()["language"])
         if self.text('#actions button[data-action="language"]') != "English":
             raise Failure("the language button offers %r" % self.text('#actions button[data-action="language"]'))
-        print("ok: the frame speaks German after the switch")
+        captions = self.captions_unique("German")
+        expected = ["Verbinden", "Trennen", "Aus Gerät lesen", "In Gerät schreiben", "Datensatz speichern",
+                    "Datensatz laden", "English", "verbunden", "\u25be Ausblenden", "Meldungen und Fehler"]
+        if captions != expected:
+            raise Failure("the German captions are %r, not %r" % (captions, expected))
+        if not self.text("#protocol-note").startswith("Funktion 11, der Kommunikationsmonitor (das Protokoll), ist ausgeblendet."):
+            raise Failure("the protocol's note reads %r in German" % self.text("#protocol-note"))
+        self.last_line("notice", "Meldung", "Sprache: Deutsch", "the switch's line")
+        print("ok: the frame speaks German after the switch, no caption twice")
+
+    def save(self, name):
+        """Saves through the prompt; the prompt's text."""
+        self.browser.click('#actions button[data-action="save"]')
+        prompt = wait_for("the save's file prompt", lambda: self.browser.command("GET", "/alert/text"))
+        self.browser.command("POST", "/alert/text", {"text": name})
+        self.browser.command("POST", "/alert/accept", {})
+        return prompt
+
+    def step_failed_save(self, prompt, line):
+        missing = os.path.join(self.work, "no such folder", "set.xml")
+        shown = self.save(missing)
+        if shown != prompt:
+            raise Failure("the save's prompt reads %r, not %r" % (shown, prompt))
+        self.last_line("error", self.word("error"), line % missing, "the failed save's line")
+        print("ok: a failed save reads %r" % (line % missing))
 
     def step_german_number(self):
         """In German a number is typed and shown with its decimal comma."""
@@ -586,10 +710,7 @@ class Check:
 
     def step_save(self):
         self.saved = os.path.join(self.work, "saved data.xml")
-        self.browser.click('#actions button[data-action="save"]')
-        wait_for("the save's file prompt", lambda: self.browser.command("GET", "/alert/text") is not None)
-        self.browser.command("POST", "/alert/text", {"text": self.saved})
-        self.browser.command("POST", "/alert/accept", {})
+        self.save(self.saved)
 
         def written():
             if not os.path.exists(self.saved):
@@ -597,7 +718,15 @@ class Check:
             with open(self.saved, encoding="utf-8", errors="replace") as f:
                 return f.read().startswith('<?xml version="1.0" encoding="UTF-8"?>\n<PropertyBag version="1" library="VD4625FDT"')
         wait_for("the data set saved", written)
-        print("ok: the data set is saved to the file named")
+        self.last_line("notice", "Meldung", "Datensatz gespeichert in " + self.saved, "the save's line")
+        # An empty name is the data set's own file now, and the prompt names it.
+        prompt = self.save("")
+        expected = "Datensatz speichern in die Datei (leer: seine eigene Datei, die ersetzt wird: %s):" % self.saved
+        if prompt != expected:
+            raise Failure("the second save's prompt reads %r, not %r" % (prompt, expected))
+        self.last_line("notice", "Meldung", "Datensatz gespeichert in %s; die bisherige Datei des Datensatzes "
+                       "ist ersetzt" % self.saved, "the second save's line")
+        print("ok: the data set is saved to the file named, then over it, and the prompt names it")
 
     def step_refusals(self):
         before = self.state()
@@ -641,8 +770,9 @@ class Check:
         if "vd4625 frame: data set saved to %s\n" % self.saved not in err:
             raise Failure("the stderr does not tell the save to %s:\n%s" % (self.saved, err))
         notices = [line for line in err.splitlines() if line.startswith("[frame] ")]
-        # Saved just before: the DTM has nothing to ask to be saved.
-        expected = ["[frame] " + line for line in self.notices] + [
+        # The FDT notices go to the frame's log only. Saved just before: the
+        # DTM has nothing to ask to be saved.
+        expected = ["[frame] " + line for line in self.events] + [
             "[frame] CommunicationReleased(VD4625)",
             "[frame] PreparedToRelease(VD4625)",
         ]
@@ -650,6 +780,48 @@ class Check:
             raise Failure("the frame's notices are\n  %s\nnot\n  %s\nstderr:\n%s"
                           % ("\n  ".join(notices), "\n  ".join(expected), err))
         print("ok: SIGINT ends the program with status 0 and the frame's notices in order")
+
+    def answer_boxes(self, until):
+        """Answers every box with its default button until `until` holds."""
+        answered = 0
+
+        def probe():
+            nonlocal answered
+            state = self.state()
+            if state["dialog"]:
+                http("POST", self.base + "/api/answer", {"dialog": state["dialog"]["id"],
+                     "button": state["dialog"]["default"]}, headers={"X-Frame-Token": self.token})
+                answered += 1
+                return False
+            return until()
+        wait_for("the boxes answered", probe, limit=120)
+        return answered
+
+    def step_write_protected(self):
+        self.start_frame("protected.xml", WRITE_PROTECTED)
+        self.start_browser()
+        self.browser.open(self.address)
+        wait_for("the function list", lambda: self.count("#functions [data-function]") > 0)
+        for language, line in (("en", "Download refused: the device is write-protected"),
+                               ("de", "Schreiben in das Gerät abgelehnt: das Gerät ist schreibgeschützt")):
+            if language == "de":
+                self.browser.click('#actions button[data-action="language"]')
+                wait_for("German", lambda: self.state()["language"] == "de"
+                         and self.text('#actions button[data-action="language"]') == "English")
+            self.browser.click('#actions button[data-action="download"]')
+            wait_for("the download runs", lambda: self.state()["busy"])
+            if not wait_for("the actions disabled", self.actions_disabled):
+                raise Failure("the actions can be clicked during the download")
+            answered = self.answer_boxes(lambda: not self.state()["busy"])
+            self.last_line("error", "Error" if language == "en" else "Fehler", line, "the refused download's line")
+            print("ok: the refused download reads %r (%d boxes answered)" % (line, answered))
+        self.browser_errors()
+        self.stop_browser()
+        self.frame.send_signal(signal.SIGINT)
+        try:
+            self.frame.wait(timeout=30)
+        except subprocess.TimeoutExpired:
+            raise Failure("the second program did not end within 30 s of SIGINT")
 
     def browser_errors(self):
         errors = [entry.get("message", "") for entry in self.browser.log()
@@ -662,22 +834,32 @@ class Check:
         self.start_browser()
         self.step_functions()
         self.step_refusals()
-        self.step_upload()
+        self.step_notices_panel()
+        self.step_upload("Upload finished: 37 transactions, 142 values read, 0 refused, 0 not answered")
+        self.events.append("UploadFinished(upload-1, true)")
         self.step_parameters()
         self.step_measured()
         self.step_question()
         self.step_page_tabs()
         self.step_close()
         self.step_connection()
+        self.events.append("CommunicationReleased(VD4625)")
+        self.step_failed_save("Save the data set to the file (no file was loaded: name one):",
+                              "Data set not saved: cannot write %s: No such file or directory")
         self.step_language()
+        self.step_upload("Lesen aus dem Gerät beendet: 37 Transaktionen, 142 Werte gelesen, 0 abgelehnt, "
+                         "0 keine Antwort")
+        self.events.append("UploadFinished(upload-2, true)")
+        self.step_failed_save("Datensatz speichern in die Datei (keine Datei geladen: eine nennen):",
+                              "Datensatz nicht gespeichert: cannot write %s: No such file or directory")
         self.step_german_number()
         self.step_hosted_page()
         self.step_search()
         self.step_save()
-        self.notices = self.shown_notices()
         self.browser_errors()
         self.stop_browser()
         self.step_stop()
+        self.step_write_protected()
 
     def cleanup(self):
         try:

@@ -9,6 +9,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "host/frame/channel.h"
@@ -239,6 +240,63 @@ TEST_F(UploadTransfers, QueuedProcessesSendOneTransactionAtATime) {
   EXPECT_EQ(log_, (Lines{"Build(A,false)", "Device(1)", "Read(A,false)", "sink.Finished(u1,True)",
                          "Build(B,true)", "Device(2)", "Read(B,true)", "sink.Finished(d1,True)"}));
   EXPECT_EQ(state_at_end, (std::vector<std::int32_t>{3, 2}));
+}
+
+// How far each queued transfer got, as a frame's progress shows it: an
+// element not built counts as worked through; an ended transfer leaves.
+TEST_F(UploadTransfers, TheQueueTellsTheTransactionsDoneOfThoseQueued) {
+  Add("A", 1, true);
+  Add("NoCommand", -1, true);
+  Add("C", 3, true);
+  Add("D", 4, false, true);
+  Connect();
+  channel_->SetTransactionLatency(milliseconds(100));
+  ASSERT_TRUE(Upload("u1"));
+  ASSERT_TRUE(Download("d1"));
+  using Row = std::tuple<std::string, std::size_t, std::size_t>;
+  auto queue = [&] {
+    std::vector<Row> rows;
+    for (const CommMan::QueuedTransfer& t : comm().QueuedTransfers()) {
+      rows.emplace_back(t.process_id, t.done, t.queued);
+    }
+    return rows;
+  };
+  EXPECT_EQ(queue(), (std::vector<Row>{{"u1", 0, 3}, {"d1", 0, 1}}));
+  ASSERT_TRUE(loop_.RunUntil([&] { return log_.size() == 3; }));  // A read
+  loop_.RunFor(milliseconds(1));
+  EXPECT_EQ(queue(), (std::vector<Row>{{"u1", 2, 3}, {"d1", 0, 1}}));
+  ASSERT_TRUE(loop_.RunUntil([&] { return Finished() == 1; }));
+  EXPECT_EQ(queue(), (std::vector<Row>{{"d1", 0, 1}}));
+  loop_.RunFor(seconds(5));
+  EXPECT_EQ(queue(), (std::vector<Row>{}));
+}
+
+// A read that waits in a message box keeps the loop running, as a modal
+// box does: the next element goes only once that read has returned, and
+// the transfer still ends.
+TEST_F(UploadTransfers, AReadThatRunsTheLoopIsOverBeforeTheNextElementGoes) {
+  Add("A", 1, true);
+  Add("B", 2, true);
+  Add("C", 3, true);
+  Connect();
+  channel_->SetTransactionLatency(milliseconds(100));
+  const auto read = model_->on_read;
+  model_->on_read = [&, read](DTMContext& context, HartTransaction& transaction, bool write,
+                              const DataElementPtr& element) {
+    read(context, transaction, write, element);
+    if (element->IPrivateDataElement_Name() != "C") {
+      loop_.RunFor(seconds(2));  // the user takes a while to answer
+      log_.push_back("Answered(" + element->IPrivateDataElement_Name() + ")");
+    }
+    return true;
+  };
+  ASSERT_TRUE(Upload("u1"));
+  loop_.RunFor(seconds(30));
+  EXPECT_EQ(log_, (Lines{"Build(A,false)", "Device(1)", "Read(A,false)", "Answered(A)",
+                         "Build(B,false)", "Device(2)", "Read(B,false)", "Answered(B)",
+                         "Build(C,false)", "Device(3)", "Read(C,false)", "sink.Finished(u1,True)"}));
+  EXPECT_EQ(Results("u1"), (Lines{"A:0", "B:0", "C:0"}));
+  EXPECT_TRUE(comm().QueuedTransfers().empty());
 }
 
 TEST_F(UploadTransfers, EachProcessTellsItsKindUntilItsEndIsOver) {
