@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "component/dtm/function_man.h"
+#include "component/ui/framework/ctl_monitor.h"
 #include "host/cli/exit_status.h"
 #include "host/cli/read_command.h"
 #include "host/cli/session.h"
@@ -330,6 +331,9 @@ int RunPage(Session& session, const PageOptions& options, std::ostream& out) {
     session.Loop().RunUntilIdle();
   }
 
+  // What the device refused, left busy or did not answer from here on is
+  // the page's run.
+  const std::size_t unaccepted_before = session.Context().CommMan().UnacceptedResults();
   frame::PageHost host(session.Context().GetServices().registry);
 
   runtime::FunctionCall call;
@@ -398,6 +402,12 @@ int RunPage(Session& session, const PageOptions& options, std::ostream& out) {
     if (!view.failures.empty()) {
       for (const std::string& failure : view.failures) session.Err() << "vd4625: " << failure << '\n';
       status = exit_status::kError;
+    }
+    const auto* monitor = dynamic_cast<const ctlMonitor*>(&host.Form());
+    if (monitor && monitor->SaveFailed()) status = exit_status::kError;
+    if (status == exit_status::kOk &&
+        session.Context().CommMan().UnacceptedResults() != unaccepted_before) {
+      status = exit_status::kIncomplete;
     }
   }
   if (!host.Release()) {
