@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -107,6 +108,18 @@ TEST_F(MonitorPage, StepsRunInOrderOnTheOpenPage) {
                                 "Button cmdSave \"Speichern\" enabled",
                             }));
   EXPECT_EQ(run.err, kReleased);
+}
+
+TEST_F(MonitorPage, AnUploadHoldsOnlyTheLanguageBlockThePageOpensWith) {
+  const CliRun run = Run({"page", "11", "--do", "upload"});
+  EXPECT_EQ(run.status, status::kOk);
+  const std::vector<std::string> lines = Lines(run.out);
+  const auto blocks = std::count(lines.begin(), lines.end(),
+                                 std::string("  | ---- Language (VD4625) --------------------------------------"));
+  EXPECT_EQ(blocks, 1);
+  EXPECT_TRUE(InOrder(lines, kOpening));
+  EXPECT_EQ(run.err, "[frame] UploadFinished(upload-1, true)\n[frame] CommunicationReleased(VD4625)\n"
+                     "[frame] SaveRequest(VD4625)\n[frame] PreparedToRelease(VD4625)\n");
 }
 
 TEST_F(MonitorPage, HtmlFileHoldsTheSamePage) {
