@@ -43,9 +43,9 @@
 #include <string>
 #include <vector>
 
+#include "component/common/identity.h"
 #include "component/datamodel/data_element.h"
 #include "component/dtm/dtm_main.h"
-#include "component/dtm/identity.h"
 #include "component/dtm/library.h"
 #include "host/device/profile.h"
 #include "host/device/sim_device.h"

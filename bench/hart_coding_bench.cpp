@@ -5,9 +5,9 @@
 
 #include <memory>
 
+#include "component/common/identity.h"
 #include "component/datamodel/data_element.h"
 #include "component/dtm/dtm_main.h"
-#include "component/dtm/identity.h"
 #include "component/dtm/library.h"
 #include "host/frame/frame_container.h"
 #include "platform/loop/event_loop.h"

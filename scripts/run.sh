@@ -5,7 +5,7 @@
 # caller's folder, so relative paths given to it mean what the caller sees.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-program=$root/build/host/cli/vd4625
+program=$root/build/host/app/vd4625
 "$root/scripts/setup.sh" >&2
 [ -x "$program" ] || echo "run.sh: building $program, the first time takes a while" >&2
 if ! log=$(cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo 2>&1 &&

@@ -1,6 +1,6 @@
 #include "component/common/api_helpers.h"
 
-#include "platform/com/class_registry.h"
+#include "platform/win/class_registry.h"
 
 namespace dtm::APIHelpers {
 namespace {

@@ -59,10 +59,12 @@ constexpr std::int32_t kCommErrorMask = 0xF0000;
 constexpr std::int32_t kResponseClassMask = 0xF00000;
 constexpr std::int32_t kValidity = 0x1000000;
 constexpr std::int32_t kPrivateMask = 0x0F000000;  // validity and three reserved bits
-// What the instance data set keeps of the word: the private bits and Needed.
+// What the instance data set keeps of the word: the private bits and Needed
+// (the input error is saved beside them, and taken back only where the
+// element still finds its value in error).
 constexpr std::int32_t kPersistedMask = 0x0F000008;
 // Input error, communication error and response class: a loaded data set
-// starts without them.
+// starts without them, but for the input errors its values bring.
 constexpr std::int32_t kClearedOnLoad = 0x00FFF000;
 }  // namespace flags
 

@@ -161,7 +161,10 @@ std::size_t CodePoints(const std::string& text) {
 }
 
 // What is wrong with `value` as the element's stored value, or nullopt.
-std::optional<std::string> ValueFault(const clsDataElement& element, const com::Variant& value) {
+// `marked`: the stored flags carry an input-error mark, as the DTM saves a
+// value it keeps rather than cuts (a tag longer than the device holds).
+std::optional<std::string> ValueFault(const clsDataElement& element, const com::Variant& value,
+                                      bool marked) {
   if (value.IsEmpty() || value.IsNull()) return std::nullopt;
   if (value.IsObject()) return " is no value";
   const std::int32_t type = element.ValueType;
@@ -240,7 +243,7 @@ std::optional<std::string> ValueFault(const clsDataElement& element, const com::
       return " is no text";
     }
     const std::size_t characters = CodePoints(text);
-    if (length > 0 && characters > static_cast<std::size_t>(length)) {
+    if (length > 0 && characters > static_cast<std::size_t>(length) && !marked) {
       return " has " + std::to_string(characters) + " characters, more than the " +
              std::to_string(length) + " of the element";
     }
@@ -284,8 +287,16 @@ DataSetEntriesCheck CheckDataSetEntries(const clsDataElement& element, com::Prop
     std::string key;
     std::function<std::optional<std::string>(const com::Variant&)> fault;
   };
+  bool marked = false;
+  try {
+    if (const std::optional<com::Variant> stored = ReadEntry(bag, element.Name + ".Flags")) {
+      marked = !FlagsFault(*stored) && (stored->ToLong() & flags::kInputErrorMask) != 0;
+    }
+  } catch (const com::ComError&) {
+    marked = false;  // judged below, with its own fault
+  }
   const Judged judged[] = {
-      {element.Name, [&](const com::Variant& v) { return ValueFault(element, v); }},
+      {element.Name, [&](const com::Variant& v) { return ValueFault(element, v, marked); }},
       {element.Name + ".Unit", [&](const com::Variant& v) { return UnitFault(v, context); }},
       {element.Name + ".Flags", [](const com::Variant& v) { return FlagsFault(v); }},
   };
@@ -308,6 +319,28 @@ DataSetEntriesCheck CheckDataSetEntries(const clsDataElement& element, com::Prop
 }
 
 // ---- Instance data set ----------------------------------------------------------
+
+namespace {
+
+// The input-error mark a loaded value carries: a not-a-number or an
+// infinity is never a value to send, whatever the file says; a value saved
+// with a mark is judged again by the element, so the mark it gets back is
+// the one its value deserves (none for a value that fits after all).
+std::int32_t LoadedInputError(const clsDataElement& element, const com::Variant& value,
+                              std::int32_t stored_flags, runtime::DTMContext& context) {
+  if ((element.ValueType == kVtSingle || element.ValueType == kVtDouble) &&
+      IsInvalidFloat(value)) {
+    return std::isnan(value.ToDouble()) ? flags::kNotNumeric : flags::kOutOfRange;
+  }
+  if ((stored_flags & flags::kInputErrorMask) == 0 || value.IsEmpty()) return 0;
+  try {
+    return element.CalcParamErrorFlags(context, value) & flags::kInputErrorMask;
+  } catch (const com::ComError&) {
+    return 0;  // a value the element cannot judge is not marked on its word
+  }
+}
+
+}  // namespace
 
 // Only the data set's elements take part: the others read as if the bag
 // held nothing of them (their initial state), whatever it says.
@@ -361,8 +394,11 @@ bool clsDataElement::IPrivateDataElement_ReadFromPropBag(com::PropertyBag& store
 
     const std::int32_t stored =
         bag.ReadProperty(Name + ".Flags", com::Variant(flags::kValidity)).ToLong();
-    SetWord(((stored & flags::kPersistedMask) | (status_word_ & ~flags::kPersistedMask)) &
-            ~flags::kClearedOnLoad);
+    const std::int32_t mark =
+        taken ? LoadedInputError(*this, TransientValue, stored, context) : 0;
+    SetWord((((stored & flags::kPersistedMask) | (status_word_ & ~flags::kPersistedMask)) &
+             ~flags::kClearedOnLoad) |
+            mark);
   } catch (const com::ComError&) {
     return false;
   }
@@ -377,7 +413,10 @@ bool clsDataElement::IPrivateDataElement_WriteToPropBag(com::PropertyBag& bag,
                                 ? com::Variant(ConvStr::BytesToHex(TransientValue))
                                 : TransientValue);
     bag.WriteProperty(Name + ".Unit", com::Variant(nUnit));
-    bag.WriteProperty(Name + ".Flags", com::Variant(status_word_ & flags::kPersistedMask));
+    // The input-error mark goes with the value it marks, so a value kept
+    // rather than cut loads back as it was saved.
+    bag.WriteProperty(Name + ".Flags",
+                      com::Variant(status_word_ & (flags::kPersistedMask | flags::kInputErrorMask)));
   } catch (const com::ComError&) {
     return false;
   }

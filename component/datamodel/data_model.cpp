@@ -1,10 +1,10 @@
 #include "component/datamodel/data_model.h"
 
+#include "component/common/identity.h"
 #include "component/common/lang_supp.h"
 #include "component/common/registry_settings.h"
 #include "component/datamodel/data_element.h"
 #include "component/datamodel/data_model_helpers.h"
-#include "component/dtm/identity.h"
 #include "platform/com/error.h"
 #include "platform/runtime/context.h"
 

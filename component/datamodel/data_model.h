@@ -21,7 +21,7 @@ class Parameters;
 namespace dtm {
 
 class clsDataElement;
-class ctlMonitor;
+class MonitorSink;
 struct DataSetTally;
 
 class clsDataModel : public com::Object, public IPrivateDataModel {
@@ -82,7 +82,7 @@ class clsDataModel : public com::Object, public IPrivateDataModel {
                                clsDataElement& element, bool write);
   // Rounds a received float and writes the value line of a read.
   void ApplyReceived(runtime::DTMContext& context, clsDataElement& element, Received received,
-                     bool write, ctlMonitor* monitor);
+                     bool write, MonitorSink* monitor);
   void LoadUnitTexts(runtime::DTMContext& context);
   // Marks "DataStatus" as changed (2) once the collection reports changes.
   void MarkDataChanged(runtime::DTMContext& context);

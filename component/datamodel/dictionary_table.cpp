@@ -5,7 +5,7 @@
 #include <iterator>
 #include <string_view>
 
-#include "component/dtm/identity.h"
+#include "component/common/identity.h"
 
 namespace dtm {
 namespace {

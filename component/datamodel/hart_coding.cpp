@@ -10,7 +10,7 @@
 #include "component/common/language_helpers.h"
 #include "component/datamodel/data_element.h"
 #include "component/datamodel/data_model.h"
-#include "component/ui/framework/ctl_monitor.h"
+#include "component/datamodel/monitor_sink.h"
 #include "platform/com/error.h"
 #include "platform/com/format.h"
 #include "platform/runtime/byte_buffer.h"
@@ -113,7 +113,7 @@ bool clsDataModel::IPrivateDataModel_BuildTransactionRequest(runtime::DTMContext
   if (command < 0 || command > 255) return false;
   transaction.Command = com::Variant(static_cast<std::int16_t>(command));
 
-  if (const auto monitor = ctlMonitor::Find(context); monitor && !UpDownloadAll(context)) {
+  if (const auto monitor = MonitorSink::Find(context); monitor && !UpDownloadAll(context)) {
     std::string phrase;
     if (command == 48 && element->Name == "CC048/") phrase = "Upload device state";
     if (command == 132 && (element->Name == "SC132Inx1" || element->Name == "SC132Inx2")) {
@@ -133,7 +133,7 @@ void clsDataModel::BuildRequestData(runtime::DTMContext& context,
                                     runtime::HartTransaction& transaction,
                                     clsDataElement& element, bool write) {
   runtime::ByteBuffer buffer;
-  const auto monitor = ctlMonitor::Find(context);
+  const auto monitor = MonitorSink::Find(context);
   const com::Variant previous(std::int16_t{1});
   std::string prompts;
 
@@ -142,7 +142,7 @@ void clsDataModel::BuildRequestData(runtime::DTMContext& context,
       if (write) {
         const std::string value = element.TransientValue.IsEmpty()
                                       ? std::string("Empty")
-                                      : ctlMonitor::ValueText(element.TransientValue);
+                                      : MonitorSink::ValueText(element.TransientValue);
         monitor->MonitorLine(monitor->GetText("Download ") + element.Prompt + " = " + value,
                              previous);
       } else {
@@ -201,6 +201,15 @@ bool clsDataModel::EncodeRequestValue(runtime::ByteBuffer& buffer,
     if (element.WriteRequestPosition >= 0) {
       buffer.SetPosition(element.WriteRequestPosition);
       const com::Variant& value = element.TransientValue;
+      // Not-a-number and the infinities are no value to give a device: the
+      // element gets the mark of its kind (not numeric, out of range).
+      if ((element.ValueType == kVtSingle || element.ValueType == kVtDouble) &&
+          IsInvalidFloat(value)) {
+        if (std::isnan(value.ToDouble())) {
+          throw com::ComError(com::vb::kTypeMismatch, "Type mismatch", "clsDataModel");
+        }
+        throw com::ComError(com::vb::kOverflow, "Overflow", "clsDataModel");
+      }
       switch (element.ValueType) {
         case kVtBytes: {
           com::ByteArray bytes;
@@ -274,10 +283,10 @@ bool clsDataModel::EncodeRequestValue(runtime::ByteBuffer& buffer,
     }
   }
 
-  const auto monitor = ctlMonitor::Find(context);
+  const auto monitor = MonitorSink::Find(context);
   if (monitor && coded && !IsGroup(element.Name) && prompts != "NOT") {
     if (write) {
-      const std::string value = ctlMonitor::ValueText(element.TransientValue);
+      const std::string value = MonitorSink::ValueText(element.TransientValue);
       monitor->MonitorLine(monitor->GetText("Download ") + element.Prompt + " = " + value);
     } else {
       if (!prompts.empty()) monitor->MonitorAdd(",");
@@ -296,7 +305,7 @@ bool clsDataModel::IPrivateDataModel_ReadTransactionResponse(runtime::DTMContext
                                                              const DataElementPtr& element_ptr) {
   const auto element = AsElement(element_ptr);
   if (transaction.Command.IsEmpty() || transaction.ResponseCode.IsEmpty()) {
-    if (const auto monitor = ctlMonitor::Find(context)) {
+    if (const auto monitor = MonitorSink::Find(context)) {
       monitor->MonitorLine(
           monitor->GetText(write ? "=== Download error ===" : "=== Upload error ==="),
           com::Variant(std::int16_t{1}));
@@ -317,7 +326,7 @@ void clsDataModel::EvaluateResponse(runtime::DTMContext& context,
   bool retry_pending = false;
   std::int32_t result_class = 0;
   const std::int32_t response_code = transaction.ResponseCode.ToLong();
-  const auto monitor = ctlMonitor::Find(context);
+  const auto monitor = MonitorSink::Find(context);
 
   if (monitor) {
     const std::int32_t comm_status =
@@ -484,7 +493,7 @@ void clsDataModel::EvaluateResponse(runtime::DTMContext& context,
 }
 
 void clsDataModel::ApplyReceived(runtime::DTMContext&, clsDataElement& element,
-                                 Received received, bool write, ctlMonitor* monitor) {
+                                 Received received, bool write, MonitorSink* monitor) {
   // What the protocol shows as received: the device value where only it
   // took the reply, else the transient value.
   const com::Variant raw =
@@ -496,9 +505,9 @@ void clsDataModel::ApplyReceived(runtime::DTMContext&, clsDataElement& element,
       rounds ? basCVMK::RoundParamValue(element.Name, raw, element.ValueFormat) : raw;
   if (monitor && !write && !IsGroup(element.Name)) {
     monitor->MonitorLine(monitor->GetText("Value ") + element.Prompt + " = " +
-                         ctlMonitor::ValueText(raw));
+                         MonitorSink::ValueText(raw));
     if (rounds && !SameAtReceivedPrecision(raw, rounded)) {
-      monitor->MonitorAdd("Corrected " + ctlMonitor::ValueText(rounded, element.ValueFormat));
+      monitor->MonitorAdd("Corrected " + MonitorSink::ValueText(rounded, element.ValueFormat));
     }
   }
   // A count is a whole number of 32 bits; anything else the device sends

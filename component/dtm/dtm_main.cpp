@@ -4,6 +4,7 @@
 #include <unordered_set>
 
 #include "component/common/api_helpers.h"
+#include "component/common/identity.h"
 #include "component/common/lang_supp.h"
 #include "component/common/language_helpers.h"
 #include "component/datamodel/data_element.h"
@@ -11,7 +12,6 @@
 #include "component/datamodel/data_model.h"
 #include "component/dtm/dtm_state.h"
 #include "component/dtm/function_man.h"
-#include "component/dtm/identity.h"
 #include "component/ui/framework/ctl_monitor.h"
 #include "platform/com/error.h"
 #include "platform/com/property_bag.h"

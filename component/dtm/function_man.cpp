@@ -8,8 +8,8 @@
 #include <optional>
 #include <utility>
 
+#include "component/common/identity.h"
 #include "component/common/registry_settings.h"
-#include "component/dtm/identity.h"
 #include "platform/com/error.h"
 #include "platform/runtime/context.h"
 #include "platform/runtime/documents.h"

@@ -1,8 +1,8 @@
 #include "component/dtm/library.h"
 
+#include "component/common/identity.h"
 #include "component/dtm/dtm_main.h"
 #include "component/dtm/function_man.h"
-#include "component/dtm/identity.h"
 #include "component/ui/actions/pages.h"
 #include "component/ui/framework/ctl_monitor.h"
 #include "component/ui/observation/pages.h"
@@ -96,9 +96,7 @@ const std::vector<Library::ClassInfo>& Library::Classes() {
   return classes;
 }
 
-std::string Library::ProgIdOf(const std::string& class_name) {
-  return std::string(kLibraryName) + "." + class_name;
-}
+std::string Library::ProgIdOf(const std::string& class_name) { return ProgIdOfClass(class_name); }
 
 com::HResult Library::DllRegisterServer() {
   // Every session registers: the entries are stored together, and not at

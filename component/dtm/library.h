@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/com/class_registry.h"
 #include "platform/com/error.h"
 #include "platform/runtime/services.h"
+#include "platform/win/class_registry.h"
 
 namespace dtm {
 

@@ -96,6 +96,7 @@ std::string DisplayValue(runtime::DTMContext& context, const clsDataElement& ele
   const com::Variant& value = element.TransientValue;
   if (value.IsEmpty() || value.IsNull()) return "";
   if (value.IsByteArray()) return com::HexBytes(value.Bytes(), " ");
+  if (const std::optional<std::string> word = com::NonFiniteWord(value)) return *word;
   try {
     if ((element.ValueType == kVtSingle || element.ValueType == kVtDouble) &&
         !element.ValueFormat.empty() && value.IsNumeric(locale) && !IsInvalidFloat(value)) {

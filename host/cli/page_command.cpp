@@ -1,5 +1,6 @@
 #include "host/cli/page_command.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <fstream>
@@ -17,6 +18,7 @@
 #include "platform/com/error.h"
 #include "platform/controls/collection.h"
 #include "platform/controls/web_browser.h"
+#include "platform/forms/controls.h"
 #include "platform/runtime/context.h"
 #include "platform/runtime/documents.h"
 
@@ -87,20 +89,28 @@ bool ParseKey(const std::string& name, PageStep& step) {
   return false;
 }
 
-bool ParseWait(const std::string& text, PageStep& step) {
+// The longest wait a step may ask for: beyond it a page's timers and the
+// device's time would overrun what the loop's clock can hold.
+constexpr long long kLongestWaitMs = 24LL * 3600 * 1000;
+
+enum class WaitParse { kTaken, kMalformed, kTooLong };
+
+WaitParse ParseWait(const std::string& text, PageStep& step) {
   const std::size_t digits = text.find_first_not_of("0123456789");
-  if (digits == 0 || digits == std::string::npos) return false;
-  const auto number = Whole(text.substr(0, digits));
-  if (!number || *number > 24 * 3600 * 1000LL) return false;
+  if (digits == 0 || digits == std::string::npos) return WaitParse::kMalformed;
   const std::string unit = text.substr(digits);
   long long factor = 0;
   if (unit == "ms") factor = 1;
   else if (unit == "s") factor = 1000;
   else if (unit == "min") factor = 60 * 1000;
   else if (unit == "h") factor = 3600 * 1000;
-  else return false;
+  else return WaitParse::kMalformed;
+  // Compared before multiplying: a number of any length is judged without
+  // overflow (one too long for a whole number is beyond the limit anyway).
+  const auto number = Whole(text.substr(0, digits));
+  if (!number || *number > kLongestWaitMs / factor) return WaitParse::kTooLong;
   step.wait = std::chrono::milliseconds(*number * factor);
-  return true;
+  return WaitParse::kTaken;
 }
 
 // The loop runs until nothing is pending, or for kSettleLimit of device time.
@@ -129,10 +139,11 @@ forms::Control& ControlOf(frame::PageHost& host, const PageStep& step) {
         // a field that tells no tag is bound to none
       }
     }
-    throw StepError{"no field on " + host.ClassName() + " shows " + step.target,
+    throw StepError{"no field on " + host.ClassName() + " shows " + StepTextInMessage(step.target),
                     exit_status::kUsage};
   }
-  throw StepError{"no control " + step.target + " on " + host.ClassName(), exit_status::kUsage};
+  throw StepError{"no control " + StepTextInMessage(step.target) + " on " + host.ClassName(),
+                  exit_status::kUsage};
 }
 
 forms::Control& TabStripOf(frame::PageHost& host) {
@@ -143,6 +154,28 @@ forms::Control& TabStripOf(frame::PageHost& host) {
     }
   }
   throw StepError{host.ClassName() + " has no tabs", exit_status::kUsage};
+}
+
+std::size_t TabCountOf(const forms::Control& strip) {
+  if (const auto* tabs = dynamic_cast<const forms::TabStrip*>(&strip)) return tabs->TabCount();
+  if (const auto* dialog = dynamic_cast<const forms::TabbedDialog*>(&strip)) {
+    return static_cast<std::size_t>(std::max<std::int16_t>(dialog->Tabs(), 0));
+  }
+  return 0;
+}
+
+// A tab the page lacks is the user's mistake: said with the tabs it has,
+// not with the strip's own range error.
+void CheckTab(const frame::PageHost& host, const forms::Control& strip, std::size_t tab) {
+  const std::size_t count = TabCountOf(strip);
+  if (tab >= 1 && tab <= count) return;
+  const std::string page = "page " + std::to_string(host.FunctionId());
+  std::string has;
+  if (count == 0) has = " has no tabs";
+  else if (count == 1) has = " has tab 1 only";
+  else if (count == 2) has = " has tabs 1 and 2";
+  else has = " has tabs 1 to " + std::to_string(count);
+  throw StepError{page + has, exit_status::kUsage};
 }
 
 // Waits for the frame's notice `name` about the request `invoke_id`.
@@ -167,7 +200,12 @@ void Perform(Session& session, frame::PageHost& host, const PageStep& step,
     case K::kClick: host.Click(ControlOf(host, step)); break;
     case K::kSet: host.Type(ControlOf(host, step), step.value); break;
     case K::kKey: host.PressKey(ControlOf(host, step), step.key_code, step.key_ascii); break;
-    case K::kTab: host.SelectTab(TabStripOf(host), step.tab); break;
+    case K::kTab: {
+      forms::Control& strip = TabStripOf(host);
+      CheckTab(host, strip, step.tab);
+      host.SelectTab(strip, step.tab);
+      break;
+    }
     case K::kWait: session.Loop().RunFor(step.wait); return;
     case K::kUpload:
     case K::kDownload: {
@@ -256,6 +294,15 @@ bool ParseKeyName(const std::string& name, std::int16_t& key_code,
   return true;
 }
 
+std::string StepTextInMessage(const std::string& text) {
+  constexpr std::size_t kLongest = 40;
+  if (text.size() <= kLongest) return text;
+  // Cut on a character's first byte, so no character is left half.
+  std::size_t cut = kLongest;
+  while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+  return text.substr(0, cut) + "...";
+}
+
 std::variant<PageStep, std::string> ParsePageStep(const std::string& text) {
   const std::vector<std::string> words = Words(text);
   PageStep step;
@@ -283,7 +330,7 @@ std::variant<PageStep, std::string> ParsePageStep(const std::string& text) {
   if (verb == "key" && arguments == 2) {
     step.kind = PageStep::Kind::kKey;
     step.target = words[1];
-    if (!ParseKey(words[2], step)) return "unknown key '" + words[2] + "'";
+    if (!ParseKey(words[2], step)) return "unknown key '" + StepTextInMessage(words[2]) + "'";
     return step;
   }
   if (verb == "tab" && arguments == 1) {
@@ -295,7 +342,12 @@ std::variant<PageStep, std::string> ParsePageStep(const std::string& text) {
   }
   if (verb == "wait" && arguments == 1) {
     step.kind = PageStep::Kind::kWait;
-    if (!ParseWait(words[1], step)) return "'wait' wants a time such as 500ms, 5s, 3min or 1h";
+    switch (ParseWait(words[1], step)) {
+      case WaitParse::kTaken: return step;
+      case WaitParse::kTooLong: return std::string("'wait' waits 24h at most");
+      case WaitParse::kMalformed: break;
+    }
+    return std::string("'wait' wants a time such as 500ms, 5s, 3min or 1h");
     return step;
   }
   if ((verb == "upload" || verb == "download") && arguments == 0) {
@@ -311,7 +363,7 @@ std::variant<PageStep, std::string> ParsePageStep(const std::string& text) {
   for (const char* known : {"click", "set", "key", "tab", "wait", "upload", "download", "language"}) {
     if (verb == known) return "wrong arguments for '" + verb + "'";
   }
-  return "unknown step '" + verb + "'";
+  return "unknown step '" + StepTextInMessage(verb) + "'";
 }
 
 int RunPage(Session& session, const PageOptions& options, std::ostream& out) {
@@ -378,7 +430,8 @@ int RunPage(Session& session, const PageOptions& options, std::ostream& out) {
     }
     if (!failed) continue;
     session.Messages().Flush();
-    session.Err() << "vd4625 page: step '" << step.text << "': " << failed->message << '\n';
+    session.Err() << "vd4625 page: step '" << StepTextInMessage(step.text)
+                  << "': " << failed->message << '\n';
     if (failed->status == exit_status::kUsage) {
       status = exit_status::kUsage;
       break;

@@ -51,6 +51,10 @@ render::PageView PageViewOf(frame::PageHost& host);
 // The step, or what is wrong with it.
 std::variant<PageStep, std::string> ParsePageStep(const std::string& text);
 
+// A step or a name as a message quotes it: whole up to 40 characters, else
+// its first 40 and "...", so a runaway argument cannot flood the terminal.
+std::string StepTextInMessage(const std::string& text);
+
 // A key as a step names it (see above): its key code and, for a key with a
 // character, that character. False for a name no key has.
 bool ParseKeyName(const std::string& name, std::int16_t& key_code,

@@ -2,14 +2,14 @@
 
 #include <cstdlib>
 
+#include "component/common/identity.h"
 #include "component/common/language_helpers.h"
-#include "component/dtm/identity.h"
 #include "host/device/profile.h"
 #include "host/frame/registry_location.h"
-#include "platform/com/class_registry.h"
 #include "platform/com/error.h"
 #include "platform/runtime/documents.h"
 #include "platform/runtime/services.h"
+#include "platform/win/class_registry.h"
 
 namespace dtm::host {
 

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "component/dtm/identity.h"
+#include "component/common/identity.h"
 #include "host/device/motion.h"
 #include "host/device/wire.h"
 

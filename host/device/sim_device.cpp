@@ -78,7 +78,11 @@ void SimDevice::Load(const Profile& profile) {
 }
 
 runtime::HartResponse SimDevice::Handle(const runtime::HartRequest& request) {
+  if (received_.size() >= 2 * kReceivedKept) {
+    received_.erase(received_.begin(), received_.end() - static_cast<std::ptrdiff_t>(kReceivedKept));
+  }
   received_.push_back(request);
+  ++handled_;
   Settle();
   Operate();
   SettleOutputTest();

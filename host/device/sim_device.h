@@ -92,8 +92,13 @@ class SimDevice {
   std::uint8_t OutputTestRunning() const;
   // Between the actions 11 and 12 of command 132.
   bool CharacteristicTransferOpen() const { return characteristic_open_; }
-  // Every request handled, in order.
+  // The requests handled, in order: the latest kReceivedKept at least and
+  // fewer than twice as many (the older half goes when the record is full),
+  // so a device polled for days keeps a record of bounded size.
+  static constexpr std::size_t kReceivedKept = 1000;
   const std::vector<runtime::HartRequest>& Received() const { return received_; }
+  // How many requests were handled in all, the dropped ones too.
+  std::size_t HandledCount() const { return handled_; }
 
   // State a test sets directly, as if the device had got there itself.
   void SetWriteProtected(bool on);                        // shown at byte 15 of command 15
@@ -205,6 +210,7 @@ class SimDevice {
   bool line_broken_ = false;
   std::optional<std::uint8_t> next_action_failure_;
   std::vector<runtime::HartRequest> received_;
+  std::size_t handled_ = 0;
   std::optional<loop::Clock::TimePoint> scripted_silence_at_;
   std::optional<loop::Clock::TimePoint> scripted_break_at_;
 };

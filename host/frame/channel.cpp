@@ -27,9 +27,16 @@ void ChannelStandIn::SetDeviceIdentity(std::int32_t manufacturer_code,
   identity_source_ = [codes = DeviceCodes{manufacturer_code, device_type_code}] { return codes; };
 }
 
+void ChannelStandIn::Record(Request request) {
+  if (requests_.size() >= 2 * kRequestsKept) {
+    requests_.erase(requests_.begin(), requests_.end() - static_cast<std::ptrdiff_t>(kRequestsKept));
+  }
+  requests_.push_back(std::move(request));
+}
+
 bool ChannelStandIn::ConnectRequest(const std::shared_ptr<IFdtCommunicationEvents>& callback,
                                     const std::string& invoke_id, const std::string& request) {
-  requests_.push_back({"ConnectRequest", invoke_id, request});
+  Record({"ConnectRequest", invoke_id, request});
   if (refuse_connect_ || !callback || state_ != State::kClosed) return false;
   callback_ = callback;
   connect_id_ = invoke_id;
@@ -50,7 +57,7 @@ bool ChannelStandIn::ConnectRequest(const std::shared_ptr<IFdtCommunicationEvent
 }
 
 bool ChannelStandIn::DisconnectRequest(const std::string& invoke_id, const std::string& request) {
-  requests_.push_back({"DisconnectRequest", invoke_id, request});
+  Record({"DisconnectRequest", invoke_id, request});
   if (refuse_disconnect_ || state_ == State::kClosed) return false;
   // The line is free at once; an attempt still being answered is withdrawn.
   WithdrawAnswers(connect_id_);
@@ -63,7 +70,7 @@ bool ChannelStandIn::DisconnectRequest(const std::string& invoke_id, const std::
 }
 
 bool ChannelStandIn::TransactionRequest(const std::string& invoke_id, const std::string& request) {
-  requests_.push_back({"TransactionRequest", invoke_id, request});
+  Record({"TransactionRequest", invoke_id, request});
   if (!transaction_handler_ || state_ != State::kOpen) return false;
   if (silent_) return true;
   const loop::Clock::TimePoint due = std::max(loop_.GetClock().Now(), line_free_at_) + latency_;
@@ -82,7 +89,7 @@ bool ChannelStandIn::TransactionRequest(const std::string& invoke_id, const std:
 }
 
 bool ChannelStandIn::Abort(const std::string& invoke_id) {
-  requests_.push_back({"Abort", invoke_id, {}});
+  Record({"Abort", invoke_id, {}});
   WithdrawAnswers(invoke_id);
   if (invoke_id == connect_id_) state_ = State::kClosed;
   return true;

@@ -25,7 +25,7 @@
 #include <string>
 #include <vector>
 
-#include "component/dtm/identity.h"
+#include "component/common/identity.h"
 #include "component/interfaces/fdt.h"
 #include "platform/com/object.h"
 #include "platform/loop/event_loop.h"
@@ -74,6 +74,10 @@ class ChannelStandIn final : public com::Object, public IFdtCommunication {
   bool DropConnection();
 
   bool Connected() const { return state_ == State::kOpen; }
+  // The requests, oldest first: the latest kRequestsKept at least and fewer
+  // than twice as many (the older half goes when the record is full), so a
+  // frame polling for days keeps a record of bounded size.
+  static constexpr std::size_t kRequestsKept = 1000;
   const std::deque<Request>& Requests() const { return requests_; }
 
   // What the connect answer reports as the device's identity: these codes,
@@ -108,7 +112,10 @@ class ChannelStandIn final : public com::Object, public IFdtCommunication {
   std::string connect_id_;
   std::weak_ptr<IFdtCommunicationEvents> callback_;  // the DTM holds us: no cycle
   std::vector<std::pair<std::string, loop::EventLoop::TaskId>> pending_;  // answers due
-  // A deque: a long session only appends, never moves what it logged.
+  void Record(Request request);
+
+  // A deque: a long session appends and drops at the front, never moves
+  // what it keeps.
   std::deque<Request> requests_;
 
   IdentitySource identity_source_;

@@ -12,7 +12,7 @@
 #include <system_error>
 #include <unordered_set>
 
-#include "component/dtm/identity.h"
+#include "component/common/identity.h"
 #include "platform/com/error.h"
 #include "platform/com/hex.h"
 #include "platform/win/atomic_file.h"

@@ -3,9 +3,9 @@
 #include <utility>
 
 #include "component/dtm/function_man.h"
-#include "platform/com/class_registry.h"
 #include "platform/com/error.h"
 #include "platform/forms/controls.h"
+#include "platform/win/class_registry.h"
 
 namespace dtm::frame {
 

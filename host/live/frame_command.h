@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <optional>
 
-#include "host/cli/app.h"
+#include "host/cli/console.h"
 
 namespace dtm::live {
 

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <sstream>
 
+#include "host/render/pictures.h"
+
 namespace dtm::render {
 namespace {
 
@@ -24,11 +26,18 @@ body { margin: 0; padding: 16px; background: #d4d0c8; font: 13px Tahoma, Verdana
 .field { display: grid; grid-template-columns: 220px 140px 60px 1fr; align-items: center; gap: 6px; }
 .field .value { background: #fff; border: 1px inset #a0a0a0; padding: 1px 4px; min-height: 16px; }
 .field.locked .value { background: #e8e8e8; color: #555; }
-.field .icon { font-size: 11px; color: #0a246a; }
+.field .icon { font-size: 11px; color: #0a246a; display: flex; align-items: center; gap: 4px; }
+.field select.value { font: inherit; padding: 0 2px; }
+.headline .logo { margin-left: auto; display: flex; gap: 8px; align-items: center; }
+.headline .logo svg { display: block; }
+.bar-control { display: grid; grid-template-columns: 220px 1fr; align-items: center; gap: 6px; }
+.bar-control svg { width: 100%; max-width: 360px; height: auto; display: block; }
+.picture svg.pic { display: inline-block; vertical-align: middle; background: none; border: none; }
+.image { display: inline-flex; align-items: center; gap: 4px; }
 .lock { font-size: 11px; color: #a00; }
 .disabled { color: #8a8a8a; }
 .buttons { display: flex; gap: 6px; flex-wrap: wrap; }
-button { font: inherit; padding: 3px 14px; min-width: 80px; }
+.page button { font: inherit; padding: 3px 14px; min-width: 80px; }
 .list { background: #fff; border: 1px inset #a0a0a0; font: 12px "Courier New", monospace; white-space: pre; overflow: auto; max-height: 480px; padding: 2px 4px; margin: 0; }
 .shape { display: inline-block; width: 14px; height: 14px; border-radius: 7px; border: 1px solid #404040; vertical-align: middle; }
 .picture svg { background: #fff; border: 1px solid #a0a0a0; max-width: 100%; height: auto; }
@@ -78,13 +87,13 @@ struct TrendCurve {
   std::vector<std::vector<Point>> runs;
   std::size_t gaps = 0;
   bool timed = false;  // it holds samples, stamped with times
+  bool points = false;  // it holds a point set
 };
 
+// A number of the chart's description; `fallback` for none and for one
+// that is not finite, so no NaN or infinity reaches the drawing.
 double ParseNumber(const std::string& text, double fallback) {
-  if (text.empty()) return fallback;
-  char* end = nullptr;
-  const double value = std::strtod(text.c_str(), &end);
-  return end == text.c_str() ? fallback : value;
+  return FiniteNumber(text).value_or(fallback);
 }
 
 // "x:value x:gap ..." (or the point set "x:y ...") into runs.
@@ -97,7 +106,9 @@ void ParseRuns(const std::string& text, TrendCurve& curve) {
     if (colon == std::string::npos) continue;
     const double x = ParseNumber(item.substr(0, colon), 0);
     const std::string value = item.substr(colon + 1);
-    if (value == "gap") {
+    // A value that is no finite number cannot be drawn: the line breaks
+    // there as at a gap.
+    if (value == "gap" || !FiniteNumber(value) || !FiniteNumber(item.substr(0, colon))) {
       ++curve.gaps;
       if (!run.empty()) curve.runs.push_back(std::move(run));
       run.clear();
@@ -120,6 +131,7 @@ std::vector<TrendCurve> TrendCurves(const ControlState& s) {
     curve.view_min = ParseNumber(s.Attribute(stem + "view_min"), 0);
     curve.view_max = ParseNumber(s.Attribute(stem + "view_max"), 100);
     curve.timed = !s.Attribute(stem + "samples").empty();
+    curve.points = !s.Attribute(stem + "points").empty();
     ParseRuns(s.Attribute(stem + "samples"), curve);
     ParseRuns(s.Attribute(stem + "points"), curve);
     curves.push_back(std::move(curve));
@@ -171,13 +183,20 @@ std::string TrendSvg(const ControlState& s) {
          "\"/></clipPath></defs>";
   out += "<rect class=\"plot\" x=\"" + Number(kLeft) + "\" y=\"" + Number(kTop) + "\" width=\"" +
          Number(kPlotWidth) + "\" height=\"" + Number(kPlotHeight) + "\" fill=\"none\" stroke=\"#808080\"/>";
-  // The x axis: the window's ends and its middle, as times of day when
-  // the chart records samples (a point set alone has plain numbers).
-  const bool timed = std::any_of(curves.begin(), curves.end(), [](const TrendCurve& c) { return c.timed; });
+  // The x axis: the window's ends and its middle. The chart keeps no kind of its own: one with a point set (the
+  // characteristic, whose x is a percentage) has plain numbers; any other
+  // that records samples, or may scroll through more than a day, has a
+  // time axis.
+  const bool sampled = std::any_of(curves.begin(), curves.end(), [](const TrendCurve& c) { return c.timed; });
+  const bool point_set = std::any_of(curves.begin(), curves.end(), [](const TrendCurve& c) { return c.points; });
+  const double range = ParseNumber(s.Attribute("x_range_max"), 0) - ParseNumber(s.Attribute("x_range_min"), 0);
+  const bool timed = !point_set && (sampled || range > 86400);
+  // The ends' labels stand inside the plot's width, so none is cut off.
+  const char* anchors[3] = {"start", "middle", "end"};
   for (int i = 0; i <= 2; ++i) {
     const double x = x_min + (x_max - x_min) * i / 2;
     out += "<text class=\"tick\" x=\"" + Number(sx(x)) + "\" y=\"" + Number(kTop + kPlotHeight + 14) +
-           "\" text-anchor=\"middle\">" + (timed ? TimeOfDay(x) : Number(x)) + "</text>";
+           "\" text-anchor=\"" + anchors[i] + "\">" + (timed ? TimeOfDay(x) : Number(x)) + "</text>";
   }
   out += "<text class=\"axis-title\" x=\"" + Number(kLeft + kPlotWidth / 2) + "\" y=\"" +
          Number(kTop + kPlotHeight + 32) + "\" text-anchor=\"middle\">" + EscapeHtml(s.Attribute("x_title")) +
@@ -237,33 +256,85 @@ void Tabs(const ControlState& s, bool live, std::string& out) {
   out += "</nav>\n";
 }
 
+// The colours a page set on a control as its style (system colours are
+// the kinds' defaults and stay the sheet's), and its tooltip as its title.
+std::string Colours(const ControlState& s) {
+  std::string style;
+  if (!forms::IsSystemColor(s.fore_color)) style += "color:" + CssColour(s.fore_color) + ";";
+  if (!forms::IsSystemColor(s.back_color)) style += "background:" + CssColour(s.back_color) + ";";
+  return style.empty() ? std::string() : Attr("style", style);
+}
+
+std::string Title(const ControlState& s) {
+  return s.tool_tip.empty() ? std::string() : Attr("title", s.tool_tip);
+}
+
+std::string Look(const ControlState& s) { return Colours(s) + Title(s); }
+
 void Field(const ControlState& s, bool live, std::string& out) {
   std::string label = s.Attribute("label");
   if (label.empty()) label = ShownCaption(s.caption);
   const std::string value = s.text.empty() ? s.value : s.text;
-  out += "<div" + Attr("class", Classes("field", s)) + Attr("data-name", NameOf(s)) + ">";
+  const std::vector<Choice> choices = Choices(s);
+  const std::optional<Choice> chosen = Chosen(s);
+  out += "<div" + Attr("class", Classes("field", s)) + Attr("data-name", NameOf(s)) + Title(s) + ">";
   out += "<label>" + EscapeHtml(label) + "</label>";
-  if (live && s.enabled && !s.locked) {
-    out += "<input class=\"value\"" + Attr("value", value) + ">";
+  if (!choices.empty() && !s.locked) {
+    // Choosing an entry types its key, as typing it would.
+    out += "<select class=\"value\"" + Colours(s) + (s.enabled ? "" : " disabled") + ">";
+    if (!chosen) out += "<option" + Attr("value", value) + " selected>" + EscapeHtml(value) + "</option>";
+    for (const Choice& choice : choices) {
+      const bool selected = chosen && chosen->key == choice.key;
+      out += "<option" + Attr("value", std::to_string(choice.key)) + (selected ? " selected" : "") + ">" +
+             EscapeHtml(choice.text) + "</option>";
+    }
+    out += "</select>";
+  } else if (live && s.enabled && !s.locked) {
+    out += "<input class=\"value\"" + Attr("value", value) + Colours(s) + ">";
   } else {
-    out += "<span class=\"value\">" + EscapeHtml(value) + "</span>";
+    out += "<span class=\"value\"" + Colours(s) + ">" + EscapeHtml(chosen ? chosen->text : value) + "</span>";
   }
   out += "<span class=\"unit\">" + EscapeHtml(s.Attribute("unit")) + "</span>";
-  out += "<span class=\"icon\">" + EscapeHtml(s.Attribute("icon"));
+  out += "<span class=\"icon\">";
+  if (const std::string icon = s.Attribute("icon"); !icon.empty()) {
+    const std::string tip = s.Attribute("icon_tip");
+    out += "<span class=\"status\"" + Attr("data-icon", icon) + (tip.empty() ? "" : Attr("title", tip)) + ">" +
+           StatusIconSvg(icon, tip) + "</span>";
+  }
   if (s.locked) out += " <span class=\"lock\">locked</span>";
   out += "</span></div>\n";
+}
+
+// A picture: its drawing, coloured as the page set it, with its state in
+// words as its title when it has one; then what was drawn on it and what
+// stands on it.
+void Picture(const ControlState& s, bool live, std::string& out) {
+  const std::string picture = PictureName(s);
+  const std::string state = PictureState(s);
+  const std::string title = s.tool_tip.empty() ? state : s.tool_tip;
+  out += "<div" + Attr("class", s.kind == "Image" ? "picture image" : "picture") + Attr("data-name", NameOf(s)) +
+         (picture.empty() ? "" : Attr("data-picture", picture)) + (state.empty() ? "" : Attr("data-state", state)) +
+         (title.empty() ? "" : Attr("title", title)) + ">";
+  if (!picture.empty()) out += PictureSvg(picture, CssColour(s.back_color), 16, title);
+  if (!s.display_list.empty()) out += RenderSvg(s.display_list);
+  Children(s, live, out);
+  out += "</div>\n";
 }
 
 void Control(const ControlState& s, bool live, std::string& out) {
   const std::string caption = ShownCaption(s.caption);
   const std::string name = Attr("data-name", NameOf(s));
   if (s.kind == "Frame") {
-    out += "<fieldset" + Attr("class", Classes("frame", s)) + name + "><legend>" +
+    out += "<fieldset" + Attr("class", Classes("frame", s)) + name + Look(s) + "><legend>" +
            EscapeHtml(caption) + "</legend>\n";
     Children(s, live, out);
     out += "</fieldset>\n";
+  } else if (const std::optional<BarShown> bar = BarOf(s)) {
+    out += "<div" + Attr("class", Classes("bar-control", s)) + name + Title(s) +
+           Attr("data-value", bar->value_known ? Number(bar->value) : "") + "><span class=\"caption\">" +
+           EscapeHtml(bar->caption) + "</span>" + BarSvg(*bar) + "</div>\n";
   } else if (s.kind == "UserControl") {
-    out += "<div" + Attr("class", Classes("control", s)) + name + ">\n";
+    out += "<div" + Attr("class", Classes("control", s)) + name + Look(s) + ">\n";
     Children(s, live, out);
     out += "</div>\n";
   } else if (s.kind == "TabStrip" || s.kind == "TabbedDialog") {
@@ -271,38 +342,34 @@ void Control(const ControlState& s, bool live, std::string& out) {
   } else if (s.kind == "Parameter") {
     Field(s, live, out);
   } else if (s.kind == "CommandButton") {
-    out += "<button type=\"button\"" + name + (s.enabled ? "" : " disabled") +
-           (s.tool_tip.empty() ? "" : Attr("title", s.tool_tip)) + ">" + EscapeHtml(caption) +
+    out += "<button type=\"button\"" + name + (s.enabled ? "" : " disabled") + Look(s) + ">" + EscapeHtml(caption) +
            "</button>";
   } else if (s.kind == "Label") {
-    out += "<div class=\"label\"" + name + ">" + EscapeHtml(caption) + "</div>\n";
+    out += "<div class=\"label\"" + name + Look(s) + ">" + EscapeHtml(caption) + "</div>\n";
   } else if (s.kind == "TextBox") {
     // Live, a text box takes what is typed unless it is disabled or locked.
     const bool read_only = !live || s.locked;
-    out += "<input type=\"text\"" + name + Attr("value", s.text) + (read_only ? " readonly" : "") +
+    out += "<input type=\"text\"" + name + Attr("value", s.text) + Look(s) + (read_only ? " readonly" : "") +
            (s.enabled ? "" : " disabled") + ">\n";
   } else if (s.kind == "CheckBox" || s.kind == "OptionButton") {
     const bool on = s.value == "1" || s.value == "True";
-    out += "<label" + Attr("class", Classes("choice", s)) + name + "><input type=\"" +
+    out += "<label" + Attr("class", Classes("choice", s)) + name + Look(s) + "><input type=\"" +
            (s.kind == "CheckBox" ? "checkbox" : "radio") + "\"" + (on ? " checked" : "") +
            (live && s.enabled ? "" : " disabled") + "> " + EscapeHtml(caption) + "</label>\n";
   } else if (s.kind == "ListBox") {
-    out += "<pre" + Attr("class", Classes("list", s)) + name + ">";
+    out += "<pre" + Attr("class", Classes("list", s)) + name + Look(s) + ">";
     for (const std::string& item : s.items) out += EscapeHtml(item) + "\n";
     out += "</pre>\n";
   } else if (s.kind == "Shape") {
-    out += "<span class=\"shape\"" + name + Attr("style", "background:" + CssColour(s.fill_color)) +
+    out += "<span class=\"shape\"" + name + Attr("style", "background:" + CssColour(s.fill_color)) + Title(s) +
            "></span>\n";
   } else if (s.kind == "Trend") {
-    out += "<div class=\"trend\"" + name + Attr("style", "background:" + CssColour(s.back_color)) + ">" +
+    out += "<div class=\"trend\"" + name + Attr("style", "background:" + CssColour(s.back_color)) + Title(s) + ">" +
            TrendSvg(s) + "</div>\n";
   } else if (s.kind == "PictureBox" || s.kind == "Image") {
-    out += "<div class=\"picture\"" + name + ">";
-    if (!s.display_list.empty()) out += RenderSvg(s.display_list);
-    Children(s, live, out);
-    out += "</div>\n";
+    Picture(s, live, out);
   } else if (!caption.empty() || !s.text.empty()) {
-    out += "<div" + Attr("class", Classes("other", s)) + name + ">" +
+    out += "<div" + Attr("class", Classes("other", s)) + name + Look(s) + ">" +
            EscapeHtml(caption.empty() ? s.text : caption) + "</div>\n";
   }
 }
@@ -422,8 +489,20 @@ void PageBody(const PageView& page, bool live, std::string& out) {
          Attr("data-invoke-id", page.invoke_id) + ">\n";
   out += "<header class=\"headline\"><h1>" + EscapeHtml(title) +
          "</h1><span class=\"function\">" +
-         EscapeHtml("function " + std::to_string(page.function_id) + ", " + page.prog_id) +
-         "</span></header>\n";
+         EscapeHtml("function " + std::to_string(page.function_id) + ", " + page.prog_id) + "</span>";
+  if (const ControlState* headline = Headline(page.form)) {
+    // The strip's manual picture and the maker's logo, at its right end.
+    std::string pictures;
+    for (const ControlState& child : headline->children) {
+      const std::string picture = PictureName(child);
+      if (!child.visible || picture.empty()) continue;
+      const std::string tip = picture == "logo" ? headline->Attribute("url") : child.tool_tip;
+      pictures += "<span" + Attr("class", picture) + Attr("data-name", NameOf(child)) +
+                  (tip.empty() ? "" : Attr("title", tip)) + ">" + PictureSvg(picture, "", 20, tip) + "</span>";
+    }
+    if (!pictures.empty()) out += "<span class=\"logo\">" + pictures + "</span>";
+  }
+  out += "</header>\n";
   out += "<section class=\"form\">\n";
   Children(page.form, live, out);
   out += "</section>\n";

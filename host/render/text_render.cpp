@@ -1,7 +1,10 @@
 #include "host/render/text_render.h"
 
 #include <cstdio>
+#include <optional>
 #include <sstream>
+
+#include "host/render/pictures.h"
 
 namespace dtm::render {
 namespace {
@@ -64,14 +67,38 @@ std::string Tabs(const ControlState& s) {
   return out;
 }
 
+// A colour a page set to mark a control (the kinds' defaults are system
+// colours, black is plain text), with the tooltip that tells why.
+std::string Mark(const ControlState& s) {
+  if (forms::IsSystemColor(s.fore_color) || s.fore_color == forms::colors::kBlack) return {};
+  std::string out = " " + ColourText(s.fore_color);
+  if (!s.tool_tip.empty()) out += " " + Quoted(s.tool_tip);
+  return out;
+}
+
 void Field(const ControlState& s, const std::string& indent, std::string& out) {
   std::string label = s.Attribute("label");
   if (label.empty()) label = ShownCaption(s.caption);
-  const std::string value = s.text.empty() ? s.value : s.text;
+  std::string value = s.text.empty() ? s.value : s.text;
+  if (const std::optional<Choice> chosen = Chosen(s)) value += " (" + chosen->text + ")";
   out += indent + "Field " + NameOf(s) + " " + Quoted(label) + ": " + value;
   if (const std::string unit = s.Attribute("unit"); !unit.empty()) out += " " + unit;
   if (const std::string icon = s.Attribute("icon"); !icon.empty()) out += " [" + icon + "]";
-  out += States(s) + "\n";
+  out += Mark(s) + States(s) + "\n";
+}
+
+std::string Number(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%g", value);
+  return text;
+}
+
+// "Bar barW "w [%]": 50 in 0 .. 100, marks 10 and 90, from zero".
+void Bar(const ControlState& s, const BarShown& bar, const std::string& indent, std::string& out) {
+  out += indent + "Bar " + NameOf(s) + (bar.caption.empty() ? "" : " " + Quoted(bar.caption)) + ": " +
+         (bar.value_known ? Number(bar.value) : "no value") + " in " + Number(bar.range_min) + " .. " +
+         Number(bar.range_max) + ", marks " + Number(bar.limit_min) + " and " + Number(bar.limit_max) +
+         (bar.zero ? ", from zero" : "") + "\n";
 }
 
 // The chart in short: its time axis, then one line per curve with its
@@ -113,6 +140,8 @@ void Control(const ControlState& s, const std::string& indent, std::string& out)
   if (s.kind == "Frame") {
     out += indent + "Frame " + NameOf(s) + " " + Quoted(caption) + States(s) + "\n";
     Children(s, indent + "  ", out);
+  } else if (const std::optional<BarShown> bar = BarOf(s)) {
+    Bar(s, *bar, indent, out);
   } else if (s.kind == "UserControl") {
     out += indent + "Control " + NameOf(s) + States(s) + "\n";
     Children(s, indent + "  ", out);
@@ -126,7 +155,7 @@ void Control(const ControlState& s, const std::string& indent, std::string& out)
   } else if (s.kind == "Label") {
     out += indent + "Label " + NameOf(s) + " " + Quoted(caption) + "\n";
   } else if (s.kind == "TextBox") {
-    out += indent + "Text " + NameOf(s) + ": " + Quoted(s.text) + States(s) + "\n";
+    out += indent + "Text " + NameOf(s) + ": " + Quoted(s.text) + Mark(s) + States(s) + "\n";
   } else if (s.kind == "CheckBox" || s.kind == "OptionButton") {
     const bool on = s.value == "1" || s.value == "True";
     out += indent + (s.kind == "CheckBox" ? "Check " : "Option ") + NameOf(s) + " " +
@@ -143,7 +172,9 @@ void Control(const ControlState& s, const std::string& indent, std::string& out)
     Trend(s, indent, out);
   } else if (s.kind == "PictureBox" || s.kind == "Image") {
     out += indent + (s.kind == "Image" ? "Image " : "Picture ") + NameOf(s);
-    if (const std::string picture = s.Attribute("picture"); s.kind == "Image" && !picture.empty()) {
+    if (const std::string state = PictureState(s); !state.empty()) {
+      out += ": " + state;
+    } else if (const std::string picture = s.Attribute("picture"); s.kind == "Image" && !picture.empty()) {
       out += ": " + picture;
     }
     if (!s.display_list.empty()) {

@@ -208,6 +208,19 @@ std::string Format(const Variant& value, const std::string& pattern, const Local
   return text;
 }
 
+std::optional<std::string> NonFiniteWord(const Variant& value) {
+  double number = 0;
+  switch (value.Type()) {
+    case VarType::Single: number = value.ToSingle(); break;
+    case VarType::Double: number = value.ToDouble(); break;
+    case VarType::Date: number = value.ToDate().serial; break;
+    default: return std::nullopt;
+  }
+  if (std::isnan(number)) return std::string("NaN");
+  if (std::isinf(number)) return std::string(number < 0 ? "-Inf" : "Inf");
+  return std::nullopt;
+}
+
 std::string InvariantNumberText(const Variant& value) {
   return InvariantNumberText(value, Locale::English());
 }

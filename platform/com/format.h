@@ -4,6 +4,7 @@
 // documents and the dictionary exchange ("." as the mark, whatever the
 // user's locale).
 
+#include <optional>
 #include <string>
 
 #include "platform/com/variant.h"
@@ -47,6 +48,11 @@ std::string Format(const Variant& value, const std::string& pattern, const Local
 // that is no number.
 std::string InvariantNumberText(const Variant& value);
 std::string InvariantNumberText(const Variant& value, const Locale& locale);
+
+// The word a display shows for a Single, Double or Date that is no finite
+// number: "NaN", "Inf" or "-Inf" (the language's own texts, "-1.#IND",
+// read as numbers); nullopt for every other value.
+std::optional<std::string> NonFiniteWord(const Variant& value);
 
 // Reads a number written with "." as the mark and no grouping: blanks
 // around, sign, digits, exponent, or the &H/&O forms; false for any other

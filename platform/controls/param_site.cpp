@@ -181,6 +181,7 @@ void ctlParameter::Describe(forms::ControlState& state) const {
   state.attributes.emplace_back("tag", parameter_tag_);
   state.attributes.emplace_back("type", std::to_string(control_type_));
   if (!value_format_.empty()) state.attributes.emplace_back("format", value_format_);
+  if (!value_list_text_.empty()) state.attributes.emplace_back("list", value_list_text_);
 }
 
 // ---------------------------------------------------------------- help

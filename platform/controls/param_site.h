@@ -202,7 +202,8 @@ class ctlParameter : public forms::Control {
   std::int32_t UserKeyPress(std::int32_t key_ascii);
 
   // Adds "label", "unit", "icon" (the status picture's key), "icon_tip",
-  // "tag", "type" and, when there is one, "format" for the renderers.
+  // "tag", "type" and, when there is one, "format" and "list" (the
+  // choices, "0:Text|1:Text") for the renderers.
   void Describe(forms::ControlState& state) const override;
 
  private:

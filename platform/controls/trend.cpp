@@ -382,6 +382,8 @@ void Trend::Describe(forms::ControlState& state) const {
   a.emplace_back("x_title", state_.axis.title);
   a.emplace_back("x_view_min", LogNumber(state_.axis.view_min));
   a.emplace_back("x_view_max", LogNumber(state_.axis.view_max));
+  a.emplace_back("x_range_min", LogNumber(state_.axis.range_min));
+  a.emplace_back("x_range_max", LogNumber(state_.axis.range_max));
   a.emplace_back("follow_mode", state_.follow_mode ? "1" : "0");
   std::int32_t described = 0;
   for (std::size_t c = 0; c < state_.curves.size(); ++c) {

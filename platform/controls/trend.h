@@ -149,7 +149,7 @@ class Trend : public forms::Control {
   com::Variant Invoke(std::string_view name, std::span<const com::Variant> args) override;
 
   // Kind "Trend". Attributes for a renderer: "x_title", "x_view_min",
-  // "x_view_max", "follow_mode" ("1"/"0"), "curves" (how many are
+  // "x_view_max", "x_range_min", "x_range_max", "follow_mode" ("1"/"0"), "curves" (how many are
   // described); per described curve c (each curve that has a legend,
   // samples or points, in order): "curve.c.name", "curve.c.visible",
   // "curve.c.view_min", "curve.c.view_max", "curve.c.samples" (blank-

@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <exception>
+#include <optional>
+#include <string>
 
+#include "platform/com/format.h"
 #include "platform/forms/user_control.h"
 
 namespace dtm::forms {
@@ -236,6 +239,8 @@ void Control::Describe(ControlState& state) const {
   state.text = text_;
   if (value_.IsNull()) {
     state.value = "Null";
+  } else if (const std::optional<std::string> word = com::NonFiniteWord(value_)) {
+    state.value = *word;
   } else if (!value_.IsObject()) {
     state.value = value_.ToString();
   }

@@ -27,8 +27,9 @@ struct ControlState {
   bool visible = true;
   bool locked = false;
   std::string tool_tip;
-  OleColor fore_color = 0;
-  OleColor back_color = 0;
+  // The colours of a control the page never coloured.
+  OleColor fore_color = colors::kWindowText;
+  OleColor back_color = colors::kButtonFace;
   OleColor fill_color = 0;
   // Place and size in the container's scale; 0 where a page set none.
   std::int32_t left = 0, top = 0, width = 0, height = 0;

@@ -1,6 +1,8 @@
 #include "platform/win/atomic_file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,6 +11,8 @@
 #include <optional>
 #include <random>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "platform/com/error.h"
 
@@ -18,6 +22,8 @@ namespace {
 constexpr const char* kSource = "AtomicFile";
 constexpr int kMaxLinkHops = 40;  // as the kernel's own limit
 constexpr int kNameAttempts = 100;
+constexpr std::size_t kSuffixLength = 12;
+constexpr std::string_view kTemporaryEnd = ".tmp";
 
 [[noreturn]] void Refuse(const std::string& description) {
   throw com::ComError(com::vb::kPathFileAccessError, description, kSource);
@@ -78,11 +84,54 @@ std::string RandomSuffix(std::mt19937_64& generator) {
   static constexpr char kDigits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
   std::string suffix;
   std::uint64_t bits = generator();
-  for (int i = 0; i < 12; ++i) {
+  for (std::size_t i = 0; i < kSuffixLength; ++i) {
     suffix += kDigits[bits % 36];
     bits /= 36;
   }
   return suffix;
+}
+
+// "." + name + "." + suffix + ".tmp": the temporary file of a save to
+// `name`, as this file's saves name theirs.
+bool IsTemporaryOf(std::string_view entry, std::string_view name) {
+  const std::size_t length = 1 + name.size() + 1 + kSuffixLength + kTemporaryEnd.size();
+  if (entry.size() != length || entry[0] != '.' || entry.substr(1, name.size()) != name ||
+      entry[1 + name.size()] != '.' || !entry.ends_with(kTemporaryEnd)) {
+    return false;
+  }
+  for (const char c : entry.substr(2 + name.size(), kSuffixLength)) {
+    if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z'))) return false;
+  }
+  return true;
+}
+
+// Removes the temporary files an earlier save to `name` left when it was
+// killed before its rename. A save in progress holds a lock on its own
+// temporary file, so only the files no living save owns go; files of any
+// other naming, links and folders stay. Best effort: a leftover that
+// cannot be removed does not stop the save.
+void RemoveLeftovers(int folder, const std::string& name) {
+  const int listing_fd = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (listing_fd < 0) return;
+  DIR* listing = ::fdopendir(listing_fd);
+  if (listing == nullptr) {
+    ::close(listing_fd);
+    return;
+  }
+  std::vector<std::string> leftovers;
+  while (const dirent* entry = ::readdir(listing)) {
+    if (IsTemporaryOf(entry->d_name, name)) leftovers.emplace_back(entry->d_name);
+  }
+  ::closedir(listing);
+  for (const std::string& leftover : leftovers) {
+    const int fd = ::openat(folder, leftover.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) continue;
+    Descriptor file(fd);
+    struct stat info {};
+    if (::fstat(file.Get(), &info) != 0 || !S_ISREG(info.st_mode)) continue;
+    if (::flock(file.Get(), LOCK_EX | LOCK_NB) != 0) continue;  // a save is writing it
+    ::unlinkat(folder, leftover.c_str(), 0);
+  }
 }
 
 }  // namespace
@@ -114,6 +163,8 @@ void ReplaceFileAtomically(const std::filesystem::path& target, std::string_view
     CannotWrite(target, errno);
   }
 
+  RemoveLeftovers(folder.Get(), name);
+
   std::random_device seed;
   std::mt19937_64 generator((static_cast<std::uint64_t>(seed()) << 32) ^ seed());
   std::string temporary;
@@ -126,6 +177,9 @@ void ReplaceFileAtomically(const std::filesystem::path& target, std::string_view
   }
   if (fd < 0) CannotWrite(target, EEXIST);
   Descriptor out(fd);
+  // Held until the file is renamed or removed: tells a later save's
+  // clean-up that this file is no leftover.
+  ::flock(out.Get(), LOCK_EX);
 
   int failure = 0;
   if ((kept_mode && ::fchmod(out.Get(), *kept_mode) != 0) || !WriteAll(out.Get(), contents) || ::fsync(out.Get()) != 0) {

@@ -10,8 +10,8 @@
 #include <memory>
 #include <string>
 
+#include "component/common/identity.h"
 #include "component/dtm/dtm_main.h"
-#include "component/dtm/identity.h"
 #include "component/dtm/library.h"
 #include "component/ui/framework/ctl_monitor.h"
 #include "host/frame/channel.h"

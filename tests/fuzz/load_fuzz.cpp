@@ -2,8 +2,9 @@
 // frame's file storage reads the file into a property bag, the DTM takes
 // the bag as its instance data set, saves it again, and downloads it to the
 // simulated device. A file or a bag may be refused, with the errors their
-// contracts name; no other error may come out, a saved set must load back,
-// and a download must run to its one end.
+// contracts name; no other error may come out, a saved set must load back
+// to the same state and save again to the same entries, and a download
+// must run to its one end.
 
 #include <unistd.h>
 
@@ -20,6 +21,7 @@
 #include "host/frame/file_storage.h"
 #include "platform/com/error.h"
 #include "platform/com/property_bag.h"
+#include "tests/fuzz/data_set_round_trip.h"
 #include "tests/fuzz/fuzz_instance.h"
 
 namespace {
@@ -94,16 +96,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
   if (!Take(instance, bag)) return 0;
   if (!instance.Environment()) fuzz::Finding();
 
-  // What the instance holds now is a data set of its own: saved, it loads back.
-  com::MemoryPropertyBag saved;
-  instance.Dtm().Class_WriteProperties(saved);
-  frame::FileStorage(DataSetFile()).Save(saved);
-  com::MemoryPropertyBag reloaded;
-  if (!Load(reloaded)) fuzz::Finding();
-  {
-    fuzz::FuzzInstance again;
-    if (!Take(again, reloaded)) fuzz::Finding();
-  }
+  // What the instance holds now is a data set of its own: saved, it loads
+  // back to the same state and, saved again, gives the same entries.
+  if (fuzz::DataSetRoundTripFault(instance, DataSetFile())) fuzz::Finding();
 
   device::SimDevice device(instance.Clock(), DefaultProfile());
   device::AttachDevice(instance.Channel(), device);

@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "host/frame/page_host.h"
-#include "platform/com/class_registry.h"
 #include "platform/com/guid.h"
 #include "platform/forms/controls.h"
+#include "platform/win/class_registry.h"
 #include "platform/win/registry.h"
 #include "tests/testing/raised.h"
 

@@ -248,7 +248,9 @@ TEST_F(HtmlOfAPage, ShowsEachControlWithItsState) {
            "<fieldset class=\"frame\" data-name=\"frmRange\"><legend>Range</legend>",
            "<div class=\"field locked\" data-name=\"ctlParameter(3)\"><label>Travel range</label>"
            "<span class=\"value\">12.5</span><span class=\"unit\">mm</span>"
-           "<span class=\"icon\">Locked <span class=\"lock\">locked</span></span></div>",
+           "<span class=\"icon\"><span class=\"status\" data-icon=\"Locked\"><svg xmlns=\"http://www.w3.org/2000/svg\" "
+           "class=\"status-icon\" data-picture=\"Locked\" viewBox=\"0 0 16 16\" width=\"16\" height=\"16\">",
+           "</svg></span> <span class=\"lock\">locked</span></span></div>",
            "<pre class=\"list\" data-name=\"lstComm\">&lt;HART&gt; &amp; more\n\n</pre>",
            "<div class=\"buttons\"><button type=\"button\" data-name=\"cmdRead\">Read</button>"
            "<button type=\"button\" data-name=\"cmdWrite\" disabled>Write</button></div>",

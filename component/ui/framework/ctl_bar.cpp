@@ -138,6 +138,20 @@ void ctlBar::DrawBar() {
   box(X(m_LimitMax), X(m_LimitMax), m_LimitColor);
 }
 
+void ctlBar::Describe(forms::ControlState& state) const {
+  forms::UserControl::Describe(state);
+  state.attributes.emplace_back("bar", "1");
+  state.attributes.emplace_back("caption", scale_->Caption());
+  state.attributes.emplace_back("value", controls::LogNumber(m_Value));
+  state.attributes.emplace_back("range_min", controls::LogNumber(scale_->Min()));
+  state.attributes.emplace_back("range_max", controls::LogNumber(scale_->Max()));
+  state.attributes.emplace_back("limit_min", controls::LogNumber(m_LimitMin));
+  state.attributes.emplace_back("limit_max", controls::LogNumber(m_LimitMax));
+  state.attributes.emplace_back("zero", m_Start_at_Zero ? "1" : "0");
+  state.attributes.emplace_back("color", std::to_string(m_Color));
+  state.attributes.emplace_back("limit_color", std::to_string(m_LimitColor));
+}
+
 void ctlBar::Repaint() {
   Canvas().Cls();
   Paint();

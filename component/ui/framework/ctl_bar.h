@@ -46,6 +46,12 @@ class ctlBar : public forms::UserControl {
 
   controls::Scale& Scale1() const { return *scale_; }
 
+  // Adds what the bar shows, for the renderers: "bar" ("1"), "caption",
+  // "value", "range_min", "range_max", "limit_min", "limit_max", "zero"
+  // ("1" when the bar starts at zero), "color" and "limit_color" (OLE
+  // colours as decimal numbers). Numbers as the call logs write them.
+  void Describe(forms::ControlState& state) const override;
+
  private:
   // The x of a value in the control's scale; 0 for every value while the
   // range is empty.

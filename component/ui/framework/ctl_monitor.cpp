@@ -6,9 +6,9 @@
 #include <span>
 
 #include "component/common/conv_str.h"
+#include "component/common/identity.h"
 #include "component/common/lang_supp.h"
 #include "component/common/language_helpers.h"
-#include "component/dtm/identity.h"
 #include "platform/com/error.h"
 #include "platform/com/format.h"
 #include "platform/com/hex.h"
@@ -320,39 +320,6 @@ std::shared_ptr<ctlMonitor> ctlMonitor::Find(runtime::DTMContext& context) {
 std::string ctlMonitor::GetText(const std::string& phrase) const {
   const auto it = texts_.find(Lower(phrase));
   return it == texts_.end() ? std::string() : it->second;
-}
-
-std::string ctlMonitor::ValueText(const com::Variant& value, const std::string& format) {
-  switch (value.Type()) {
-    case com::VarType::Empty: return {};
-    case com::VarType::Null: return "Null";
-    case com::VarType::ByteArray: return ConvStr::BytesToHex(value);
-    case com::VarType::Object: return "Object";
-    case com::VarType::Single:
-    case com::VarType::Double:
-    case com::VarType::Date: {
-      // The language's own texts of these ("-1.#IND") read as numbers.
-      const double number = value.ToDouble();
-      if (std::isnan(number)) return "NaN";
-      if (std::isinf(number)) return number < 0 ? "-Inf" : "Inf";
-      break;
-    }
-    default: break;
-  }
-  // A line of the protocol must not cost the work it records.
-  try {
-    return format.empty() ? value.ToString() : com::Format(value, format);
-  } catch (const com::ComError&) {
-  }
-  try {
-    return value.ToString();
-  } catch (const com::ComError&) {
-  }
-  try {
-    return com::InvariantNumberText(value);  // a date beyond the calendar: its serial
-  } catch (const com::ComError&) {
-  }
-  return {};
 }
 
 void ctlMonitor::FillPhraseTable(runtime::DTMContext& context) {

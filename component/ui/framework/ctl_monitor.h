@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "component/datamodel/monitor_sink.h"
 #include "component/ui/framework/page_base.h"
 #include "platform/forms/controls.h"
 
@@ -23,7 +24,7 @@ namespace dtm {
 
 // The page of the protocol: it shows the lines, clears them and saves them
 // to a file, and records its language in the protocol.
-class ctlMonitor : public PageBase {
+class ctlMonitor : public PageBase, public MonitorSink {
  public:
   // Each new line beyond this many lets the first one go.
   static constexpr std::size_t kMaxLines = 2000;
@@ -55,25 +56,18 @@ class ctlMonitor : public PageBase {
   // ---- _ctlMonitor ----
   // The current-language text of an English phrase ("Upload all
   // parameters"; any letter case); "" for a phrase the table lacks.
-  std::string GetText(const std::string& phrase) const;
+  std::string GetText(const std::string& phrase) const override;
   void MonitorSection(const std::string& heading, const std::string& instance_id, bool ifdt,
                       const std::optional<std::string>& fill = std::nullopt);
   void MonitorHeading(const std::string& heading,
-                      const std::optional<std::string>& fill = std::nullopt);
+                      const std::optional<std::string>& fill = std::nullopt) override;
   // `previous_line` and `follow_line` count by presence: an empty line
   // before and after.
   void MonitorLine(const std::string& text, const std::optional<com::Variant>& previous_line = {},
-                   const std::optional<com::Variant>& follow_line = {});
+                   const std::optional<com::Variant>& follow_line = {}) override;
   // Extends the last line by a blank and `text`; raises on an empty protocol.
-  void MonitorAdd(const std::string& text);
-  void MonitorHexDump(const std::string& caption, const com::ByteArray& bytes);
-
-  // A value as the protocol writes it; never raises. Not-a-number is
-  // "NaN", the infinities "Inf" and "-Inf", Null "Null", Empty "", a byte
-  // array its hex digits, an object "Object"; any other value its text,
-  // formatted with the numeric pattern `format` when one is given (its
-  // text when the pattern does not apply).
-  static std::string ValueText(const com::Variant& value, const std::string& format = {});
+  void MonitorAdd(const std::string& text) override;
+  void MonitorHexDump(const std::string& caption, const com::ByteArray& bytes) override;
 
   // Refills the phrase table from the dictionary section "keys".
   void FillPhraseTable(runtime::DTMContext& context);

@@ -359,6 +359,10 @@ std::int32_t clsParamLink::CalcStatusFlags(const com::Variant& value) const {
   std::int32_t result = m_Element->StatusFlags() & ~(flags::kInputErrorMask | flags::kChanged);
   if (m_Element->ValueType != kVtNone) {
     result |= m_Element->CalcParamErrorFlags(*m_Context, value);
+    // The element's check passes not-a-number and the infinities, as a
+    // device may send them; one loaded from a data set keeps the mark it
+    // came with until another value is entered.
+    if (IsInvalidFloat(value)) result |= m_Element->StatusFlags() & flags::kInputErrorMask;
     if (ControlType() != kFieldCommand) {
       const com::Variant& reference = !m_Element->PersistentValue.IsEmpty() ? m_Element->PersistentValue
                                       : !m_Element->DeviceValue.IsEmpty()   ? m_Element->DeviceValue

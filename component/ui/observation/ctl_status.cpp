@@ -1,8 +1,8 @@
 #include "component/ui/observation/ctl_status.h"
 
+#include "component/common/identity.h"
 #include "component/common/language_helpers.h"
 #include "component/datamodel/data_element.h"
-#include "component/dtm/identity.h"
 #include "platform/controls/navigation.h"
 #include "platform/runtime/context.h"
 

@@ -1,12 +1,12 @@
 #include "component/ui/parameters/ctl_offline.h"
 
-#include "component/dtm/library.h"
-#include "platform/com/class_registry.h"
+#include "component/common/identity.h"
 #include "platform/com/error.h"
 #include "platform/controls/collection.h"
 #include "platform/controls/navigation.h"
 #include "platform/forms/colors.h"
 #include "platform/runtime/context.h"
+#include "platform/win/class_registry.h"
 
 namespace dtm {
 namespace {
@@ -18,7 +18,7 @@ ctlOffline::ChildMake ClassTableMaker(const runtime::Services* services) {
   win::Registry* registry = &services->registry;
   return [registry](const std::string& class_name) -> com::ObjectPtr {
     try {
-      return com::ClassRegistry::Instance().Create(Library::ProgIdOf(class_name), *registry);
+      return com::ClassRegistry::Instance().Create(ProgIdOfClass(class_name), *registry);
     } catch (const com::ComError&) {
       return nullptr;
     }

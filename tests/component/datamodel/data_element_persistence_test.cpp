@@ -85,7 +85,7 @@ TEST_P(PropertyBagRoundTrip, KeepsValueSubtypeUnitAndFlags) {
   using Entries = std::vector<std::pair<std::string, Variant>>;
   const Entries expected = {{"XX130Tr1/Par2", c.stored},
                             {"XX130Tr1/Par2.Unit", Byte(57)},
-                            {"XX130Tr1/Par2.Flags", Long(0x0F000008)}};
+                            {"XX130Tr1/Par2.Flags", Long(0x0F00F008)}};
   EXPECT_EQ(bag.Entries(), expected);
 
   clsDataElement read;
@@ -97,6 +97,7 @@ TEST_P(PropertyBagRoundTrip, KeepsValueSubtypeUnitAndFlags) {
   EXPECT_EQ(read.TransientValue, c.value) << Show(read.TransientValue);
   EXPECT_EQ(read.PersistentValue, c.value) << Show(read.PersistentValue);
   EXPECT_EQ(read.nUnit, 57);
+  // The saved mark is no input error the element finds in its value.
   EXPECT_EQ(read.RawStatusFlags(), 0x0F000008);
 }
 
@@ -338,6 +339,27 @@ TEST_P(DataSetEntryCheck, NamesTheFirstEntryItsElementCannotTake) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, DataSetEntryCheck, ::testing::ValuesIn(kEntryChecks), RowName());
+
+// A text longer than its element is what the DTM saves only with the
+// input error it keeps it under: with that mark it is taken, and loads
+// back marked; without one it is no set the DTM wrote.
+TEST_F(PropertyBagRead, OverlongTextIsTakenWithItsMarkOnly) {
+  element_.Name = kPath;
+  element_.ElementMode = mode::kStored;
+  element_.ValueType = kVtText;
+  element_.ValueTypeLength = 8;
+  bag_.WriteProperty(kPath, Variant("ABCDEFGHIJ"));
+  bag_.WriteProperty(std::string(kPath) + ".Flags", Long(0x1005000));
+  EXPECT_EQ(CheckDataSetEntries(element_, bag_, Context()).fault, std::nullopt);
+  ASSERT_TRUE(element_.IPrivateDataElement_ReadFromPropBag(bag_, Context()));
+  EXPECT_EQ(element_.TransientValue, Variant("ABCDEFGHIJ"));
+  EXPECT_EQ(element_.StatusFlags() & 0xF000, 0x5000);
+
+  bag_.WriteProperty(std::string(kPath) + ".Flags", Long(0x1000000));
+  EXPECT_EQ(CheckDataSetEntries(element_, bag_, Context()).fault.value_or(""),
+            "entry XX130Tr1/Par2: String \"ABCDEFGHIJ\" has 10 characters, more than the 8 of "
+            "the element");
+}
 
 TEST_F(PropertyBagRead, CheckSeesNoEntriesOfAnElementOutsideTheDataSet) {
   bag_.WriteProperty(kPath, Variant("hello"));

@@ -537,6 +537,14 @@ const UncodedCase kUncodedCases[] = {
      "SC130Tr1/Par2: Type mismatch"},
     {"NotANumberInAWord", "UC016", "UC016", std::numeric_limits<double>::quiet_NaN(),
      com::vb::kOverflow, 0x4000, "UC016: Overflow"},
+    {"NotANumberInASingle", "SC128Tr2/Par2", "SC128Tr2/Par2",
+     std::numeric_limits<float>::quiet_NaN(), com::vb::kTypeMismatch, 0x2000,
+     "SC128Tr2/Par2: Type mismatch"},
+    {"InfinityInASingle", "SC128Tr2/Par2", "SC128Tr2/Par2", std::numeric_limits<float>::infinity(),
+     com::vb::kOverflow, 0x4000, "SC128Tr2/Par2: Overflow"},
+    {"MinusInfinityInASingle", "SC128Tr2/Par2", "SC128Tr2/Par2",
+     -std::numeric_limits<float>::infinity(), com::vb::kOverflow, 0x4000,
+     "SC128Tr2/Par2: Overflow"},
 };
 
 class UncodedValue : public HartFixture, public ::testing::WithParamInterface<UncodedCase> {};

@@ -91,6 +91,87 @@ TEST_F(DtmDataSet, SaveAndLoadRoundTripTheDataSet) {
   EXPECT_EQ(Element(*loaded, "DataStatus")->TransientValue, com::Variant(std::int16_t{0}));
 }
 
+// The instance holds ten characters of the tag, the device eight: the
+// device's tag keeps all ten with its input error rather than cut them,
+// and a saved set must load back as it was, mark and all.
+TEST_F(DtmDataSet, TenCharacterInstanceTagLoadsBackWithItsMark) {
+  SetUpInstance();
+  Element(*dtm_, "~/Tag")->TransientValue = com::Variant("ABCDEFGHIJ");
+  dtm_->Context().Parameters().NotifyChanged(Element(*dtm_, "~/Tag"), "");
+  ASSERT_EQ(Element(*dtm_, "UC013/Tag")->StatusFlags() & 0xF000, 0x5000);
+  ASSERT_EQ(dtm_->Context().Parameters().DataSetState(), 2);
+  dtm_->Class_WriteProperties(bag_);
+  EXPECT_EQ(bag_.ReadProperty("UC013/Tag", com::Variant()), com::Variant("ABCDEFGHIJ"));
+  EXPECT_EQ(bag_.ReadProperty("UC013/Tag.Flags", com::Variant()),
+            com::Variant(std::int32_t{0x1005000}));
+
+  auto loaded = NewDtm();
+  loaded->Class_ReadProperties(bag_);
+  EXPECT_EQ(Element(*loaded, "UC013/Tag")->TransientValue, com::Variant("ABCDEFGHIJ"));
+  EXPECT_EQ(Element(*loaded, "~/Tag")->TransientValue, com::Variant("ABCDEFGHIJ"));
+  EXPECT_EQ(Element(*loaded, "UC013/Tag")->StatusFlags() & 0xF000, 0x5000);
+  EXPECT_EQ(Element(*loaded, "~/Tag")->StatusFlags() & 0xF000, 0);
+  EXPECT_EQ(loaded->Context().Parameters().DataSetState(), 2);
+
+  // Saved again, the set is the same.
+  com::MemoryPropertyBag again;
+  loaded->Class_WriteProperties(again);
+  EXPECT_EQ(again.Entries(), bag_.Entries());
+}
+
+// A mark stands for what the element says of its value: one a saved value
+// no longer deserves (an eight-character tag) goes on load.
+TEST_F(DtmDataSet, MarkOfAValueThatFitsGoesOnLoad) {
+  SetUpInstance();
+  dtm_->Class_WriteProperties(bag_);
+  bag_.WriteProperty("~/Tag", com::Variant("ABCDEFGH"));
+  bag_.WriteProperty("UC013/Tag", com::Variant("ABCDEFGH"));
+  bag_.WriteProperty("UC013/Tag.Flags", com::Variant(std::int32_t{0x1005000}));
+  auto loaded = NewDtm();
+  loaded->Class_ReadProperties(bag_);
+  EXPECT_EQ(Element(*loaded, "UC013/Tag")->TransientValue, com::Variant("ABCDEFGH"));
+  EXPECT_EQ(Element(*loaded, "UC013/Tag")->StatusFlags() & 0xF000, 0);
+  EXPECT_EQ(loaded->Context().Parameters().DataSetState(), 1);
+}
+
+// Not-a-number and the infinities in a data set are no values to send:
+// they load marked, and the data set reads as inconsistent.
+struct NonFiniteCase {
+  const char* name;
+  float value;
+  std::int32_t mark;
+};
+
+const NonFiniteCase kNonFiniteCases[] = {
+    {"NotANumber", std::numeric_limits<float>::quiet_NaN(), 0x2000},
+    {"Infinity", std::numeric_limits<float>::infinity(), 0x4000},
+    {"MinusInfinity", -std::numeric_limits<float>::infinity(), 0x4000},
+};
+
+class DtmNonFiniteInDataSet : public DtmDataSet,
+                              public ::testing::WithParamInterface<NonFiniteCase> {};
+
+TEST_P(DtmNonFiniteInDataSet, LoadsMarkedAndSavesBackAlike) {
+  SetUpInstance();
+  dtm_->Class_WriteProperties(bag_);
+  bag_.WriteProperty("SC128Tr2/Par2", com::Variant(GetParam().value));
+  auto loaded = NewDtm();
+  loaded->Class_ReadProperties(bag_);
+  EXPECT_EQ(Element(*loaded, "SC128Tr2/Par2")->StatusFlags() & 0xF000, GetParam().mark);
+  EXPECT_EQ(loaded->Context().Parameters().DataSetState(), 2);
+
+  com::MemoryPropertyBag saved;
+  loaded->Class_WriteProperties(saved);
+  EXPECT_EQ(saved.ReadProperty("SC128Tr2/Par2.Flags", com::Variant()),
+            com::Variant(std::int32_t{0x1000000 | GetParam().mark}));
+  auto again = NewDtm();
+  again->Class_ReadProperties(saved);
+  EXPECT_EQ(Element(*again, "SC128Tr2/Par2")->StatusFlags() & 0xF000, GetParam().mark);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, DtmNonFiniteInDataSet, ::testing::ValuesIn(kNonFiniteCases),
+                         [](const auto& i) { return std::string(i.param.name); });
+
 TEST_F(DtmDataSet, PlantedDeviceCommandEntryHasNoEffect) {
   SetUpInstance();
   dtm_->Class_WriteProperties(bag_);

@@ -122,7 +122,8 @@ TEST_F(DtmTransfer, CountedDataSetStateIsWhatAWalkOverTheElementsFinds) {
   edit("UC000/ManuId", com::Variant(std::uint8_t{165}), flags::kNeeded, 0);
   expect_state(1, "information value marked");
 
-  // "needed" is kept with the data set, input errors are not.
+  // "needed" is kept with the data set, and so is an input error the value
+  // still deserves.
   edit("SC128Tr2/Par2", com::Variant(300.0f), flags::kNeeded | flags::kOutOfRange, 0);
   expect_state(2, "marked before the save");
   com::MemoryPropertyBag bag;
@@ -131,7 +132,9 @@ TEST_F(DtmTransfer, CountedDataSetStateIsWhatAWalkOverTheElementsFinds) {
   expect_state(1, "mark cleared after the save");
   dtm_->Class_ReadProperties(bag);
   expect_state(2, "loaded with the mark");
-  edit("SC128Tr2/Par2", com::Variant(25.0f), 0, flags::kNeeded);
+  edit("SC128Tr2/Par2", com::Variant(300.0f), 0, flags::kNeeded);
+  expect_state(2, "needed cleared after the load, the input error stands");
+  edit("SC128Tr2/Par2", com::Variant(25.0f), 0, flags::kInputErrorMask);
   expect_state(1, "mark cleared after the load");
 }
 

@@ -11,9 +11,9 @@
 
 #include "component/dtm/dtm_main.h"
 #include "component/dtm/library.h"
-#include "platform/com/class_registry.h"
 #include "platform/com/error.h"
 #include "platform/win/atomic_file.h"
+#include "platform/win/class_registry.h"
 #include "tests/component/dtm/dtm_fixture.h"
 #include "tests/testing/temp_folder.h"
 

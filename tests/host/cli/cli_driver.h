@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "host/cli/app.h"
+#include "host/app/app.h"
 #include "platform/loop/clock.h"
 #include "tests/testing/temp_folder.h"
 

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include <sstream>
 
 #include "component/datamodel/data_element.h"
@@ -52,6 +54,12 @@ TEST_F(ListingTest, ValuesInTheElementsFormatAndTheLanguages) {
       {kVtUInt8, "", "0:Off|1:On", com::Variant(std::uint8_t{7}), kEnglish, "7"},
       {kVtBytes, "", "", com::Variant(com::ByteArray{0x01, 0xFF}), kEnglish, "01 FF"},
       {kVtSingle, "0.0", "", com::Variant(), kEnglish, ""},
+      // The same words as the pages and the protocol, never "-1.#IND".
+      {kVtSingle, "0.0", "", com::Variant(std::numeric_limits<float>::quiet_NaN()), kGerman,
+       "NaN"},
+      {kVtSingle, "", "", com::Variant(std::numeric_limits<float>::infinity()), kEnglish, "Inf"},
+      {kVtDouble, "0.00", "", com::Variant(-std::numeric_limits<double>::infinity()), kEnglish,
+       "-Inf"},
   };
   for (const ValueCase& c : cases) {
     clsDataElement element;

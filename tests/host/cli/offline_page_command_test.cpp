@@ -52,6 +52,39 @@ TEST_F(OfflinePageCommand, OpensOnTheInputTab) {
   EXPECT_EQ(run.err, kReleased);
 }
 
+// A data set with an infinity where a number belongs: the page shows the
+// word the listing and the protocol show, never the language's "-1.#INF".
+TEST_F(OfflinePageCommand, NonFiniteValueShowsItsWord) {
+  std::ofstream(set_, std::ios::trunc)
+      << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+         "<PropertyBag version=\"1\" library=\"VD4625FDT\" deviceType=\"165/70\" format=\"1\">"
+         "<Entry name=\"SC136/TotTravel\" type=\"Single\" value=\"-inf\"/></PropertyBag>";
+  const CliRun run = RunCli({"page", "4", "--load", set_.string()}, folder_);
+  EXPECT_EQ(run.status, status::kOk);
+  const std::vector<std::string> lines = Lines(run.out);
+  EXPECT_TRUE(Has(lines, "  Field ctlParameter(8) \"Abs. travel integral\": -Inf [CommErr] locked"))
+      << run.out;
+  EXPECT_EQ(run.out.find("#IN"), std::string::npos);
+  EXPECT_EQ(run.err,
+            "[box] The connection to the device could not be established. -> OK\n"
+            "[frame] CommunicationReleased(VD4625)\n[frame] SaveRequest(VD4625)\n"
+            "[frame] PreparedToRelease(VD4625)\n");
+}
+
+// Not-a-number in a data set is no value to send: the page shows it with
+// its input error.
+TEST_F(OfflinePageCommand, NotANumberShowsWithItsInputError) {
+  std::ofstream(set_, std::ios::trunc)
+      << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+         "<PropertyBag version=\"1\" library=\"VD4625FDT\" deviceType=\"165/70\" format=\"1\">"
+         "<Entry name=\"SC128Tr2/Par2\" type=\"Single\" value=\"nan\"/></PropertyBag>";
+  const CliRun run = RunCli({"page", "3", "--load", set_.string()}, folder_);
+  EXPECT_EQ(run.status, status::kOk);
+  EXPECT_TRUE(Has(Lines(run.out), "  Field ctlParameter(2) \"Rated travel\": NaN mm [InputErr]"))
+      << run.out;
+  EXPECT_EQ(run.err, kReleased);
+}
+
 TEST_F(OfflinePageCommand, AWrongEntryKeepsTheEditorOnItsFirstPoint) {
   const std::filesystem::path file = folder_.Path() / "p.html";
   const CliRun run = Run({"--do", "tab 2", "--do", "click cmdNext", "--do", "set txtParX=abc",
@@ -62,7 +95,7 @@ TEST_F(OfflinePageCommand, AWrongEntryKeepsTheEditorOnItsFirstPoint) {
   EXPECT_EQ(lines[1], "Tabs TabStrip: 1 Input | 2 Characteristic (selected) | 3 Control values");
   const std::vector<std::string> editor = {
       "  Button cmdPrev \"<  Back\" enabled", "  Button cmdNext \"Next  >\" enabled",
-      "  Text txtParX: \"abc\"",              "  Label lblParX \"x0\"",
+      "  Text txtParX: \"abc\" #FF0000 \"The entry is not a number.\"","  Label lblParX \"x0\"",
       "  Label lblParY \"y0\"",               "  Label lblUnitX \"%\""};
   for (const std::string& line : editor) EXPECT_TRUE(Has(lines, line)) << line;
   EXPECT_FALSE(Has(lines, "Frame frmInput \"Input variable\""));

@@ -53,7 +53,7 @@ TEST_F(CalibPageCli, AnInitialisationRunsToItsEndAndLeavesThePageIdle) {
   EXPECT_TRUE(Has(lines, "  Button cmdInitialization \"Initialisation\" enabled"));
   EXPECT_TRUE(Has(lines, "  Button cmdZeroPointCalib \"Zero-point calibration\" enabled"));
   EXPECT_TRUE(Has(lines, "  Button cmdReadDynPars \"Read\" enabled"));
-  EXPECT_TRUE(Has(lines, "  Field ctlParameter(0) \"Calibration status\": 254 [OnlineValue] locked"));
+  EXPECT_TRUE(Has(lines, "  Field ctlParameter(0) \"Calibration status\": 254 (Successful) [OnlineValue] locked"));
   EXPECT_TRUE(Has(lines, "  Label lblComm \"Communication not active.\""));
   EXPECT_TRUE(Has(lines, "  Label lblProt \"\""));
   const std::vector<std::string> boxes = {"Message boxes:", std::string("  \"") + kAsk + "\" (style 289): OK",
@@ -88,7 +88,7 @@ TEST_F(CalibPageCli, AFailedInitialisationShowsTheDevicesResult) {
                           "click cmdInitialization", "--do", "wait 3min"});
   EXPECT_EQ(run.status, status::kOk);
   const std::vector<std::string> lines = Lines(run.out);
-  EXPECT_TRUE(Has(lines, "  Field ctlParameter(0) \"Calibration status\": 4 [OnlineValue] locked"));
+  EXPECT_TRUE(Has(lines, "  Field ctlParameter(0) \"Calibration status\": 4 (Mechanics or pneumatics faulty) [OnlineValue] locked"));
   EXPECT_TRUE(Has(lines, "  Button cmdInitialization \"Initialisation\" enabled"));
   ASSERT_FALSE(lines.empty());
   EXPECT_EQ(lines.back(), "  \"Initialisation was cancelled.\" (style 16): OK");

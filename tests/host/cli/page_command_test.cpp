@@ -230,8 +230,48 @@ INSTANTIATE_TEST_SUITE_P(
                                 "ctlMonitor shows SC128Tr3/Par1\n") + kReleased},
         RefusedCase{"PageWithoutTabs", {"page", "11", "--do", "tab 2"}, status::kUsage,
                     std::string("vd4625 page: step 'tab 2': ctlMonitor has no tabs\n") +
-                        kReleased}),
+                        kReleased},
+        RefusedCase{"TabBeyondTheTwoOfThePage", {"page", "3", "--do", "tab 3"}, status::kUsage,
+                    std::string("vd4625 page: step 'tab 3': page 3 has tabs 1 and 2\n") +
+                        kReleased},
+        RefusedCase{"TabBeyondTheThreeOfThePage", {"page", "1", "--do", "tab 4"}, status::kUsage,
+                    std::string("vd4625 page: step 'tab 4': page 1 has tabs 1 to 3\n") +
+                        kReleased},
+        RefusedCase{"LongControlNameIsCut",
+                    {"page", "11", "--do", "click " + std::string(60, 'x')},
+                    status::kUsage,
+                    "vd4625 page: step 'click " + std::string(34, 'x') +
+                        "...': no control " + std::string(40, 'x') + "... on ctlMonitor\n" +
+                        kReleased},
+        RefusedCase{"LongUnknownStepIsCut", {"page", "11", "--do", std::string(50, 'j')},
+                    status::kUsage,
+                    "vd4625 page: bad step '" + std::string(40, 'j') + "...': unknown step '" +
+                        std::string(40, 'j') + "...'\n" + kUsageLines},
+        RefusedCase{"WaitBeyondADay", {"page", "11", "--do", "wait 25h"}, status::kUsage,
+                    std::string("vd4625 page: bad step 'wait 25h': 'wait' waits 24h at most\n") +
+                        kUsageLines},
+        RefusedCase{"WaitThatWouldOverflowTheClock", {"page", "11", "--do", "wait 2562048h"},
+                    status::kUsage,
+                    std::string("vd4625 page: bad step 'wait 2562048h': 'wait' waits 24h at "
+                                "most\n") + kUsageLines}),
     [](const auto& i) { return std::string(i.param.name); });
+
+// What a message quotes of a step: whole up to 40 characters, else cut on
+// a character's first byte.
+TEST(StepTextInMessage, CutsLongTextsOnACharacter) {
+  struct Case {
+    std::string text;
+    std::string quoted;
+  };
+  const Case cases[] = {
+      {"click cmdRead", "click cmdRead"},
+      {std::string(40, 'a'), std::string(40, 'a')},
+      {std::string(41, 'a'), std::string(40, 'a') + "..."},
+      // "\xC3\x84" (A umlaut) would straddle the cut: it goes whole.
+      {std::string(39, 'a') + "\xC3\x84" + "bc", std::string(39, 'a') + "..."},
+  };
+  for (const Case& c : cases) EXPECT_EQ(host::StepTextInMessage(c.text), c.quoted) << c.text;
+}
 
 // The steps as written after --do.
 struct StepCase {
@@ -287,6 +327,9 @@ INSTANTIATE_TEST_SUITE_P(
         StepCase{"WaitSeconds", "wait 5s", K::kWait, "", "", 0, std::nullopt, 0, 5000},
         StepCase{"WaitMinutes", "wait 3min", K::kWait, "", "", 0, std::nullopt, 0, 180000},
         StepCase{"WaitHours", "wait 1h", K::kWait, "", "", 0, std::nullopt, 0, 3600000},
+        StepCase{"WaitADayInHours", "wait 24h", K::kWait, "", "", 0, std::nullopt, 0, 86400000},
+        StepCase{"WaitADayInMilliseconds", "wait 86400000ms", K::kWait, "", "", 0, std::nullopt, 0,
+                 86400000},
         StepCase{"Upload", "upload", K::kUpload, "", "", 0, std::nullopt, 0, 0},
         StepCase{"Download", " download ", K::kDownload, "", "", 0, std::nullopt, 0, 0},
         StepCase{"Language", "language de", K::kLanguage, "", "de", 0, std::nullopt, 0, 0}),
@@ -322,6 +365,12 @@ INSTANTIATE_TEST_SUITE_P(
         BadStepCase{"WaitWithoutUnit", "wait 5", "'wait' wants a time such as 500ms, 5s, 3min or 1h"},
         BadStepCase{"WaitUnknownUnit", "wait 5d", "'wait' wants a time such as 500ms, 5s, 3min or 1h"},
         BadStepCase{"WaitNegative", "wait -5s", "'wait' wants a time such as 500ms, 5s, 3min or 1h"},
+        BadStepCase{"WaitJustBeyondADay", "wait 86400001ms", "'wait' waits 24h at most"},
+        BadStepCase{"WaitBeyondADayInMinutes", "wait 1441min", "'wait' waits 24h at most"},
+        BadStepCase{"WaitHoursThatOverflowTheClock", "wait 2562048h", "'wait' waits 24h at most"},
+        BadStepCase{"WaitSecondsForYears", "wait 50000000s", "'wait' waits 24h at most"},
+        BadStepCase{"WaitBeyondAnyWholeNumber", "wait 99999999999999999999999999s",
+                    "'wait' waits 24h at most"},
         BadStepCase{"UploadWithArgument", "upload all", "wrong arguments for 'upload'"},
         BadStepCase{"LanguageUnknown", "language fr", "'language' wants de or en"}),
     [](const auto& i) { return std::string(i.param.name); });

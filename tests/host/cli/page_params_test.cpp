@@ -149,7 +149,7 @@ TEST_F(ParameterPages, IdentificationShowsItsTabsAndTheFirstTabsFields) {
                 "Frame frmIdentOperUnit \"Identification of the operating unit\"",
                 "  Frame frmSeparator \"\"",
                 "  Button cmdSetPollAddr \"Write polling address\" enabled",
-                "  Field ctlParameter(0) \"Polling address\": 0 [Initial]"}));
+                "  Field ctlParameter(0) \"Polling address\": 0 (0) [Initial]"}));
   EXPECT_EQ(FieldLine(run.out, "ctlParameter(20)"), "");
   EXPECT_EQ(run.err, "[frame] CommunicationReleased(VD4625)\n[frame] PreparedToRelease(VD4625)\n");
 }

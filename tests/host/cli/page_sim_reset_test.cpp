@@ -75,7 +75,7 @@ TEST_F(ActionPagesCli, AColdStartIsAskedWarnedAndItsValuesReadAgain) {
                   "Page 9 ctlReset (VD4625FDT.ctlReset)",
                   "Headline: Cold start (*)",
                   "Frame frmReset \"Rücksetzen\"",
-                  "  Field ctlParameter(0) \"Operating state\": 0 [Dynamic1] locked",
+                  "  Field ctlParameter(0) \"Operating state\": 0 (Normal operation) [Dynamic1] locked",
                   std::string("  Field ctlParameter(1) \"Abs. travel integral\": ") + c.travel +
                       " [Dynamic1] locked",
                   "  Field ctlParameter(2) \"Reset travel integral\": 7 [Blank]",

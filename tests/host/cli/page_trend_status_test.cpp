@@ -106,19 +106,19 @@ TEST_F(TrendAndStatusPages, TheStatusPageShowsItsFirstTabAfterTheOpeningRead) {
                                 "Headline: Diagnosis (*)",
                                 "Tabs TabStrip: 1 Standard (selected) | 2 Critical | 3 Information | 4 Device",
                                 "Frame frmStdStatus \"Standard device status\"",
-                                "  Image imgStatus(0): status_read_on",
+                                "  Image imgStatus(0): on",
                                 "  Label lblStatus(0) \"Primary variable out of limits\"",
-                                "  Image imgStatus(1): status_read_off",
+                                "  Image imgStatus(1): off",
                                 "  Label lblStatus(1) \"Non-primary variable out of limits\"",
-                                "  Image imgStatus(2): status_read_off",
+                                "  Image imgStatus(2): off",
                                 "  Label lblStatus(2) \"Analog output saturated\"",
-                                "  Image imgStatus(3): status_read_off",
+                                "  Image imgStatus(3): off",
                                 "  Label lblStatus(3) \"Current output fixed\"",
-                                "  Image imgStatus(5): status_read_off",
+                                "  Image imgStatus(5): off",
                                 "  Label lblStatus(5) \"Cold start performed\"",
-                                "  Image imgStatus(6): status_read_off",
+                                "  Image imgStatus(6): off",
                                 "  Label lblStatus(6) \"Configuration changed\"",
-                                "  Image imgStatus(7): status_read_off",
+                                "  Image imgStatus(7): off",
                                 "  Label lblStatus(7) \"Field device malfunction\"",
                                 "Button cmdRefresh \"Refresh\" enabled",
                             }));
@@ -137,13 +137,13 @@ TEST_F(TrendAndStatusPages, TheCriticalTabShowsTheExtendedStatusBits) {
   EXPECT_EQ(lines[3], "Frame frmCritStatus \"Critical device status\"");
   EXPECT_EQ(Starting(lines, "  Image imgStatus"),
             (std::vector<std::string>{
-                "  Image imgStatus(10): status_read_off", "  Image imgStatus(11): status_read_off",
-                "  Image imgStatus(12): status_read_off", "  Image imgStatus(13): status_read_off",
-                "  Image imgStatus(14): status_read_off", "  Image imgStatus(15): status_read_off",
-                "  Image imgStatus(20): status_read_off", "  Image imgStatus(22): status_read_off",
-                "  Image imgStatus(24): status_read_on",  "  Image imgStatus(26): status_read_off",
-                "  Image imgStatus(34): status_read_off", "  Image imgStatus(35): status_read_off",
-                "  Image imgStatus(40): status_read_off", "  Image imgStatus(43): status_read_on",
+                "  Image imgStatus(10): off", "  Image imgStatus(11): off",
+                "  Image imgStatus(12): off", "  Image imgStatus(13): off",
+                "  Image imgStatus(14): off", "  Image imgStatus(15): off",
+                "  Image imgStatus(20): off", "  Image imgStatus(22): off",
+                "  Image imgStatus(24): on",  "  Image imgStatus(26): off",
+                "  Image imgStatus(34): off", "  Image imgStatus(35): off",
+                "  Image imgStatus(40): off", "  Image imgStatus(43): on",
             }));
   EXPECT_EQ(run.err, kReleasedAfterReads);
 }
@@ -168,7 +168,7 @@ TEST_F(TrendAndStatusPages, AStatusReadWithoutAnswerShowsEveryPictureUnreadAndIt
   EXPECT_EQ(run.status, status::kIncomplete);
   const std::vector<std::string> lines = Lines(run.out);
   EXPECT_EQ(Starting(lines, "  Image imgStatus(0)"),
-            (std::vector<std::string>{"  Image imgStatus(0): status_not_read"}));
+            (std::vector<std::string>{"  Image imgStatus(0): not read"}));
   EXPECT_EQ(Starting(lines, "  \"A communication error"),
             (std::vector<std::string>{
                 "  \"A communication error occurred while the device status was read.\" (style 0): OK"}));

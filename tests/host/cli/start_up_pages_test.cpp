@@ -23,17 +23,17 @@ constexpr const char* kReleased =
 const Texts kStartUpEnglish = {
     "Tabs TabStrip: 1 Start-up (selected) | 2 Error supervision",
     "Frame frmStartUp \"Start-up\"",
-    "  Field ctlParameter(0) \"Valve type\": 0 [Initial]",
-    "  Field ctlParameter(1) \"Mounting\": 0 [Initial]",
+    "  Field ctlParameter(0) \"Valve type\": 0 (Linear actuator) [Initial]",
+    "  Field ctlParameter(1) \"Mounting\": 0 (Integrated) [Initial]",
     "  Field ctlParameter(2) \"Rated travel\": 15 mm [Initial]",
     "  Field ctlParameter(4) \"Max. travel/angle\": 0 % [Initial] locked",
-    "  Field ctlParameter(5) \"Initialization type\": 0 [Initial]",
-    "  Field ctlParameter(6) \"Actuator design\": 0 [Initial]",
-    "  Field ctlParameter(7) \"Transmission code\": 1 [Initial]",
-    "  Field ctlParameter(10) \"Mounting position\": 1 [Initial]",
+    "  Field ctlParameter(5) \"Initialization type\": 0 (Maximum range) [Initial]",
+    "  Field ctlParameter(6) \"Actuator design\": 0 (Single-acting) [Initial]",
+    "  Field ctlParameter(7) \"Transmission code\": 1 (D1) [Initial]",
+    "  Field ctlParameter(10) \"Mounting position\": 1 (Arrow points towards the actuator) [Initial]",
     "Frame frmDiagnosis \"Diagnosis\"",
-    "  Field ctlParameter(11) \"Fail-safe position\": 2 [Initial] locked",
-    "  Field ctlParameter(12) \"Initialization warning\": 0 [Initial] locked",
+    "  Field ctlParameter(11) \"Fail-safe position\": 2 (Unknown) [Initial] locked",
+    "  Field ctlParameter(12) \"Initialization warning\": 0 (Undefined) [Initial] locked",
     "  Field ctlParameter(13) \"Min. travel time OPEN\": 0 s [Initial] locked",
     "  Field ctlParameter(14) \"Min. travel time CLOSE\": 0 s [Initial] locked",
     "Picture picSearch",
@@ -92,8 +92,8 @@ TEST_F(StartUpPages, ContainerWorksOnALoadedDataSetWithoutADevice) {
                    "Control ctlStartUp",
                    "  Tabs TabStrip: 1 Inbetriebnahme (selected) | 2 Fehlerüberwachung",
                    "  Frame frmStartUp \"Inbetriebnahme\"",
-                   "    Field ctlParameter(0) \"Ventilart\": 0 [SavedValue]",
-                   "    Field ctlParameter(1) \"Anbau\": 0 [SavedValue]"}));
+                   "    Field ctlParameter(0) \"Ventilart\": 0 (Hubantrieb) [SavedValue]",
+                   "    Field ctlParameter(1) \"Anbau\": 0 (Integriert) [SavedValue]"}));
   EXPECT_EQ(run.err, kReleased);
 }
 

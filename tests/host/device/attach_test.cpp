@@ -78,6 +78,25 @@ TEST_F(DeviceBehindChannel, AnswersARequestDocument) {
                                 0x3F, 0x42, 0x70, 0x00, 0x00, 0x3F, 0x42, 0x70, 0x00, 0x00}));
 }
 
+// A frame polling for days: the channel and the device keep their latest
+// requests only, not one record per transaction ever sent.
+TEST_F(DeviceBehindChannel, RecordsOfRequestsStayBoundedOverALongRun) {
+  for (int i = 1; i <= 2500; ++i) {
+    ASSERT_TRUE(channel_->TransactionRequest("t" + std::to_string(i),
+                                             R"(<FDT><TransactionRequest command="0"/></FDT>)"));
+    loop_.RunUntilIdle();
+  }
+  EXPECT_EQ(dtm_->log.size(), 2500u);
+  EXPECT_EQ(device_.HandledCount(), 2500u);
+  // Full at 2000, the older 1000 went; 500 came since.
+  EXPECT_EQ(device_.Received().size(), 1500u);
+  // The connect request and 2500 transactions: the first 1000 went.
+  ASSERT_EQ(channel_->Requests().size(), 1501u);
+  EXPECT_EQ(channel_->Requests().front().invoke_id, "t1000");
+  EXPECT_EQ(channel_->Requests().back().invoke_id, "t2500");
+  EXPECT_EQ(channel_->Requests().back().kind, "TransactionRequest");
+}
+
 TEST_F(DeviceBehindChannel, RequestWithoutDataReachesTheDevice) {
   ASSERT_TRUE(
       channel_->TransactionRequest("t1", R"(<FDT><TransactionRequest command="0"/></FDT>)"));

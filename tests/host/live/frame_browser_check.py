@@ -350,8 +350,10 @@ class Check:
         print("ok: the function list shows %d functions" % len(shown))
 
     def mark(self, name):
-        """The state mark a field shows beside its value."""
-        return self.text('#page [data-name="%s"] .icon' % name)
+        """The key of the status icon a field shows beside its value."""
+        return self.browser.script(
+            "const i = document.querySelector(arguments[0]); return i ? i.dataset.icon : null;",
+            '#page [data-name="%s"] .icon [data-icon]' % name)
 
     def press(self, name):
         """Clicks a page's button once it can be pressed."""
@@ -403,22 +405,40 @@ class Check:
         if len(self.state()["tabs"]) != 2:
             raise Failure("two tabs should be open: %r" % self.state()["tabs"])
         print("ok: function 4's position moves from %s to %s" % (first, second))
-        # Text being typed outlives the refreshes: value, caret and focus.
-        mode = '#page [data-name="ctlParameter(9)"] input.value'
-        shown = self.field("ctlParameter(9)")
-        self.browser.type(mode, "3")
+        # The bars and the lamp are drawn as the static page draws them.
+        drawn = self.browser.script(
+            "return Array.from(document.querySelectorAll('#page .bar-control svg.bar')).map((svg) => ["
+            " svg.closest('[data-name]').dataset.name,"
+            " svg.querySelector('rect.value') ? svg.querySelector('rect.value').getBBox().width > 0 : false,"
+            " svg.querySelectorAll('line.mark').length]);")
+        if drawn != [["barW", True, 2], ["barX", True, 2], ["barE", True, 2]]:
+            raise Failure("the bars are drawn as %r" % drawn)
+        lamp = self.browser.script(
+            "const p = document.querySelector('#page [data-name=\"picLED(5)\"]');"
+            "const c = p && p.querySelector('svg circle');"
+            "return p ? [p.dataset.state, c ? getComputedStyle(c).fill : null] : null;")
+        if lamp != ["off", "rgb(0, 255, 0)"]:
+            raise Failure("the fault lamp shows %r, not off in green" % lamp)
+        print("ok: function 4 draws its three bars with their marks and its lamp")
+        # Choosing an operating mode types its number; the choice outlives
+        # the refreshes.
+        mode = '#page [data-name="ctlParameter(9)"] select.value'
+        options = self.browser.script(
+            "return Array.from(document.querySelectorAll(arguments[0] + ' option')).map((o) => o.textContent);", mode)
+        if options != ["Automatic", "Manual", "Fail-safe position"]:
+            raise Failure("the operating mode offers %r" % options)
+        choose = ("const s = document.querySelector(arguments[0]); s.focus(); s.value = arguments[1];"
+                  "s.dispatchEvent(new Event('change', {bubbles: true}));")
+        self.browser.script(choose, mode, "1")
+        wait_for("the chosen mode marked changed", self.field_shows("ctlParameter(9)", "1", "Changed"))
         moved = lambda seen: (lambda v: v if v and v != seen else None)(self.field("ctlParameter(2)"))
-        third = wait_for("the position moves while the mode is typed", lambda: moved(second), limit=15)
+        third = wait_for("the position moves after the choice", lambda: moved(second), limit=15)
         wait_for("the position moves again", lambda: moved(third), limit=15)
-        editing = self.browser.script(
-            "const a = document.activeElement;"
-            "return [a.closest('[data-name]') && a.closest('[data-name]').dataset.name,"
-            " a.value, a.selectionStart, a.selectionEnd];")
-        if editing != ["ctlParameter(9)", "3", 1, 1]:
-            raise Failure("after two refreshes the typed mode is %r, not [ctlParameter(9), 3, 1, 1]" % editing)
-        # Typed back to what it showed, leaving it sends nothing.
-        self.browser.type(mode, shown + "\ue004")
-        print("ok: the mode typed keeps its text and caret over two refreshes")
+        if self.field("ctlParameter(9)") != "1":
+            raise Failure("after two refreshes the mode shows %r, not 1" % self.field("ctlParameter(9)"))
+        self.browser.script(choose, mode, "0")
+        wait_for("the mode chosen back", lambda: self.field("ctlParameter(9)") == "0")
+        print("ok: the operating mode is chosen from its list and kept over two refreshes")
         # The cycle's check box, as the page renders it after each click.
         cycle = '#page label.choice[data-name="chkCycle"]'
         rendered = lambda: self.browser.script(

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <memory>
 #include <string>
 
@@ -89,6 +90,29 @@ TEST_F(PageState, NodesCarryTheFieldsARendererNeeds) {
   EXPECT_EQ(static_cast<std::uint32_t>(button.fore_color), 0x80000012u);
   EXPECT_EQ(button.z, 1);
   EXPECT_EQ(root.children[2].fill_color, 12632256);
+}
+
+// A value that is no finite number shows as the listing and the protocol
+// show it, never as the language's "-1.#IND".
+TEST(ControlValueText, NonFiniteNumbersShowTheirWords) {
+  struct Case {
+    com::Variant value;
+    const char* shown;
+  };
+  const Case cases[] = {
+      {com::Variant(std::numeric_limits<float>::quiet_NaN()), "NaN"},
+      {com::Variant(std::numeric_limits<double>::quiet_NaN()), "NaN"},
+      {com::Variant(std::numeric_limits<float>::infinity()), "Inf"},
+      {com::Variant(-std::numeric_limits<double>::infinity()), "-Inf"},
+      {com::Variant(2.5f), "2.5"},
+  };
+  for (const Case& c : cases) {
+    Field field("ctlParameter", 0);
+    field.SetValue(c.value);
+    ControlState state;
+    field.Describe(state);
+    EXPECT_EQ(state.value, c.shown);
+  }
 }
 
 TEST_F(PageState, ZPlacesFollowZOrder) {

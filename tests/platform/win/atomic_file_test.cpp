@@ -3,6 +3,8 @@
 
 #include "platform/win/atomic_file.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -50,6 +52,45 @@ TEST_F(AtomicReplace, LinksPlantedAtTemporaryNamesAreNeverFollowed) {
   for (const char* name : kPlantedNames) {
     EXPECT_TRUE(std::filesystem::is_symlink(In(name))) << name;
   }
+}
+
+// A save killed before its rename leaves its temporary file; the next save
+// to the same target removes those, and nothing else.
+TEST_F(AtomicReplace, RemovesTheLeftoversOfKilledSavesToItsTarget) {
+  const char* const kLeftovers[] = {".set.xml.0123456789az.tmp", ".set.xml.zzzzzzzzzzzz.tmp"};
+  const char* const kKept[] = {
+      ".other.xml.0123456789az.tmp",  // a save to another target
+      ".set.xml.0123456789AZ.tmp",    // capitals: not of our naming
+      ".set.xml.0123456789a.tmp",     // one character short
+      ".set.xml.0123456789abc.tmp",   // one character long
+      ".set.xml.0123456789az.tmp~",   "set.xml.0123456789az.tmp", ".set.xml.0123456789az.bak"};
+  for (const char* name : kLeftovers) WriteText(In(name), "half a save");
+  for (const char* name : kKept) WriteText(In(name), "someone's");
+  // At our naming but no file a save writes: a link and a folder.
+  WriteText(victim_, "victim");
+  ASSERT_EQ(::symlink(victim_.c_str(), In(".set.xml.link00000000.tmp").c_str()), 0);
+  ASSERT_TRUE(std::filesystem::create_directory(In(".set.xml.folder000000.tmp")));
+
+  ReplaceFileAtomically(In("set.xml"), "new");
+
+  std::set<std::string> expected(std::begin(kKept), std::end(kKept));
+  expected.insert({"set.xml", ".set.xml.link00000000.tmp", ".set.xml.folder000000.tmp"});
+  EXPECT_EQ(folder_.Entries(), expected);
+  EXPECT_EQ(ReadText(In("set.xml")), "new");
+  EXPECT_EQ(ReadText(victim_), "victim");
+}
+
+// The temporary file of a save still writing is locked: no leftover.
+TEST_F(AtomicReplace, KeepsTheTemporaryFileOfASaveStillWriting) {
+  const std::filesystem::path writing = In(".set.xml.0123456789az.tmp");
+  WriteText(writing, "being written");
+  const int fd = ::open(writing.c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(::flock(fd, LOCK_EX), 0);
+  ReplaceFileAtomically(In("set.xml"), "new");
+  ::close(fd);
+  EXPECT_EQ(folder_.Entries(), (std::set<std::string>{".set.xml.0123456789az.tmp", "set.xml"}));
+  EXPECT_EQ(ReadText(writing), "being written");
 }
 
 TEST_F(AtomicReplace, ReplacesTheFileInsteadOfTruncatingIt) {

@@ -10,12 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "component/dtm/identity.h"
+#include "component/common/identity.h"
 #include "component/ui/framework/ctl_monitor.h"
 #include "component/ui/parameters/ctl_offline.h"
 #include "component/ui/parameters/ctl_start_up.h"
-#include "platform/com/class_registry.h"
 #include "platform/controls/navigation.h"
+#include "platform/win/class_registry.h"
 #include "tests/component/dtm/dtm_fixture.h"
 
 namespace dtm::testing {

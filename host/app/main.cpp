@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "host/cli/app.h"
+#include "host/app/app.h"
 #include "platform/loop/clock.h"
 
 int main(int argc, char** argv) {

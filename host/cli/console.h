@@ -1,14 +1,8 @@
 #pragma once
-// The vd4625 program as a function: parses the command line, runs the
-// command and answers the exit status (exit_status.h). Standard output
-// gets only the result (a listing, a TSV, an XML document); everything else
-// (trace, message boxes, the frame's notices, progress, errors) goes to
-// the error stream.
+// The streams and the clock a command of the vd4625 program runs with.
 
 #include <functional>
 #include <ostream>
-#include <string>
-#include <vector>
 
 #include "host/device/sim_device.h"
 #include "host/frame/channel.h"
@@ -25,8 +19,5 @@ struct Console {
   // Sees the device and the channel once they are put together.
   std::function<void(device::SimDevice&, frame::ChannelStandIn&)> on_device = {};
 };
-
-// `args` without the program's name.
-int RunVd4625(const std::vector<std::string>& args, Console& console);
 
 }  // namespace dtm::host

@@ -1,4 +1,4 @@
-#include "platform/com/class_registry.h"
+#include "platform/win/class_registry.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "host/cli/app.h"
+#include "host/app/app.h"
 
 #include <CLI/CLI.hpp>
 
@@ -278,7 +278,7 @@ int RunVd4625(const std::vector<std::string>& args, Console& console) {
     for (const std::string& text : options.steps) {
       auto step = ParsePageStep(text);
       if (auto* error = std::get_if<std::string>(&step)) {
-        return usage_error("bad step '" + text + "': " + *error);
+        return usage_error("bad step '" + StepTextInMessage(text) + "': " + *error);
       }
       options.page.steps.push_back(std::get<PageStep>(std::move(step)));
     }

@@ -1,0 +1,76 @@
+# Fails when the libraries link in a cycle, or when one links its libraries
+# more than once to paper over one.
+#   cmake -DGRAPH=<file> [-DREPEATED=<libraries>] -P cycles.cmake
+# Each line of the file is a library followed by the libraries it links
+# directly, separated by blanks. A cycle is named on standard error as
+# "library cycle: a -> b -> a": the walk starts at the first library, by
+# name, that leads into one and always takes the first link, by name, that
+# leads on.
+cmake_minimum_required(VERSION 3.20)
+file(STRINGS ${GRAPH} lines)
+set(libraries "")
+foreach(line IN LISTS lines)
+  string(REGEX REPLACE " +" ";" words "${line}")
+  list(POP_FRONT words library)
+  if(NOT library)
+    continue()
+  endif()
+  list(APPEND libraries ${library})
+  set(links_${library} ${words})
+endforeach()
+
+set(failed FALSE)
+foreach(library IN LISTS REPEATED)
+  message(NOTICE "${library} links its libraries more than once (LINK_INTERFACE_MULTIPLICITY)")
+  set(failed TRUE)
+endforeach()
+
+# Takes away, round by round, every library that links none of the rest;
+# what stays has a cycle, and each library left links one that is left.
+set(left ${libraries})
+while(TRUE)
+  set(kept "")
+  foreach(library IN LISTS left)
+    foreach(link IN LISTS links_${library})
+      if(link IN_LIST left)
+        list(APPEND kept ${library})
+        break()
+      endif()
+    endforeach()
+  endforeach()
+  list(LENGTH left before)
+  list(LENGTH kept after)
+  set(left ${kept})
+  if(after EQUAL before)
+    break()
+  endif()
+endwhile()
+
+if(left)
+  list(SORT left)
+  list(GET left 0 library)
+  set(walked "")
+  while(NOT library IN_LIST walked)
+    list(APPEND walked ${library})
+    set(next "")
+    set(links ${links_${library}})
+    list(SORT links)
+    foreach(link IN LISTS links)
+      if(link IN_LIST left)
+        set(next ${link})
+        break()
+      endif()
+    endforeach()
+    set(library ${next})
+  endwhile()
+  list(FIND walked ${library} start)
+  list(SUBLIST walked ${start} -1 cycle)
+  list(APPEND cycle ${library})
+  list(JOIN cycle " -> " text)
+  message(NOTICE "library cycle: ${text}")
+  set(failed TRUE)
+endif()
+
+if(failed)
+  message(FATAL_ERROR "the libraries do not link in layers")
+endif()
