@@ -7,6 +7,7 @@
 #include <iterator>
 
 #include "component/dtm/function_man.h"
+#include "component/ui/framework/ctl_monitor.h"
 #include "host/cli/exit_status.h"
 #include "host/cli/read_command.h"
 #include "host/cli/session.h"
@@ -448,6 +449,9 @@ int RunPage(Session& session, const PageOptions& options, std::ostream& out) {
     session.Loop().RunUntilIdle();
   }
 
+  // What the device refused, left busy or did not answer from here on is
+  // the page's run.
+  const std::size_t unaccepted_before = session.Context().CommMan().UnacceptedResults();
   const std::size_t first_box = session.Messages().Boxes().size();
   const com::ObjectPtr dtm = session.Dtm().shared_from_this();
   std::unique_ptr<frame::PageHost> page;
@@ -538,6 +542,12 @@ int RunPage(Session& session, const PageOptions& options, std::ostream& out) {
     if (!view.failures.empty()) {
       for (const std::string& failure : view.failures) session.Err() << "vd4625: " << failure << '\n';
       status = exit_status::kError;
+    }
+    const auto* monitor = dynamic_cast<const ctlMonitor*>(&host.Form());
+    if (monitor && monitor->SaveFailed()) status = exit_status::kError;
+    if (status == exit_status::kOk &&
+        session.Context().CommMan().UnacceptedResults() != unaccepted_before) {
+      status = exit_status::kIncomplete;
     }
   }
   if (!host.Release()) {

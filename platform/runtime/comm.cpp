@@ -501,9 +501,9 @@ void CommMan::ReportTransactionError(const TransferItem& item, const std::except
 }
 
 void CommMan::EndElement(Transfer& transfer, std::int32_t status) {
-  transfer.results->push_back(
-      ProcessResult{transfer.items[transfer.next].element, status,
-                    status == 0 ? read_outcome_ : ResultOutcome::kNotAnswered});
+  const ResultOutcome outcome = status == 0 ? read_outcome_ : ResultOutcome::kNotAnswered;
+  transfer.results->push_back(ProcessResult{transfer.items[transfer.next].element, status, outcome});
+  if (outcome != ResultOutcome::kAccepted) ++unaccepted_results_;
   ++transfer.next;
 }
 

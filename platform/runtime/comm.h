@@ -192,6 +192,10 @@ class CommMan {
   // Called by the data model when the device reported write protection.
   // The remaining writes are still sent.
   void OnWriteProtected();
+  // How many transactions of all transfers so far ended other than
+  // accepted (refused, busy to the end, not answered): a host tells from
+  // it whether everything it ran went through.
+  std::size_t UnacceptedResults() const { return unaccepted_results_; }
   // Whether the device reported write protection during the transfer that
   // runs (or ran last); cleared when a transfer starts sending.
   bool WriteProtected() const { return write_protected_; }
@@ -265,6 +269,7 @@ class CommMan {
   ResultOutcome read_outcome_ = ResultOutcome::kAccepted;
   ResultOutcome reported_outcome_ = ResultOutcome::kAccepted;
   bool write_protected_ = false;
+  std::size_t unaccepted_results_ = 0;
   std::string demand_connect_id_;  // a connect a transfer opened
   loop::Clock::Duration timeout_ = std::chrono::seconds(5);
   std::uint64_t pump_task_ = 0;  // loop task ids; 0: none

@@ -105,9 +105,16 @@ void GUIMan::NotifyParameterSetChanged(const std::string& sender) {
 void GUIMan::NotifyTextsChanged() {
   // Pages take their texts when their language is set; setting the current
   // one again makes them reread the changed texts.
-  for (const Entry& entry : Snapshot()) {
-    if (StillRegistered(pages_, entry)) entry.page->IPrivateGUI_SetLanguage(language_);
+  refreshing_texts_ = true;
+  try {
+    for (const Entry& entry : Snapshot()) {
+      if (StillRegistered(pages_, entry)) entry.page->IPrivateGUI_SetLanguage(language_);
+    }
+  } catch (...) {
+    refreshing_texts_ = false;
+    throw;
   }
+  refreshing_texts_ = false;
 }
 
 }  // namespace dtm::runtime

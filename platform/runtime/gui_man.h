@@ -44,7 +44,11 @@ class GUIMan {
 
   void NotifyParameterChanged(const DataElementPtr& element, const std::string& sender);
   void NotifyParameterSetChanged(const std::string& sender);
+  // Makes every page reread its texts in the current language; no
+  // language is set. RefreshingTexts is true while the pages hear it, so a
+  // page that records language changes can tell the two apart.
   void NotifyTextsChanged();
+  bool RefreshingTexts() const { return refreshing_texts_; }
 
  private:
   struct Entry {
@@ -59,6 +63,7 @@ class GUIMan {
   std::int32_t language_ = 0;
   bool locked_ = false;
   std::string focused_;
+  bool refreshing_texts_ = false;
 };
 
 }  // namespace dtm::runtime

@@ -3,6 +3,7 @@
 #include "component/common/bas_cvmk.h"
 #include "component/common/language_helpers.h"
 #include "component/datamodel/data_element.h"
+#include "component/ui/framework/result_walk.h"
 #include "platform/com/error.h"
 #include "platform/runtime/context.h"
 
@@ -12,9 +13,9 @@ namespace {
 constexpr std::int32_t kCommError = 0xF0000;        // the whole communication-error field
 constexpr std::int32_t kNotAnswered = 0x10000;      // a plain communication error
 constexpr std::int32_t kResultClass = 0xFF0000;     // any result class of the last transaction
+constexpr std::int32_t kClassBits = 0xF00000;       // the response class alone
 constexpr std::int32_t kWriteProtected = 0x300000;  // the write-protection response class
 constexpr std::int32_t kChangedOnly = 4;            // edited, and nothing else
-constexpr std::int32_t kCommunicationFailure = -5;  // a result's status
 
 constexpr std::int32_t kStyleOkOnly = 0;
 constexpr std::int32_t kStyleCritical = 16;
@@ -433,38 +434,24 @@ void ctlCalib::IPrivateProcess_OnProcessFinished(const std::string& process_id,
 void ctlCalib::Walk() {
   runtime::DTMContext& context = *GetDtmContext();
   const std::vector<runtime::ProcessResult> results = context.CommMan().GetResults(Process()->ProcessID());
-  const bool connected = context.CommMan().IsConnected();
-  bool write_protected_seen = false;
-  std::string saved_error;
-  for (const runtime::ProcessResult& result : results) {
-    const auto element = std::dynamic_pointer_cast<clsDataElement>(result.Element);
-    if (!element) continue;
-    if (result.Status == kCommunicationFailure || !connected) {
-      if (write_protected_seen) {
-        element->SetStatusFlags(element->StatusFlags() | kWriteProtected);
-        element->CmdErr = saved_error;
-      } else {
-        element->SetStatusFlags(element->StatusFlags() | kNotAnswered);
-      }
-      Notify(element);
-    }
-    const std::int32_t flags = element->StatusFlags();
-    if ((flags & kWriteProtected) == kWriteProtected) {
-      saved_error = element->CmdErr;
-      write_protected_seen = true;
-    }
-    if (flags == 0 || flags == 1) {
-      MarkCommOk();
-    } else {
+  bool failed = false;
+  WalkResults(context, results, context.CommMan().IsConnected(), kNotAnswered, [&](const WalkedResult& result) {
+    // Once one result failed the display stays marked: a later good one
+    // does not make it look read.
+    failed = failed || !result.accepted || (result.flags != 0 && result.flags != 1);
+    if (failed) {
       MarkCommError();
+    } else {
+      MarkCommOk();
     }
-  }
+  });
 }
 
 bool ctlCalib::Check(const std::string& path, bool initialisation) {
   const std::int32_t flags = Element(path)->StatusFlags();
   if ((flags & kResultClass) == 0) return true;
-  if (flags == kWriteProtected) {
+  // The page's own marks add bits to the flags: only the class tells.
+  if ((flags & kClassBits) == kWriteProtected) {
     if (initialisation) {
       EndInitAction();
     } else {

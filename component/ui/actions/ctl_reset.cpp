@@ -99,6 +99,10 @@ void ctlReset::ReadElement(const std::string& path, std::int16_t flag) {
 void ctlReset::FieldUsed(std::int32_t index) {
   if (!DTM()) return;
   if (index == kColdStartField) {
+    // The field's own question came first; a field the user declined (or
+    // whose command could not start) is not locked for a running command,
+    // and nothing restarts.
+    if (!fields_[kColdStartField]->Locked()) return;
     runtime::DTMContext& context = *GetDtmContext();
     if (context.MessageBox(LanguageHelpers::GetLangText(context, "warn_kaltstart"), kStyleInformation) !=
         kAnswerOk) {
@@ -121,12 +125,16 @@ void ctlReset::IPrivateProcess_OnProcessFinished(const std::string& process_id,
   if (!DTM() || !OwnsProcess(process_id)) return;
   try {
     runtime::DTMContext& context = *GetDtmContext();
+    bool failed = false;
     WalkResults(context, context.CommMan().GetResults(Process()->ProcessID()),
-                context.CommMan().IsConnected(), kActionCommError, [this](std::int32_t flags) {
-                  if (IsGoodResult(flags)) {
-                    MarkParamsCommOk();
-                  } else {
+                context.CommMan().IsConnected(), kActionCommError, [&](const WalkedResult& result) {
+                  // The display shows a failure once any result failed: a
+                  // later good one does not make it look read.
+                  failed = failed || !IsGoodResult(result);
+                  if (failed) {
                     MarkParamsCommError();
+                  } else {
+                    MarkParamsCommOk();
                   }
                 });
   } catch (const com::ComError& error) {

@@ -1,5 +1,6 @@
 #include "component/ui/framework/ctl_bar.h"
 
+#include <cmath>
 #include <utility>
 
 namespace dtm {
@@ -125,10 +126,16 @@ void ctlBar::DrawBar() {
   const double h = static_cast<float>(ScaleHeight() * kBarShare);
   const double x0 = m_Start_at_Zero ? X(0) : 0;
   forms::Surface& canvas = Canvas();
-  canvas.FillBox({x0, 0}, {X(m_Value), h}, m_Color);
+  // A value that is no number, or an infinite one, has no place on the
+  // bar: it draws nothing rather than a box without bounds.
+  const auto box = [&](double left, double right, forms::OleColor color) {
+    if (!std::isfinite(left) || !std::isfinite(right) || !std::isfinite(h)) return;
+    canvas.FillBox({left, 0}, {right, h}, color);
+  };
+  box(x0, X(m_Value), m_Color);
   // The marks are rectangles of no width: vertical lines.
-  canvas.FillBox({X(m_LimitMin), 0}, {X(m_LimitMin), h}, m_LimitColor);
-  canvas.FillBox({X(m_LimitMax), 0}, {X(m_LimitMax), h}, m_LimitColor);
+  box(X(m_LimitMin), X(m_LimitMin), m_LimitColor);
+  box(X(m_LimitMax), X(m_LimitMax), m_LimitColor);
 }
 
 void ctlBar::Describe(forms::ControlState& state) const {

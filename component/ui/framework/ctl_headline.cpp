@@ -31,7 +31,9 @@ ctlHeadline::ctlHeadline(win::Shell* shell, std::filesystem::path install_folder
     bag.WriteProperty("Title", lbl_title_->Caption());
     bag.WriteProperty("CompanyURL", m_URL);
   });
-  On("Resize", [this](forms::Args&) { logo_left_ = ScaleWidth() - kLogoWidth; });
+  img_logo_->SetWidth(kLogoWidth);
+  // The logo keeps to the right edge of the strip.
+  On("Resize", [this](forms::Args&) { img_logo_->SetLeft(ScaleWidth() - img_logo_->Width()); });
   image1_->On("Click", [this](forms::Args&) {
     if (!shell_) return;
     const char* file = m_LangID == kGerman ? "e52071de.pdf" : "e52071en.pdf";

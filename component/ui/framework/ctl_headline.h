@@ -18,8 +18,7 @@ class ctlHeadline : public forms::UserControl {
   // The mouse pointers over the logo and the manual picture.
   static constexpr std::int16_t kDefaultPointer = 0;
   static constexpr std::int16_t kCustomPointer = 99;
-  // The logo's width in the control's scale; the forms layer keeps no
-  // geometry, so the strip keeps the logo's place itself.
+  // The logo's width in the control's scale.
   static constexpr std::int32_t kLogoWidth = 1215;
 
   // The shell opens the manual and the link; the manuals lie in
@@ -43,7 +42,7 @@ class ctlHeadline : public forms::UserControl {
   forms::Control& imgLogo() const { return *img_logo_; }
   forms::Control& Image1() const { return *image1_; }
   // The logo's left edge: at the right edge of the strip after a Resize.
-  std::int32_t LogoLeft() const { return logo_left_; }
+  std::int32_t LogoLeft() const { return img_logo_->Left(); }
 
   // Adds the title and the link, which renderers show as the page's head.
   void Describe(forms::ControlState& state) const override;
@@ -56,7 +55,6 @@ class ctlHeadline : public forms::UserControl {
   std::shared_ptr<forms::Control> lbl_title_;
   std::shared_ptr<forms::Control> img_logo_;
   std::shared_ptr<forms::Control> image1_;
-  std::int32_t logo_left_ = 0;
 
   std::string m_URL;
   std::int16_t m_LangID = 0;

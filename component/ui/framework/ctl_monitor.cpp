@@ -18,6 +18,15 @@
 namespace dtm {
 namespace {
 
+// The characters of a UTF-8 text: a caption's umlaut is one column, not two.
+std::size_t CharacterCount(const std::string& text) {
+  std::size_t count = 0;
+  for (const char c : text) {
+    if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++count;
+  }
+  return count;
+}
+
 std::string Lower(std::string text) {
   std::transform(text.begin(), text.end(), text.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
@@ -234,6 +243,9 @@ void ctlMonitor::SetLockState(bool enabled) {
 void ctlMonitor::IPrivateGUI_SetLanguage(std::int32_t language_id) {
   if (!Initialised()) return;
   ApplyLanguage(language_id);
+  // Texts reread after a change of the data (the actuator type) are no
+  // language change: the protocol records none.
+  if (GetDtmContext()->GUIMan().RefreshingTexts()) return;
   WriteLanguageInfo(language_id);
 }
 
@@ -284,6 +296,7 @@ void ctlMonitor::Save() {
   try {
     win::ReplaceFileAtomically(file, contents);
   } catch (const com::ComError& error) {
+    save_failed_ = true;
     context->MessageBox(LanguageHelpers::GetLangText(*context, "protocol_not_saved", file.string(),
                                                      error.Description()),
                         kStyleCritical);
@@ -384,7 +397,7 @@ void ctlMonitor::MonitorHexDump(const std::string& caption, const com::ByteArray
   const std::span<const std::uint8_t> all(bytes);
   for (std::size_t i = 0; i < all.size(); i += 16) {
     const auto row = all.subspan(i, std::min<std::size_t>(16, all.size() - i));
-    lines_.push_back((i == 0 ? caption + " " : std::string(caption.size() + 1, ' ')) +
+    lines_.push_back((i == 0 ? caption + " " : std::string(CharacterCount(caption) + 1, ' ')) +
                      com::HexBytes(row, " ") + " ");
   }
   // Dumps neither scroll nor let lines go; only the safety bound holds.

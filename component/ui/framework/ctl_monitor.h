@@ -73,6 +73,9 @@ class ctlMonitor : public PageBase, public MonitorSink {
   void FillPhraseTable(runtime::DTMContext& context);
 
   const std::deque<std::string>& Lines() const { return lines_; }
+  // Whether a save of the protocol failed since the page was made (the
+  // user was told); a host reports it in its exit status.
+  bool SaveFailed() const { return save_failed_; }
   std::size_t TopIndex() const { return top_index_; }
   void Clear();
 
@@ -124,6 +127,7 @@ class ctlMonitor : public PageBase, public MonitorSink {
   std::shared_ptr<forms::Control> cmd_save_;
   std::shared_ptr<forms::CommonDialog> comdlg_save_;
 
+  bool save_failed_ = false;
   std::deque<std::string> lines_;
   std::size_t top_index_ = 0;
   // Keyed by the phrase in lower case; the table compares without case.

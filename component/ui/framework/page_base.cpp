@@ -1,6 +1,7 @@
 #include "component/ui/framework/page_base.h"
 
 #include <algorithm>
+#include <set>
 
 #include "component/common/lang_supp.h"
 #include "component/common/language_helpers.h"
@@ -18,6 +19,8 @@ namespace {
 constexpr std::int32_t kCommError = 0xF0000;         // the whole communication-error field
 constexpr std::int32_t kNotAnswered = 0x10000;       // a plain communication error
 constexpr std::int32_t kInformationOnly = 1;         // the information-value flag alone
+// Any bit of the communication-error and result-class fields: no value read.
+constexpr std::int32_t kNoValueBits = 0xFF0000;
 constexpr std::int32_t kStyleOkOnly = 0;
 
 bool IsCommandButton(const forms::Control& control) {
@@ -53,7 +56,10 @@ PageBase::PageBase(Design design, const runtime::Services* services)
     ResetActivity();
   }
 
-  On("Show", [this](forms::Args&) { IPrivateNavigation_ShowControl("", true, ""); });
+  On("Show", [this](forms::Args&) {
+    Showing();
+    IPrivateNavigation_ShowControl("", true, "");
+  });
   On("EnterFocus", [this](forms::Args&) {
     IPrivateNavigation_ShowControl("", true, "");
     if (Initialised()) GetDtmContext()->GUIMan().GUIGotFocus(m_InvokeID);
@@ -335,6 +341,41 @@ void PageBase::MarkParamsCommOk() {
   }
 }
 
+bool PageBase::IsGoodFieldFlags(std::int32_t flags) const {
+  return flags == 0 || flags == kInformationOnly;
+}
+
+bool PageBase::MarkFieldsByResults(runtime::DTMContext& context,
+                                   const std::vector<runtime::ProcessResult>& results,
+                                   std::int32_t unanswered_flags) {
+  runtime::Parameters& parameters = context.Parameters();
+  const auto fields = MarkedFields();
+  // A field one result marked as failed stays marked: a later good result
+  // of another element must not make a refused value look read.
+  std::set<std::string> failed;
+  bool all_accepted = true;
+  WalkResults(context, results, context.CommMan().IsConnected(), unanswered_flags,
+              [&](const WalkedResult& result) {
+                const std::string path = result.element->IPrivateDataElement_Name();
+                const bool group = IsGroupPath(path);
+                if (!result.accepted) all_accepted = false;
+                for (const auto& field : fields) {
+                  const std::string& tag = field->ParameterTag();
+                  if (!ResultCovers(path, tag)) continue;
+                  const DataElementPtr element = parameters.Item(tag);
+                  const std::int32_t flags = element->IPrivateDataElement_StatusFlags();
+                  // A member's own flags carry its class; the group's do not.
+                  const bool good = result.accepted &&
+                                    (group ? (flags & kNoValueBits) == 0 : IsGoodFieldFlags(result.flags));
+                  if (!good) failed.insert(tag);
+                  element->IPrivateDataElement_StatusFlags(failed.count(tag) != 0 ? flags | kCommError
+                                                                                 : FieldGoodFlags(*field));
+                  parameters.NotifyChanged(element, "");
+                }
+              });
+  return all_accepted;
+}
+
 void PageBase::StartTransfer(bool flag) {
   if (!m_Process || m_Process->IsBusy()) return;
   std::int32_t error = 0;
@@ -383,14 +424,7 @@ void PageBase::IPrivateProcess_OnProcessFinished(const std::string& process_id,
   // The end of a transfer arrives from the event loop: its failure is the
   // page's to report, never the loop's.
   try {
-    WalkResults(*context, context->CommMan().GetResults(m_Process->ProcessID()),
-                context->CommMan().IsConnected(), kNotAnswered, [this](std::int32_t flags) {
-                  if (flags != 0 && flags != kInformationOnly) {
-                    MarkParamsCommError();
-                  } else {
-                    MarkParamsCommOk();
-                  }
-                });
+    MarkFieldsByResults(*context, context->CommMan().GetResults(m_Process->ProcessID()), kNotAnswered);
   } catch (const com::ComError& error) {
     context->ShowError(error.Description());
   }

@@ -18,6 +18,7 @@
 #include "platform/controls/param_site.h"
 #include "platform/controls/private_navigation.h"
 #include "platform/forms/controls.h"
+#include "platform/runtime/comm.h"
 #include "platform/runtime/param_process.h"
 #include "platform/runtime/services.h"
 
@@ -124,6 +125,9 @@ class PageBase : public forms::UserControl,
   // ---- The steps a page may override ----
   // Runs at the end of a successful Init; none by default.
   virtual void FirstAction() {}
+  // The page's own step when it is shown, before the navigation shows its
+  // control; none by default.
+  virtual void Showing() {}
   // The tab that holds a control (by the name and index the navigation
   // reads from a path), selected before the control is shown; the default
   // page has no tabs.
@@ -136,6 +140,14 @@ class PageBase : public forms::UserControl,
   virtual std::vector<std::shared_ptr<controls::ctlParameter>> MarkedFields() const;
   // The status flags of a field's element after a good result; 0 by default.
   virtual std::int32_t GoodResultFlags() const { return 0; }
+  // The same for one field; GoodResultFlags unless a page's fields differ.
+  virtual std::int32_t FieldGoodFlags(const controls::ctlParameter& field) const {
+    (void)field;
+    return GoodResultFlags();
+  }
+  // Whether the flags of a result's own element count as a good read: 0 or
+  // the information flag alone by default.
+  virtual bool IsGoodFieldFlags(std::int32_t flags) const;
   // The elements a transfer of this page adds when its process is empty.
   virtual void AddTransferElements(runtime::ParamProcess& process) { (void)process; }
   // The buttons' tool tips come from the dictionary ("tooltip" of their
@@ -189,6 +201,13 @@ class PageBase : public forms::UserControl,
   OneStart StartOne(const std::string& path, bool write);
   void MarkParamsCommError();
   void MarkParamsCommOk();
+  // Walks `results` and marks each field of MarkedFields by the result of
+  // its own element, or of the group that holds it: a result that is not
+  // good marks it with the communication error, and no later result of the
+  // walk clears that. Fields no result answers for keep their flags. True
+  // when the device answered and accepted every result.
+  bool MarkFieldsByResults(runtime::DTMContext& context, const std::vector<runtime::ProcessResult>& results,
+                           std::int32_t unanswered_flags);
   void StartActivity();
   void StopActivity();
   void ResetActivity();

@@ -9,26 +9,31 @@ namespace dtm {
 namespace {
 
 constexpr std::int32_t kWriteProtected = 0x300000;
+constexpr std::int32_t kResultClass = 0xF00000;
 constexpr std::int32_t kCommunicationFailure = -5;
 
 }  // namespace
 
 void WalkResults(runtime::DTMContext& context, const std::vector<runtime::ProcessResult>& results,
                  bool connected, std::int32_t unanswered_flags,
-                 const std::function<void(std::int32_t flags)>& mark) {
+                 const std::function<void(const WalkedResult& result)>& mark) {
   bool write_protected_seen = false;
   std::string saved_error;
   for (const runtime::ProcessResult& result : results) {
     const DataElementPtr& element = result.Element;
     if (!element) continue;
     auto* data_element = dynamic_cast<clsDataElement*>(element.get());
-    if (result.Status == kCommunicationFailure || !connected) {
+    const bool answered = result.Status != kCommunicationFailure && connected;
+    if (!answered) {
       const std::int32_t flags = element->IPrivateDataElement_StatusFlags();
       if (write_protected_seen) {
         element->IPrivateDataElement_StatusFlags(flags | kWriteProtected);
         if (data_element) data_element->CmdErr = saved_error;
       } else {
-        element->IPrivateDataElement_StatusFlags(flags | unanswered_flags);
+        // No answer came, so no class: what the class bits held was the
+        // answer to an earlier transaction.
+        const std::int32_t kept = result.Status == kCommunicationFailure ? flags & ~kResultClass : flags;
+        element->IPrivateDataElement_StatusFlags(kept | unanswered_flags);
       }
       context.Parameters().NotifyChanged(element, "");
     }
@@ -37,7 +42,7 @@ void WalkResults(runtime::DTMContext& context, const std::vector<runtime::Proces
       saved_error = data_element ? data_element->CmdErr : std::string();
       write_protected_seen = true;
     }
-    mark(flags);
+    mark(WalkedResult{element, flags, answered && result.Outcome == runtime::ResultOutcome::kAccepted});
   }
 }
 

@@ -10,7 +10,7 @@ namespace dtm {
 namespace {
 
 constexpr std::int32_t kStyleOkOnly = 0;
-constexpr std::int32_t kCommunicationFailure = -5;
+constexpr std::int32_t kNotAnswered = 0x10000;  // a plain communication error
 constexpr std::int32_t kCommError = 0xF0000;
 // "DevState" holds this until a response has brought a status byte.
 constexpr std::int16_t kNoStatusYet = 256;
@@ -290,14 +290,9 @@ void ctlStatus::StartRead(const std::vector<const char*>& paths) {
   StartActivity();
 }
 
-void ctlStatus::MarkOk() {
-  runtime::DTMContext& context = *GetDtmContext();
-  for (const auto& field : fields_) {
-    const DataElementPtr element = context.Parameters().Item(field->ParameterTag());
-    // The tag is no information value.
-    element->IPrivateDataElement_StatusFlags(field->Index() == kTagField ? 0 : 1);
-    context.Parameters().NotifyChanged(element, "");
-  }
+std::int32_t ctlStatus::FieldGoodFlags(const controls::ctlParameter& field) const {
+  // The tag is no information value.
+  return field.Index() == kTagField ? 0 : 1;
 }
 
 void ctlStatus::IPrivateProcess_OnProcessFinished(const std::string& process_id,
@@ -308,21 +303,11 @@ void ctlStatus::IPrivateProcess_OnProcessFinished(const std::string& process_id,
   // page's to report, never the loop's.
   try {
     const std::vector<runtime::ProcessResult> results = context->CommMan().GetResults(Process()->ProcessID());
-    const bool connected = context->CommMan().IsConnected();
-    for (const runtime::ProcessResult& result : results) {
-      if (result.Status == kCommunicationFailure || !connected) {
-        for (const auto& [code, image] : images_) image->SetPicture(image_list_->Item(kNotRead));
-        context->MessageBox(LanguageHelpers::GetLangText(*context, "comm_error_at_read_status"),
-                            kStyleOkOnly);
-        break;
-      }
-      if (!result.Element) continue;
-      const std::int32_t flags = result.Element->IPrivateDataElement_StatusFlags();
-      if (flags != 0 && flags != 1) {
-        MarkParamsCommError();
-      } else {
-        MarkOk();
-      }
+    // A status the device refused, left busy or did not send is not shown
+    // from the values an earlier read left: the pictures say "not read".
+    if (!MarkFieldsByResults(*context, results, kNotAnswered)) {
+      for (const auto& [code, image] : images_) image->SetPicture(image_list_->Item(kNotRead));
+      context->MessageBox(LanguageHelpers::GetLangText(*context, "comm_error_at_read_status"), kStyleOkOnly);
     }
   } catch (const com::ComError& error) {
     context->ShowError(error.Description());

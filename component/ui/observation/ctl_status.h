@@ -82,7 +82,7 @@ class ctlStatus : public PageBase {
   void ReadStatus();
   void RefreshClicked();
   void StartRead(const std::vector<const char*>& paths);
-  void MarkOk();
+  std::int32_t FieldGoodFlags(const controls::ctlParameter& field) const override;
   void ShowStatusBits(const DataElementPtr& element);
   void ShowCommandStatus(const DataElementPtr& element);
   void SetPicture(std::int16_t code, const char* key);

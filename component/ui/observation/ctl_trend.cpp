@@ -13,7 +13,6 @@ namespace dtm {
 namespace {
 
 constexpr std::int32_t kStyleOkOnly = 0;
-constexpr std::int32_t kCommunicationFailure = -5;
 constexpr std::int32_t kNotAnswered = 0x10000;
 // Any bit of the communication-error and result-class fields: no value.
 constexpr std::int32_t kNoValue = 0xFF0000;
@@ -85,8 +84,6 @@ ctlTrend::ctlTrend(const runtime::Services& services)
     CycleRefresh();
   });
   trend_->SetChangeHandler([this] { TrendChanged(); });
-  // The chart paints before the page shows its control.
-  On("Show", [this](forms::Args&) { trend_->Refresh(); });
   EchoOn(chk_cycle_, "LostFocus");
   for (const auto& field : fields_) EchoOn(field, "LostFocus");
   EchoOn(frame_, "Click");
@@ -110,6 +107,8 @@ double ctlTrend::Now() const {
 }
 
 // ---- The steps --------------------------------------------------------------------------------
+
+void ctlTrend::Showing() { trend_->Refresh(); }
 
 void ctlTrend::InitParamSite() {
   runtime::DTMContext& context = *GetDtmContext();
@@ -232,7 +231,13 @@ void ctlTrend::CycleRefresh() {
   if (!context || tmr_cycle_->Enabled() || cycle_busy_ || !process_ || !process_->IsBusy()) return;
   cycle_busy_ = true;
   std::int32_t error = 0;
-  process_->Start(std::dynamic_pointer_cast<IPrivateProcess>(shared_from_this()), 0, false, error);
+  // A pass needs the channel: the runtime would open a lost connection
+  // again on its own, and the cycle is to stop when the channel is gone.
+  if (context->CommMan().Online()) {
+    process_->Start(std::dynamic_pointer_cast<IPrivateProcess>(shared_from_this()), 0, false, error);
+  } else {
+    error = runtime::ParamProcess::kNoCommunication;
+  }
   if (error == 0) {
     tmr_cycle_->SetEnabled(true);
     return;
@@ -255,22 +260,9 @@ void ctlTrend::IPrivateProcess_OnProcessFinished(const std::string&, const std::
   // page's to report, and the recording goes on.
   try {
     runtime::Parameters& parameters = context->Parameters();
-    const std::vector<runtime::ProcessResult> results = context->CommMan().GetResults(process_->ProcessID());
-    const bool connected = context->CommMan().IsConnected();
-    for (const runtime::ProcessResult& result : results) {
-      const DataElementPtr& element = result.Element;
-      if (!element) continue;
-      if (result.Status == kCommunicationFailure || !connected) {
-        element->IPrivateDataElement_StatusFlags(element->IPrivateDataElement_StatusFlags() | kNotAnswered);
-        parameters.NotifyChanged(element, "");
-      }
-      const std::int32_t flags = element->IPrivateDataElement_StatusFlags();
-      if (flags >= 0 && flags <= 3) {
-        MarkParamsCommOk();
-      } else {
-        MarkParamsCommError();
-      }
-    }
+    // Each field follows the read of its own group, so a refused status
+    // read leaves its channels marked, and they get gaps below.
+    MarkFieldsByResults(*context, context->CommMan().GetResults(process_->ProcessID()), kNotAnswered);
     trend_->SetSampleTime(0, Now());
     for (std::int32_t c = 0; c < kChannels; ++c) {
       const DataElementPtr element = parameters.Item(kChannel[c].path);

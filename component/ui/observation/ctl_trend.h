@@ -53,6 +53,8 @@ class ctlTrend : public PageBase {
 
  protected:
   void InitParamSite() override;
+  // The chart redraws itself before the navigation shows a control.
+  void Showing() override;
   void ApplyLanguage(std::int32_t language_id) override;
   bool ReleaseParamSite() override;
   void OnParameterChanged(const DataElementPtr& element) override;
@@ -60,6 +62,7 @@ class ctlTrend : public PageBase {
   void SetLockState(bool enabled) override;
   std::vector<std::shared_ptr<controls::ctlParameter>> MarkedFields() const override;
   std::int32_t GoodResultFlags() const override { return 0x3; }
+  bool IsGoodFieldFlags(std::int32_t flags) const override { return flags >= 0 && flags <= 3; }
   bool SetsButtonToolTips() const override { return false; }
 
  private:

@@ -149,11 +149,11 @@ ctlOfflineParams::ctlOfflineParams(const runtime::Services* services)
   cmd_prev_->On("Click", [this](forms::Args&) { editor_->cmdPrev_Click(); });
   txt_par_x_->On("GotFocus", [this](forms::Args&) { editor_->txtParX_GotFocus(); });
   txt_par_y_->On("GotFocus", [this](forms::Args&) { editor_->txtParY_GotFocus(); });
-  // The chart repaints itself whenever the page is shown.
-  On("Show", [this](forms::Args&) { trend_->Refresh(); });
 }
 
 // ---- The steps --------------------------------------------------------------------------------
+
+void ctlOfflineParams::Showing() { trend_->Refresh(); }
 
 void ctlOfflineParams::InitParamSite() {
   trend_->SetXViewMin(0, 0.0);

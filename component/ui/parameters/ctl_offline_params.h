@@ -39,6 +39,8 @@ class ctlOfflineParams : public PageBase {
 
  protected:
   void InitParamSite() override;
+  // The chart redraws itself before the navigation shows a control.
+  void Showing() override;
   void ApplyLanguage(std::int32_t language_id) override;
   void OnParameterChanged(const DataElementPtr& element) override;
   void OnParameterSetChanged() override;

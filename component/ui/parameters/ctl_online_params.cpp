@@ -1,5 +1,6 @@
 #include "component/ui/parameters/ctl_online_params.h"
 
+#include "component/datamodel/data_element.h"
 #include "platform/runtime/context.h"
 
 namespace dtm {
@@ -66,6 +67,22 @@ constexpr WriteTest kWriteTests[] = {
 
 // The changed flag alone: a value the user changed with nothing wrong with it.
 constexpr std::int32_t kChangedOnly = 4;
+// Any bit of the communication-error and result-class fields.
+constexpr std::int32_t kNoValueBits = 0xFF0000;
+
+// A group write sends every member of the group: each must hold what the
+// device said or what the user entered, never a value nobody read. A
+// single element holds what the user entered.
+bool HoldsWhatItSends(runtime::DTMContext& context, const std::string& path) {
+  if (path.empty() || path.back() != '/') return true;
+  for (const DataElementPtr& member : context.Parameters().GetGroupMembers(path)) {
+    const std::int32_t flags = member->IPrivateDataElement_StatusFlags();
+    if (flags == kChangedOnly) continue;
+    const auto* element = dynamic_cast<const clsDataElement*>(member.get());
+    if (!element || element->DeviceValue.IsEmpty() || (flags & kNoValueBits) != 0) return false;
+  }
+  return true;
+}
 
 }  // namespace
 
@@ -105,7 +122,7 @@ ctlOnlineParams::ctlOnlineParams(const runtime::Services& services)
 const std::vector<std::string>& ctlOnlineParams::ReadList() {
   static const std::vector<std::string> list = {
       "SC130Tr1/", "SC128Tr1/",  "SC128Tr2/",  "SC128Tr3/",  "SC128Tr4/", "SC130Tr5/",
-      "SC128Tr9/", "SC128Tr10/", "SC128Tr11/", "SC128Tr12/", "UC013/Tag",
+      "SC128Tr9/", "SC128Tr10/", "SC128Tr11/", "SC128Tr12/", "UC013/",
   };
   return list;
 }
@@ -135,7 +152,9 @@ std::vector<std::string> ctlOnlineParams::WriteSelection() const {
   if (!context) return selected;
   for (const WriteTest& test : kWriteTests) {
     const DataElementPtr element = context->Parameters().Item(test.tested);
-    if (element && element->IPrivateDataElement_StatusFlags() == kChangedOnly) selected.push_back(test.sent);
+    if (!element || element->IPrivateDataElement_StatusFlags() != kChangedOnly) continue;
+    if (!HoldsWhatItSends(*context, test.sent)) continue;
+    selected.push_back(test.sent);
   }
   return selected;
 }

@@ -3,12 +3,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "host/cli/exit_status.h"
 #include "host/cli/page_command.h"
 #include "tests/host/cli/cli_driver.h"
+#include "tests/testing/surroundings.h"
 
 namespace dtm::testing {
 namespace {
@@ -115,6 +118,36 @@ TEST_F(MonitorPage, StepsRunInOrderOnTheOpenPage) {
                                 "Button cmdSave \"Speichern\" enabled",
                             }));
   EXPECT_EQ(run.err, kReleased);
+}
+
+TEST_F(MonitorPage, AnUploadHoldsOnlyTheLanguageBlockThePageOpensWith) {
+  const CliRun run = Run({"page", "11", "--do", "upload"});
+  EXPECT_EQ(run.status, status::kOk);
+  const std::vector<std::string> lines = Lines(run.out);
+  const auto blocks = std::count(lines.begin(), lines.end(),
+                                 std::string("  | ---- Language (VD4625) --------------------------------------"));
+  EXPECT_EQ(blocks, 1);
+  EXPECT_TRUE(InOrder(lines, kOpening));
+  EXPECT_EQ(run.err, "[frame] UploadFinished(upload-1, true)\n[frame] CommunicationReleased(VD4625)\n"
+                     "[frame] SaveRequest(VD4625)\n[frame] PreparedToRelease(VD4625)\n");
+}
+
+TEST_F(MonitorPage, AProtocolThatCannotBeSavedEndsTheRunWithStatus1) {
+  // An installation whose log file's place is taken by a folder.
+  const std::filesystem::path install = folder_.Path() / "install";
+  std::filesystem::create_directories(install / "VD4625FDT.LOG");
+  std::filesystem::create_directory_symlink(SourceDir() / "data" / "XMLData", install / "XMLData");
+  std::filesystem::create_directory_symlink(SourceDir() / "data" / "profiles", install / "profiles");
+  const CliRun run = RunCli({"page", "11", "--do", "click cmdSave"}, folder_, {},
+                            {{"VD4625_INSTALL", install.string()}});
+  EXPECT_EQ(run.status, status::kError);
+  const std::string log = (install / "VD4625FDT.LOG").string();
+  const std::vector<std::string> lines = Lines(run.out);
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(lines.back(), "  \"The protocol could not be saved to the file " + log + ": " + log +
+                              ": not a regular file\" (style 16): OK");
+  EXPECT_EQ(run.err, "[box] The protocol could not be saved to the file " + log + ": " + log +
+                         ": not a regular file -> OK\n" + kReleased);
 }
 
 TEST_F(MonitorPage, HtmlFileHoldsTheSamePage) {

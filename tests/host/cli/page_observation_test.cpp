@@ -110,7 +110,7 @@ TEST_F(MeasuredValues, TheHtmlShowsTheSamePage) {
 TEST_F(MeasuredValues, ADeviceLostAfterTenSecondsStopsTheCycleWithItsMessage) {
   const std::string profile = Profile("<Script><Fault at=\"10s\" kind=\"lostConnection\"/></Script>");
   const CliRun run = Run({"page", "4", "--device-profile", profile, "--do", "wait 20s"});
-  EXPECT_EQ(run.status, status::kOk);
+  EXPECT_EQ(run.status, status::kIncomplete);
   EXPECT_EQ(Body(run.out),
             (std::vector<std::string>{
                 kPageLine,

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
 #include "host/cli/exit_status.h"
 #include "tests/host/cli/cli_driver.h"
 
@@ -88,13 +91,42 @@ INSTANTIATE_TEST_SUITE_P(
                   "  Field ctlParameter(13) \"KP_Y1 supply air\": 2.5 [OnlineValue]"}),
     [](const ::testing::TestParamInfo<StepsCase>& c) { return std::string(c.param.name); });
 
-TEST_F(ParameterPages, AWriteTheDeviceRefusesIsToldAndLeavesTheFieldsMarked) {
+TEST_F(ParameterPages, ATagWriteSendsTheDescriptorAndDateTheDeviceHolds) {
+  const CliRun run = Run({"page", "7", "--trace", "--do", "set ctlParameter(0)=NEWTAG", "--do",
+                          "click cmdWriteDynPars"});
+  EXPECT_EQ(run.status, status::kOk);
+  EXPECT_EQ(FieldLine(run.out, "ctlParameter(0)"), "  Field ctlParameter(0) \"Tag\": NEWTAG [OnlineValue]");
+  // The tag goes with the descriptor "LINEAR VALVE" and the date 12.05.2025
+  // that command 13 brought.
+  EXPECT_NE(run.err.find("HART < cmd=13 rc=00 ds=00 data=D3 6C B5 7F 18 20 30 93 85 05 28 16 04 C5 85 82 08 20 "
+                         "0C 05 7D\n"),
+            std::string::npos);
+  EXPECT_NE(run.err.find("HART > cmd=18 data=38 55 D4 04 78 20 30 93 85 05 28 16 04 C5 85 82 08 20 0C 05 7D\n"),
+            std::string::npos);
+  EXPECT_TRUE(run.err.ends_with(kReleased));
+}
+
+TEST_F(ParameterPages, ARefusedTagReadMarksTheTagFieldAndEndsWithStatus3) {
+  const std::filesystem::path profile = folder_.Path() / "refuses13.xml";
+  std::ofstream(profile) << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<DeviceProfile version=\"1\">\n"
+                            "  <Script><Fault at=\"0s\" kind=\"responseCode\" command=\"13\" code=\"2\" "
+                            "replies=\"1000\"/></Script>\n</DeviceProfile>\n";
+  const CliRun run = Run({"page", "7", "--device-profile", profile.string()});
+  EXPECT_EQ(run.status, status::kIncomplete);
+  EXPECT_EQ(FieldLine(run.out, "ctlParameter(0)"), "  Field ctlParameter(0) \"Tag\": 4625_1 [CommErr]");
+  EXPECT_EQ(FieldLine(run.out, "ctlParameter(13)"),
+            "  Field ctlParameter(13) \"KP_Y1 supply air\": 1.2 [OnlineValue]");
+  EXPECT_EQ(run.err, kReleased);
+}
+
+TEST_F(ParameterPages, AWriteTheDeviceRefusesIsToldAndLeavesItsFieldMarked) {
   const CliRun run = Run({"page", "7", "--device-profile", WriteProtectedProfile(), "--do",
                           "set ctlParameter(13)=2.5", "--do", "click cmdWriteDynPars"});
-  EXPECT_EQ(run.status, status::kOk);
+  EXPECT_EQ(run.status, status::kIncomplete);
   EXPECT_EQ(FieldLine(run.out, "ctlParameter(13)"),
             "  Field ctlParameter(13) \"KP_Y1 supply air\": 2.5 [CommErr]");
-  EXPECT_EQ(FieldLine(run.out, "ctlParameter(0)"), "  Field ctlParameter(0) \"Tag\": 4625_1 [CommErr]");
+  // The tag was read and not written: it shows what the device said.
+  EXPECT_EQ(FieldLine(run.out, "ctlParameter(0)"), "  Field ctlParameter(0) \"Tag\": 4625_1 [OnlineValue]");
   const std::vector<std::string> lines = Lines(run.out);
   ASSERT_GE(lines.size(), 2u);
   EXPECT_EQ(std::vector<std::string>(lines.end() - 2, lines.end()),

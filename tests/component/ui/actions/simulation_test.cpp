@@ -278,6 +278,25 @@ TEST_F(SimulationPage, ThePositionTransmitterTestWritesItsTestValueAfterTheComma
 
 // ---- Ends by the device --------------------------------------------------------------------
 
+TEST_F(SimulationPage, AWriteProtectedOutputReadEndsTheWatchWithoutALostConnection) {
+  auto page = Open();
+  loop_.RunFor(5s);
+  messages_.entries.clear();
+  messages_.answers = {kOk};
+  const std::size_t before = device_.Received().size();
+  device_.ForceResponseCode(136, 16, device::SimDevice::kUntilCleared);
+  ASSERT_TRUE(Button(*page, "cmdTestFaultAlarm").UserClick());
+  loop_.RunFor(60s);
+  Strings boxes = Boxes();
+  ASSERT_FALSE(boxes.empty());
+  boxes.erase(boxes.begin());  // the question
+  EXPECT_EQ(boxes, Strings{});
+  // The read that met the protection, and the one more that ends the watch.
+  EXPECT_EQ(CountOf(136, before), 2u);
+  EXPECT_EQ(Flags("SC136FaultAl") & 0xF00000, 0x300000);
+  ExpectIdle(*page);
+}
+
 TEST_F(SimulationPage, ACommandTheDeviceDoesNotCarryOutEndsTheTest) {
   struct Case {
     const char* name;

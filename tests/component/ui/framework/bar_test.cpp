@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -15,6 +16,9 @@ namespace dtm::testing {
 namespace {
 
 using Ops = std::vector<std::string>;
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr double kInf = std::numeric_limits<double>::infinity();
 
 // A filled box as "x0,y0-x1,y1#colour".
 Ops Drawn(const ctlBar& bar) {
@@ -59,6 +63,12 @@ TEST_F(Bar, DrawsTheValueAndTheLimitsOverTheTopQuarter) {
        {"0,0-240,25#255", "-20,0--20,25#65280", "300,0-300,25#65280"}},
       {"SinglePositions", 0, 3, 1, 0, 0, false,
        {"0,0-66.6667,25#255", "0,0-0,25#65280", "0,0-0,25#65280"}},
+      // A value without a place on the bar draws no box; the marks stay.
+      {"NotANumber", 0, 100, kNaN, 10, 90, false, {"20,0-20,25#65280", "180,0-180,25#65280"}},
+      {"Infinite", 0, 100, kInf, 10, 90, false, {"20,0-20,25#65280", "180,0-180,25#65280"}},
+      {"MinusInfiniteFromZero", -50, 50, -kInf, -40, 40, true, {"20,0-20,25#65280", "180,0-180,25#65280"}},
+      {"BeyondASingle", 0, 100, 1e300, 10, 90, false, {"20,0-20,25#65280", "180,0-180,25#65280"}},
+      {"MarkNotANumber", 0, 100, 50, kNaN, 90, false, {"0,0-100,25#255", "180,0-180,25#65280"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

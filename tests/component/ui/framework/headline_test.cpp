@@ -144,6 +144,8 @@ TEST_F(Headline, TheLogoStaysAtTheRightEdge) {
     SCOPED_TRACE(c.width);
     headline_->Resize(c.width, 600);
     EXPECT_EQ(headline_->LogoLeft(), c.left);
+    EXPECT_EQ(headline_->imgLogo().Left(), c.left);
+    EXPECT_EQ(headline_->imgLogo().Width(), 1215);
   }
 }
 

@@ -220,6 +220,18 @@ TEST_F(MonitorPage, SavingWithoutTheDialogWritesTheDefaultFileThenSaysSo) {
   EXPECT_EQ(Boxes().size(), 2u);
 }
 
+TEST_F(MonitorPage, TextsReadAgainAfterADataChangeWriteNoLanguageBlock) {
+  auto monitor = Open("11");
+  monitor->Clear();
+  // What a change of the actuator type does: the pages reread their texts.
+  Context().GUIMan().NotifyTextsChanged();
+  EXPECT_EQ(Of(*monitor), Lines{});
+  EXPECT_EQ(monitor->cmdSave().Caption(), "&Save");
+  // Setting the language, even the one in use, is recorded.
+  dtm_->IDtm_SetLanguage(1033);
+  EXPECT_EQ(Of(*monitor), (Lines{std::begin(kEnglishBlock), std::end(kEnglishBlock)}));
+}
+
 TEST_F(MonitorPage, AFailedWriteIsReportedAndNeverCalledSaved) {
   page_services_.install_folder = folder_.Path() / "missing";
   auto monitor = Open("11");
@@ -232,6 +244,7 @@ TEST_F(MonitorPage, AFailedWriteIsReportedAndNeverCalledSaved) {
                                 0),
             0u);
   EXPECT_FALSE(std::filesystem::exists(folder_.Path() / "missing"));
+  EXPECT_TRUE(monitor->SaveFailed());
 }
 
 TEST_F(MonitorPage, WithTheDialogTheUserChoosesTheFileAndNoBoxFollows) {

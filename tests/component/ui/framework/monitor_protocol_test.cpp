@@ -145,6 +145,13 @@ TEST_F(MonitorLines, HexDumpSixteenBytesALineColumnsAligned) {
                    "              1F 1F "}));
 }
 
+TEST_F(MonitorLines, HexDumpIndentsByTheCaptionsCharactersNotItsBytes) {
+  // Six characters, eight bytes.
+  monitor_.MonitorHexDump("Gr\xC3\xB6\xC3\x9F" "e:", com::ByteArray(17, 0x0A));
+  ASSERT_EQ(monitor_.Lines().size(), 2u);
+  EXPECT_EQ(Of(monitor_)[1], "       0A ");
+}
+
 TEST_F(MonitorLines, HexDumpLengths) {
   monitor_.MonitorHexDump("C", {});
   EXPECT_TRUE(monitor_.Lines().empty());

@@ -213,6 +213,36 @@ TEST_F(StatusPage, AFailedReadShowsEveryPictureUnreadAndSaysSo) {
   EXPECT_EQ(Display(*page), "-:-:-");
 }
 
+TEST_F(StatusPage, AStatusReadTheDeviceDoesNotAcceptShowsNoStaleBits) {
+  struct Case {
+    const char* name;
+    std::uint8_t code;  // the answer to command 48
+  };
+  const Case cases[] = {{"Refused", 2}, {"CommandNotImplemented", 64}, {"BusyToTheEnd", 32}};
+  device_.SetStatusByte(0, 0x20);
+  auto page = OpenAndRead();
+  // Each answer takes line time, so a busy device's silent retries end.
+  channel_->SetTransactionLatency(100ms);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_EQ(page->PictureKey(15), ctlStatus::kReadOn);
+    messages_.entries.clear();
+    messages_.answers = {7};  // a busy device is not asked again
+    device_.ForceResponseCode(48, c.code, device::SimDevice::kUntilCleared);
+    page->cmdRefresh().Raise("Click");
+    loop_.RunFor(60s);
+    EXPECT_EQ(Showing(*page, ctlStatus::kNotRead).size(), std::size(kCodes));
+    const std::vector<std::string> boxes = Boxes();
+    ASSERT_FALSE(boxes.empty());
+    EXPECT_EQ(boxes.back(), "A communication error occurred while the device status was read. (0)");
+    EXPECT_TRUE(page->cmdRefresh().Enabled());
+    // A good read shows the bits again.
+    device_.ClearFaults();
+    page->cmdRefresh().Raise("Click");
+    loop_.RunFor(60s);
+  }
+}
+
 TEST_F(StatusPage, RefreshReadsTheStatusAgainAndNotWhileAReadRuns) {
   auto page = OpenAndRead();
   const std::size_t requests = device_.Received().size();

@@ -129,7 +129,7 @@ TEST_F(TrendPage, EachReadAppendsOneSampleToEveryCurveAfterAStartGap) {
   EXPECT_TRUE(Boxes().empty());
 }
 
-TEST_F(TrendPage, AFailedStatusReadGapsEveryCurveAndTheRecordingGoesOn) {
+TEST_F(TrendPage, AFailedStatusReadGapsItsCurvesAndTheRecordingGoesOn) {
   OpenConnection();
   channel_->SetTransactionLatency(1s);
   auto page = Open();
@@ -139,9 +139,11 @@ TEST_F(TrendPage, AFailedStatusReadGapsEveryCurveAndTheRecordingGoesOn) {
   loop_.RunFor(4s);  // the second read's status goes unanswered
   loop_.RunFor(4s);  // the third is whole again
   const double origin = Origin(*page);
+  // The dynamic values of that pass arrived and are drawn; only the two
+  // status curves have a gap.
   const Trace expected[4] = {
-      {"0:gap", "2:40", "6:gap", "10:40"},
-      {"0:gap", "2:39.5", "6:gap", "10:39.5"},
+      {"0:gap", "2:40", "6:40", "10:40"},
+      {"0:gap", "2:39.5", "6:39.5", "10:39.5"},
       {"0:gap", "2:0", "6:gap", "10:0"},
       {"0:gap", "2:1", "6:gap", "10:1"},
   };
@@ -167,6 +169,43 @@ TEST_F(TrendPage, ALostConnectionGapsEveryCurveAndMarksTheFields) {
   for (const char* path : {"SC136/wDigit", "SC136/x", "CC048/F15", "CC048/F24"}) {
     EXPECT_EQ(Flags(path) & 0xF0000, 0xF0000) << path;
   }
+}
+
+TEST_F(TrendPage, ARefusedDynamicReadGapsItsCurvesInsteadOfDrawingOldValues) {
+  OpenConnection();
+  channel_->SetTransactionLatency(1s);
+  auto page = Open();
+  page->chkCycle().SetValue(com::Variant(std::int16_t{1}));
+  loop_.RunFor(3s);  // the first read is recorded
+  device_.ForceResponseCode(136, 2);
+  loop_.RunFor(4s);  // the second read's dynamic values are refused
+  const double origin = Origin(*page);
+  const Trace expected[4] = {
+      {"0:gap", "2:40", "6:gap"},
+      {"0:gap", "2:39.5", "6:gap"},
+      {"0:gap", "2:0", "6:0"},
+      {"0:gap", "2:1", "6:1"},
+  };
+  for (std::size_t c = 0; c < 4; ++c) EXPECT_EQ(Samples(*page, c, origin), expected[c]) << c;
+  EXPECT_EQ(Flags("SC136/x") & 0xFF0000, 0x4F0000);
+  EXPECT_EQ(Flags("CC048/F15"), 0x3);
+}
+
+TEST_F(TrendPage, ALostLineStopsTheCycleWithItsMessage) {
+  OpenConnection();
+  channel_->SetTransactionLatency(1s);
+  auto page = Open();
+  page->chkCycle().SetValue(com::Variant(std::int16_t{1}));
+  loop_.RunFor(3s);
+  device_.InjectLineBreak(48);
+  loop_.RunFor(10s);
+  const std::size_t sent = device_.Received().size();
+  loop_.RunFor(20s);
+  EXPECT_EQ(device_.Received().size(), sent);
+  EXPECT_EQ(Boxes(), (std::vector<std::string>{
+                         "The cyclic refresh is not possible: there is no connection to the device. (0)"}));
+  EXPECT_EQ(page->chkCycle().Value().ToInteger(), 0);
+  EXPECT_FALSE(page->Trend1().GetState().follow_mode);
 }
 
 TEST_F(TrendPage, AReadThatOutlastsATickStartsTheNextReadWhenItEnds) {

@@ -178,6 +178,27 @@ TEST_F(OfflinePage, EveryNoticeRedrawsTheCurve) {
   EXPECT_EQ(page->Chart().Calls(), redraw);
 }
 
+// Notes how often the chart had redrawn when the navigation step came.
+class ShowProbe : public ctlOfflineParams {
+ public:
+  using ctlOfflineParams::ctlOfflineParams;
+  bool IPrivateNavigation_ShowControl(const std::string& path, bool show, const std::string& search) override {
+    redraws_at_navigation.push_back(Chart().GetState().redraws);
+    return ctlOfflineParams::IPrivateNavigation_ShowControl(path, show, search);
+  }
+  std::vector<std::int32_t> redraws_at_navigation;
+};
+
+TEST_F(OfflinePage, ShowingThePageRepaintsTheChartBeforeItsNavigationStep) {
+  auto page = std::make_shared<ShowProbe>(&services_);
+  ASSERT_TRUE(page->IDtmActiveXControl_Init("7.2$", "", dtm_));
+  opened_.push_back(page);
+  const std::int32_t before = page->Chart().GetState().redraws;
+  page->redraws_at_navigation.clear();
+  page->Show();
+  EXPECT_EQ(page->redraws_at_navigation, (std::vector<std::int32_t>{before + 1}));
+}
+
 TEST_F(OfflinePage, ShowingThePageRepaintsTheChart) {
   auto page = Open();
   const std::int32_t before = page->Chart().GetState().redraws;

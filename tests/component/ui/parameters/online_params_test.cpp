@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -225,7 +227,16 @@ TEST_F(OnlineParams, AWriteReachesTheDeviceAndAReadBringsItBack) {
   EXPECT_EQ(Element("UC013/Tag")->DeviceValue.ToString(), "NEWTAG");
 }
 
-TEST_F(OnlineParams, AWriteTheDeviceRefusesAsWriteProtectedSaysSoAndMarksTheFields) {
+// Only the field of the refused element shows the failure; the others keep
+// what the read at opening brought.
+void ExpectOnlyMarked(const std::string& marked, const std::function<std::int32_t(const std::string&)>& flags,
+                      const std::string& why = "") {
+  for (const std::string& path : kFieldPaths) {
+    EXPECT_EQ(flags(path) & kCommErrorField, path == marked ? kCommErrorField : 0) << why << " " << path;
+  }
+}
+
+TEST_F(OnlineParams, AWriteTheDeviceRefusesAsWriteProtectedSaysSoAndMarksItsField) {
   auto page = OpenAndRead();
   device_.SetWriteProtected(true);
   Edit("SC128Tr3/Par1", 3.5);
@@ -234,12 +245,12 @@ TEST_F(OnlineParams, AWriteTheDeviceRefusesAsWriteProtectedSaysSoAndMarksTheFiel
   EXPECT_EQ(Boxes(), (std::vector<std::string>{"The device is write-protected: the parameter was not written."}));
   EXPECT_FLOAT_EQ(device_.Memory().floats.at(20), 1.2f);
   EXPECT_EQ(Flags("SC128Tr3/Par1") & 0xF00000, 0x300000);
-  for (const std::string& path : kFieldPaths) EXPECT_EQ(Flags(path) & kCommErrorField, kCommErrorField) << path;
+  ExpectOnlyMarked("SC128Tr3/Par1", [&](const std::string& path) { return Flags(path); });
   EXPECT_TRUE(page->WriteButton()->Enabled());
   EXPECT_FALSE(page->ActivityTimer()->Running());
 }
 
-TEST_F(OnlineParams, AValueTheDeviceFindsOutOfRangeIsNotKeptAndMarksTheFields) {
+TEST_F(OnlineParams, AValueTheDeviceFindsOutOfRangeIsNotKeptAndMarksItsField) {
   struct Case {
     double value;
     const char* why;
@@ -253,24 +264,109 @@ TEST_F(OnlineParams, AValueTheDeviceFindsOutOfRangeIsNotKeptAndMarksTheFields) {
     loop_.RunUntilIdle();
     EXPECT_FLOAT_EQ(device_.Memory().floats.at(20), 1.2f) << c.why;
     EXPECT_EQ(Flags("SC128Tr3/Par1") & 0xF00000, 0x400000) << c.why;
-    for (const std::string& path : kFieldPaths) {
-      EXPECT_EQ(Flags(path) & kCommErrorField, kCommErrorField) << c.why << " " << path;
-    }
+    ExpectOnlyMarked("SC128Tr3/Par1", [&](const std::string& path) { return Flags(path); }, c.why);
     EXPECT_TRUE(Boxes().empty()) << c.why;
     ASSERT_TRUE(page->IDtmActiveXControl_PrepareToRelease());
   }
 }
 
-TEST_F(OnlineParams, AWriteLostOnTheLineMarksEveryField) {
+TEST_F(OnlineParams, AWriteLostOnTheLineMarksItsField) {
   auto page = OpenAndRead();
   device_.InjectNoResponse(device::SimDevice::kUntilCleared, 129);
   Edit("SC128Tr3/Par1", 3.5);
   page->WriteButton()->Raise("Click");
   loop_.RunUntilIdle();
   EXPECT_EQ(Flags("SC128Tr3/Par1") & 0xFF0000, kCommErrorField);
-  for (const std::string& path : kFieldPaths) EXPECT_EQ(Flags(path) & kCommErrorField, kCommErrorField) << path;
+  ExpectOnlyMarked("SC128Tr3/Par1", [&](const std::string& path) { return Flags(path); });
   EXPECT_TRUE(page->WriteButton()->Enabled());
 }
+
+}  // namespace
+}  // namespace dtm::testing
+
+namespace dtm::testing {
+namespace {
+
+using namespace std::chrono_literals;
+
+// ---- What a group write sends ----------------------------------------------------------------------
+
+TEST_F(OnlineParams, ATagWriteSendsTheDescriptorAndDateTheDeviceHolds) {
+  auto page = OpenAndRead();
+  Edit("UC013/Tag", "NEWTAG");
+  page->WriteButton()->Raise("Click");
+  loop_.RunUntilIdle();
+  const auto& received = device_.Received();
+  const auto write = std::find_if(received.begin(), received.end(), [](const auto& r) { return r.command == 18; });
+  ASSERT_NE(write, received.end());
+  // Packed ASCII "NEWTAG  ", "LINEAR VALVE    " and 12.05.2025, as the
+  // default profile holds them.
+  const std::vector<std::uint8_t> expected = {0x38, 0x55, 0xD4, 0x04, 0x78, 0x20, 0x30, 0x93, 0x85, 0x05, 0x28,
+                                              0x16, 0x04, 0xC5, 0x85, 0x82, 0x08, 0x20, 0x0C, 0x05, 0x7D};
+  EXPECT_EQ(std::vector<std::uint8_t>(write->data.begin(), write->data.end()), expected);
+  EXPECT_EQ(device_.Memory().descriptor, "LINEAR VALVE");
+  EXPECT_EQ(device_.Memory().tag, "NEWTAG");
+}
+
+TEST_F(OnlineParams, ATagWhoseDescriptorWasNeverReadIsNotWritten) {
+  device_.ForceResponseCode(13, 2, device::SimDevice::kUntilCleared);
+  auto page = OpenAndRead();
+  Edit("UC013/Tag", "NEWTAG");
+  page->WriteButton()->Raise("Click");
+  loop_.RunUntilIdle();
+  EXPECT_TRUE(CommandsSinceOpening().empty());
+  EXPECT_EQ(device_.Memory().descriptor, "LINEAR VALVE");
+}
+
+// ---- Each field shows the result of its own element ---------------------------------------------------
+
+struct MarkCase {
+  const char* name;
+  std::function<void(device::SimDevice&, std::deque<std::int32_t>& answers)> fault;
+  const char* edited;                // a field changed and written; nullptr: a read
+  std::vector<std::string> marked;   // the fields that show the communication error
+};
+
+class OnlineMarks : public OnlineParams, public ::testing::WithParamInterface<MarkCase> {};
+
+TEST_P(OnlineMarks, OnlyTheFieldsOfAFailedResultShowIt) {
+  const MarkCase& c = GetParam();
+  auto page = OpenAndRead();
+  // Each answer takes line time, so a busy device's silent retries end.
+  channel_->SetTransactionLatency(100ms);
+  c.fault(device_, messages_.answers);
+  if (c.edited) {
+    Edit(c.edited, 3.5);
+    page->WriteButton()->Raise("Click");
+  } else {
+    page->ReadButton()->Raise("Click");
+  }
+  loop_.RunFor(60s);
+  for (const std::string& path : kFieldPaths) {
+    const bool marked = std::find(c.marked.begin(), c.marked.end(), path) != c.marked.end();
+    EXPECT_EQ(Flags(path) & kCommErrorField, marked ? kCommErrorField : 0) << path;
+  }
+  EXPECT_TRUE(page->ReadButton()->Enabled());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, OnlineMarks,
+    ::testing::Values(
+        // The tag's transaction is the last one of the read.
+        MarkCase{"RefusedTagAmongGoodReads",
+                 [](device::SimDevice& d, auto&) { d.ForceResponseCode(13, 2); }, nullptr, {"UC013/Tag"}},
+        // The first transaction of the read: SC130Tr1/.
+        MarkCase{"RefusedByteGroupBeforeGoodOnes",
+                 [](device::SimDevice& d, auto&) { d.ForceResponseCode(130, 2); }, nullptr, {"SC130Tr1/Par3"}},
+        MarkCase{"BusyAnsweredNo",
+                 [](device::SimDevice& d, auto& answers) {
+                   d.ForceResponseCode(13, 32, device::SimDevice::kUntilCleared);
+                   answers.push_back(7);  // No
+                 },
+                 nullptr, {"UC013/Tag"}},
+        MarkCase{"WriteProtectedWrite", [](device::SimDevice& d, auto&) { d.SetWriteProtected(true); },
+                 "SC128Tr3/Par1", {"SC128Tr3/Par1"}}),
+    [](const ::testing::TestParamInfo<MarkCase>& c) { return std::string(c.param.name); });
 
 }  // namespace
 }  // namespace dtm::testing
