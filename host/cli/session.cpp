@@ -99,7 +99,12 @@ bool Session::Start(com::MemoryPropertyBag* stored) {
 bool Session::UseDevice(const std::optional<std::filesystem::path>& profile,
                         device::TransactionObserver observer) {
   const std::filesystem::path file = profile.value_or(install_ / "profiles" / "default.xml");
-  device_ = std::make_unique<device::SimDevice>(loop_.GetClock(), device::LoadProfile(file));
+  // Going on the line again reaches the same device, which still holds what
+  // was written to it; only another profile is another device.
+  if (!device_ || device_file_ != file) {
+    device_ = std::make_unique<device::SimDevice>(loop_.GetClock(), device::LoadProfile(file));
+    device_file_ = file;
+  }
   device::AttachDevice(*channel_, *device_, std::move(observer));
   if (on_device_) on_device_(*device_, *channel_);
   if (!dtm_->IDtm_SetCommunication(channel_)) {

@@ -110,6 +110,7 @@ class Session {
   std::shared_ptr<frame::FrameContainerStandIn> container_;
   std::shared_ptr<frame::ChannelStandIn> channel_;
   std::unique_ptr<device::SimDevice> device_;
+  std::filesystem::path device_file_;  // the profile device_ was made from
   std::function<void(device::SimDevice&, frame::ChannelStandIn&)> on_device_;
 };
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/com/error.h"
+#include "platform/com/format.h"
 #include "platform/forms/user_control.h"
 #include "platform/runtime/context.h"
 
@@ -179,8 +180,10 @@ void ctlParameter::Describe(forms::ControlState& state) const {
   // as it is.
   using com::VarType;
   const VarType type = Value().Type();
-  if (type == VarType::Single || type == VarType::Double || type == VarType::Decimal ||
-      type == VarType::Date) {
+  // NaN and infinities keep the words the base gave them in every locale.
+  if ((type == VarType::Single || type == VarType::Double || type == VarType::Decimal ||
+       type == VarType::Date) &&
+      !com::NonFiniteWord(Value())) {
     const forms::UserControl* page = OwnerPage();
     state.value = Value().ToString(com::Locale::OfLocaleId(page ? page->AmbientLocaleID() : 1033));
   }
