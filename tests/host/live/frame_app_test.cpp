@@ -659,6 +659,22 @@ TEST_F(LiveFrame, AFrameOfflineConnectsTheDeviceAndLetsItGoAgain) {
   EXPECT_EQ(again.body, "{\"ok\":false,\"error\":\"Device not disconnected: no device is connected\"}");
 }
 
+// Off the line and on again is the same device: what was written to it
+// is what the next read finds.
+TEST_F(LiveFrame, OnTheLineAgainTheDeviceStillHoldsWhatWasWritten) {
+  Start();
+  Do("/api/open", {{"function", "7"}}, 5s);
+  Do("/api/event", {{"tab", "page-1"}, {"control", "ctlParameter(13)"}, {"kind", "set"}, {"value", "2.5"}});
+  Do("/api/event", {{"tab", "page-1"}, {"control", "cmdWriteDynPars"}, {"kind", "click"}});
+  Do("/api/close", {{"tab", "page-1"}});
+  const device::SimDevice* before = session_->Device();
+  Do("/api/frame", {{"action", "disconnect"}});
+  Do("/api/frame", {{"action", "connect"}});
+  EXPECT_EQ(session_->Device(), before);
+  Do("/api/open", {{"function", "7"}}, 5s);
+  EXPECT_EQ(FieldValue(Page("page-2"), "ctlParameter(13)"), "2.5");
+}
+
 TEST_F(LiveFrame, ADownloadsEndIsANoticeOfItsOwn) {
   Start();
   const ApiResponse first = Post("/api/frame", {{"action", "download"}});
