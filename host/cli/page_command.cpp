@@ -331,6 +331,7 @@ render::PageView PageViewOf(frame::PageHost& host) {
   view.prog_id = host.ProgId();
   view.invoke_id = host.InvokeId();
   view.form = forms::DescribeTree(host.Form());
+  view.german = (host.Form().AmbientLocaleID() & 0x3FF) == 7;
   return view;
 }
 

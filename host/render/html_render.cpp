@@ -229,9 +229,16 @@ std::string TrendSvg(const ControlState& s) {
   return out + "</svg>";
 }
 
-void Control(const ControlState& s, bool live, std::string& out);
+// How a page is drawn: live (its controls answer) or static, and the
+// language of the renderer's own words.
+struct Way {
+  bool live = false;
+  bool german = false;
+};
 
-void Children(const ControlState& s, bool live, std::string& out) {
+void Control(const ControlState& s, const Way& way, std::string& out);
+
+void Children(const ControlState& s, const Way& way, std::string& out) {
   // Buttons that stand next to each other form a row, as on the page.
   bool in_row = false;
   for (const ControlState& child : s.children) {
@@ -240,17 +247,17 @@ void Children(const ControlState& s, bool live, std::string& out) {
     if (button && !in_row) out += "<div class=\"buttons\">";
     if (!button && in_row) out += "</div>\n";
     in_row = button;
-    Control(child, live, out);
+    Control(child, way, out);
   }
   if (in_row) out += "</div>\n";
 }
 
-void Tabs(const ControlState& s, bool live, std::string& out) {
+void Tabs(const ControlState& s, const Way& way, std::string& out) {
   out += "<nav class=\"tabs\"" + Attr("data-name", NameOf(s)) + ">";
   for (std::size_t i = 0; i < s.tabs.size(); ++i) {
     const bool selected = i + 1 == s.selected_tab;
     out += std::string("<span class=\"tab") + (selected ? " selected" : "") + "\"" +
-           (live ? Attr("data-tab", std::to_string(i + 1)) : "") + ">" +
+           (way.live ? Attr("data-tab", std::to_string(i + 1)) : "") + ">" +
            EscapeHtml(ShownCaption(s.tabs[i])) + "</span>";
   }
   out += "</nav>\n";
@@ -271,7 +278,7 @@ std::string Title(const ControlState& s) {
 
 std::string Look(const ControlState& s) { return Colours(s) + Title(s); }
 
-void Field(const ControlState& s, bool live, std::string& out) {
+void Field(const ControlState& s, const Way& way, std::string& out) {
   std::string label = s.Attribute("label");
   if (label.empty()) label = ShownCaption(s.caption);
   const std::string value = s.text.empty() ? s.value : s.text;
@@ -289,7 +296,7 @@ void Field(const ControlState& s, bool live, std::string& out) {
              EscapeHtml(choice.text) + "</option>";
     }
     out += "</select>";
-  } else if (live && s.enabled && !s.locked) {
+  } else if (way.live && s.enabled && !s.locked) {
     out += "<input class=\"value\"" + Attr("value", value) + Colours(s) + ">";
   } else {
     out += "<span class=\"value\"" + Colours(s) + ">" + EscapeHtml(chosen ? chosen->text : value) + "</span>";
@@ -301,14 +308,14 @@ void Field(const ControlState& s, bool live, std::string& out) {
     out += "<span class=\"status\"" + Attr("data-icon", icon) + (tip.empty() ? "" : Attr("title", tip)) + ">" +
            StatusIconSvg(icon, tip) + "</span>";
   }
-  if (s.locked) out += " <span class=\"lock\">locked</span>";
+  if (s.locked) out += std::string(" <span class=\"lock\">") + (way.german ? "gesperrt" : "locked") + "</span>";
   out += "</span></div>\n";
 }
 
 // A picture: its drawing, coloured as the page set it, with its state in
 // words as its title when it has one; then what was drawn on it and what
 // stands on it.
-void Picture(const ControlState& s, bool live, std::string& out) {
+void Picture(const ControlState& s, const Way& way, std::string& out) {
   const std::string picture = PictureName(s);
   const std::string state = PictureState(s);
   const std::string title = s.tool_tip.empty() ? state : s.tool_tip;
@@ -317,17 +324,17 @@ void Picture(const ControlState& s, bool live, std::string& out) {
          (title.empty() ? "" : Attr("title", title)) + ">";
   if (!picture.empty()) out += PictureSvg(picture, CssColour(s.back_color), 16, title);
   if (!s.display_list.empty()) out += RenderSvg(s.display_list);
-  Children(s, live, out);
+  Children(s, way, out);
   out += "</div>\n";
 }
 
-void Control(const ControlState& s, bool live, std::string& out) {
+void Control(const ControlState& s, const Way& way, std::string& out) {
   const std::string caption = ShownCaption(s.caption);
   const std::string name = Attr("data-name", NameOf(s));
   if (s.kind == "Frame") {
     out += "<fieldset" + Attr("class", Classes("frame", s)) + name + Look(s) + "><legend>" +
            EscapeHtml(caption) + "</legend>\n";
-    Children(s, live, out);
+    Children(s, way, out);
     out += "</fieldset>\n";
   } else if (const std::optional<BarShown> bar = BarOf(s)) {
     out += "<div" + Attr("class", Classes("bar-control", s)) + name + Title(s) +
@@ -335,12 +342,12 @@ void Control(const ControlState& s, bool live, std::string& out) {
            EscapeHtml(bar->caption) + "</span>" + BarSvg(*bar) + "</div>\n";
   } else if (s.kind == "UserControl") {
     out += "<div" + Attr("class", Classes("control", s)) + name + Look(s) + ">\n";
-    Children(s, live, out);
+    Children(s, way, out);
     out += "</div>\n";
   } else if (s.kind == "TabStrip" || s.kind == "TabbedDialog") {
-    Tabs(s, live, out);
+    Tabs(s, way, out);
   } else if (s.kind == "Parameter") {
-    Field(s, live, out);
+    Field(s, way, out);
   } else if (s.kind == "CommandButton") {
     out += "<button type=\"button\"" + name + (s.enabled ? "" : " disabled") + Look(s) + ">" + EscapeHtml(caption) +
            "</button>";
@@ -348,14 +355,14 @@ void Control(const ControlState& s, bool live, std::string& out) {
     out += "<div class=\"label\"" + name + Look(s) + ">" + EscapeHtml(caption) + "</div>\n";
   } else if (s.kind == "TextBox") {
     // Live, a text box takes what is typed unless it is disabled or locked.
-    const bool read_only = !live || s.locked;
+    const bool read_only = !way.live || s.locked;
     out += "<input type=\"text\"" + name + Attr("value", s.text) + Look(s) + (read_only ? " readonly" : "") +
            (s.enabled ? "" : " disabled") + ">\n";
   } else if (s.kind == "CheckBox" || s.kind == "OptionButton") {
     const bool on = s.value == "1" || s.value == "True";
     out += "<label" + Attr("class", Classes("choice", s)) + name + Look(s) + "><input type=\"" +
            (s.kind == "CheckBox" ? "checkbox" : "radio") + "\"" + (on ? " checked" : "") +
-           (live && s.enabled ? "" : " disabled") + "> " + EscapeHtml(caption) + "</label>\n";
+           (way.live && s.enabled ? "" : " disabled") + "> " + EscapeHtml(caption) + "</label>\n";
   } else if (s.kind == "ListBox") {
     out += "<pre" + Attr("class", Classes("list", s)) + name + Look(s) + ">";
     for (const std::string& item : s.items) out += EscapeHtml(item) + "\n";
@@ -366,13 +373,13 @@ void Control(const ControlState& s, bool live, std::string& out) {
   } else if (s.kind == "Search") {
     // Live, the query is a text box and each hit a button that opens it.
     out += "<div class=\"search\"" + name + "><input type=\"text\"" + name + Attr("value", s.text) +
-           (live ? "" : " readonly") + ">\n";
+           (way.live ? "" : " readonly") + ">\n";
     if (s.items.empty() && s.Attribute("searched") == "True") {
       out += "<p class=\"none\">" + EscapeHtml(s.Attribute("none")) + "</p>\n";
     }
     if (!s.items.empty()) out += "<ol class=\"hits\">";
     for (std::size_t i = 0; i < s.items.size(); ++i) {
-      out += live ? "<li><button type=\"button\"" + name + Attr("data-hit", std::to_string(i + 1)) +
+      out += way.live ? "<li><button type=\"button\"" + name + Attr("data-hit", std::to_string(i + 1)) +
                         ">" + EscapeHtml(s.items[i]) + "</button></li>"
                   : "<li>" + EscapeHtml(s.items[i]) + "</li>";
     }
@@ -382,7 +389,7 @@ void Control(const ControlState& s, bool live, std::string& out) {
     out += "<div class=\"trend\"" + name + Attr("style", "background:" + CssColour(s.back_color)) + Title(s) + ">" +
            TrendSvg(s) + "</div>\n";
   } else if (s.kind == "PictureBox" || s.kind == "Image") {
-    Picture(s, live, out);
+    Picture(s, way, out);
   } else if (!caption.empty() || !s.text.empty()) {
     out += "<div" + Attr("class", Classes("other", s)) + name + Look(s) + ">" +
            EscapeHtml(caption.empty() ? s.text : caption) + "</div>\n";
@@ -499,12 +506,13 @@ std::string TitleOf(const PageView& page) {
 
 // The page's element up to its form's end.
 void PageBody(const PageView& page, bool live, std::string& out) {
+  const Way way{live, page.german};
   const std::string title = TitleOf(page);
   out += "<main class=\"page\"" + Attr("data-class", page.class_name) +
          Attr("data-invoke-id", page.invoke_id) + ">\n";
   out += "<header class=\"headline\"><h1>" + EscapeHtml(title) +
          "</h1><span class=\"function\">" +
-         EscapeHtml("function " + std::to_string(page.function_id) + ", " + page.prog_id) + "</span>";
+         EscapeHtml((page.german ? "Funktion " : "function ") + std::to_string(page.function_id) + ", " + page.prog_id) + "</span>";
   if (const ControlState* headline = Headline(page.form)) {
     // The strip's manual picture and the maker's logo, at its right end.
     std::string pictures;
@@ -519,7 +527,7 @@ void PageBody(const PageView& page, bool live, std::string& out) {
   }
   out += "</header>\n";
   out += "<section class=\"form\">\n";
-  Children(page.form, live, out);
+  Children(page.form, way, out);
   out += "</section>\n";
 }
 
@@ -557,7 +565,8 @@ std::string PageStyle() {
 
 std::string RenderHtml(const PageView& page) {
   const std::string title = TitleOf(page);
-  std::string out = "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n<title>" +
+  std::string out = std::string("<!DOCTYPE html>\n<html lang=\"") + (page.german ? "de" : "en") +
+                    "\">\n<head>\n<meta charset=\"utf-8\">\n<title>" +
                     EscapeHtml(title + " - " + page.prog_id) + "</title>\n<style>" + kStyle +
                     "</style>\n</head>\n<body>\n";
   PageBody(page, false, out);

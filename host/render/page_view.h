@@ -38,6 +38,7 @@ struct PageView {
   ControlState form;       // the page's user control with everything on it
   std::vector<MessageBoxShown> boxes;
   std::vector<std::string> failures;  // "cmdSave Click: 75 Path/File access error"
+  bool german = false;  // the page's language, for the renderers' own words
 };
 
 // "OK", "Cancel", "Abort", "Retry", "Ignore", "Yes", "No"; the number for

@@ -143,6 +143,23 @@ TEST(ChoiceFieldHtml, ALockedOneShowsItsTextOnly) {
   EXPECT_FALSE(Has(html, "<select"));
 }
 
+// The renderer's own words follow the page's language.
+TEST(PageWordsHtml, FollowThePagesLanguage) {
+  ControlState locked = ListField("2");
+  locked.locked = true;
+  PageView page = PageWith({locked});
+  const std::string english = RenderHtml(page);
+  EXPECT_TRUE(Has(english, "<html lang=\"en\">")) << english;
+  EXPECT_TRUE(Has(english, "<span class=\"lock\">locked</span>")) << english;
+  EXPECT_TRUE(Has(english, "<span class=\"function\">function 7, VD4625FDT.ctlOnlineParams</span>"));
+  page.german = true;
+  const std::string german = RenderHtml(page);
+  EXPECT_TRUE(Has(german, "<html lang=\"de\">")) << german;
+  EXPECT_TRUE(Has(german, "<span class=\"lock\">gesperrt</span>")) << german;
+  EXPECT_TRUE(Has(german, "<span class=\"function\">Funktion 7, VD4625FDT.ctlOnlineParams</span>"));
+  EXPECT_TRUE(Has(RenderLiveFragment(page), "<span class=\"lock\">gesperrt</span>"));
+}
+
 TEST(MarksHtml, ColoursAndTooltipReachTheControl) {
   ControlState marked = Make("TextBox", "txtParX");
   marked.text = "abc";
