@@ -34,6 +34,7 @@ body { margin: 0; padding: 16px; background: #d4d0c8; font: 13px Tahoma, Verdana
 .bar-control svg { width: 100%; max-width: 360px; height: auto; display: block; }
 .picture svg.pic { display: inline-block; vertical-align: middle; background: none; border: none; }
 .image { display: inline-flex; align-items: center; gap: 4px; }
+.pair { display: flex; align-items: center; gap: 6px; }
 .lock { font-size: 11px; color: #a00; }
 .disabled { color: #8a8a8a; }
 .buttons { display: flex; gap: 6px; flex-wrap: wrap; }
@@ -240,14 +241,23 @@ void Control(const ControlState& s, const Way& way, std::string& out);
 
 void Children(const ControlState& s, const Way& way, std::string& out) {
   // Buttons that stand next to each other form a row, as on the page.
+  // A small picture with the label that follows it reads as one line, the
+  // picture telling the state of what the label names.
   bool in_row = false;
-  for (const ControlState& child : s.children) {
+  bool in_pair = false;
+  for (std::size_t i = 0; i < s.children.size(); ++i) {
+    const ControlState& child = s.children[i];
     if (Unseen(child) || child.name == "ctlHeadline") continue;
     const bool button = child.kind == "CommandButton";
     if (button && !in_row) out += "<div class=\"buttons\">";
     if (!button && in_row) out += "</div>\n";
     in_row = button;
+    const bool pair = child.kind == "Image" && i + 1 < s.children.size() &&
+                      s.children[i + 1].kind == "Label" && !Unseen(s.children[i + 1]);
+    if (pair) out += "<div class=\"pair\">";
     Control(child, way, out);
+    if (in_pair) out += "</div>\n";
+    in_pair = pair;
   }
   if (in_row) out += "</div>\n";
 }

@@ -172,6 +172,25 @@ TEST(MarksHtml, ColoursAndTooltipReachTheControl) {
       << html;
 }
 
+// A status picture and the label after it stand on one line; a label
+// alone, or after anything else, does not pair.
+TEST(PicturesHtml, AStatusPictureAndItsLabelFormOneLine) {
+  ControlState lamp = Make("Image", "imgStatus");
+  lamp.index = 0;
+  ControlState text = Make("Label", "lblStatus");
+  text.index = 0;
+  text.caption = "Cold start";
+  ControlState alone = Make("Label", "lblNote");
+  alone.caption = "Note";
+  const std::string html = RenderHtml(PageWith({lamp, text, alone}));
+  const std::size_t pair = html.find("<div class=\"pair\"><div class=\"picture image\" data-name=\"imgStatus(0)\"");
+  ASSERT_NE(pair, std::string::npos) << html;
+  const std::size_t label = html.find("data-name=\"lblStatus(0)\">Cold start</div>\n</div>\n", pair);
+  EXPECT_NE(label, std::string::npos) << html;
+  EXPECT_TRUE(Has(html, "</div>\n</div>\n<div class=\"label\" data-name=\"lblNote\">Note</div>\n")) << html;
+  EXPECT_EQ(html.find("<div class=\"pair\">", pair + 1), std::string::npos) << html;
+}
+
 TEST(PicturesHtml, EachPictureHasItsDrawingAndState) {
   ControlState lamp = Make("PictureBox", "picLED");
   lamp.index = 5;
