@@ -327,8 +327,14 @@ void Field(const ControlState& s, const Way& way, std::string& out) {
 // stands on it.
 void Picture(const ControlState& s, const Way& way, std::string& out) {
   const std::string picture = PictureName(s);
-  const std::string state = PictureState(s);
-  const std::string title = s.tool_tip.empty() ? state : s.tool_tip;
+  const std::string state = PictureState(s);  // kept in English as data, said in the page's language
+  std::string said = state;
+  if (way.german) {
+    if (state == "on") said = "ein";
+    else if (state == "off") said = "aus";
+    else if (state == "not read") said = "nicht gelesen";
+  }
+  const std::string title = s.tool_tip.empty() ? said : s.tool_tip;
   out += "<div" + Attr("class", s.kind == "Image" ? "picture image" : "picture") + Attr("data-name", NameOf(s)) +
          (picture.empty() ? "" : Attr("data-picture", picture)) + (state.empty() ? "" : Attr("data-state", state)) +
          (title.empty() ? "" : Attr("title", title)) + ">";

@@ -158,6 +158,13 @@ TEST(PageWordsHtml, FollowThePagesLanguage) {
   EXPECT_TRUE(Has(german, "<span class=\"lock\">gesperrt</span>")) << german;
   EXPECT_TRUE(Has(german, "<span class=\"function\">Funktion 7, VD4625FDT.ctlOnlineParams</span>"));
   EXPECT_TRUE(Has(RenderLiveFragment(page), "<span class=\"lock\">gesperrt</span>"));
+  // A picture's state: the data stays as it is, the title is said in German.
+  ControlState lamp = Make("Image", "imgStatus");
+  lamp.attributes.emplace_back("picture", "status_not_read");
+  PageView status = PageWith({lamp});
+  status.german = true;
+  const std::string pictures = RenderHtml(status);
+  EXPECT_TRUE(Has(pictures, "data-state=\"not read\" title=\"nicht gelesen\"")) << pictures;
 }
 
 TEST(MarksHtml, ColoursAndTooltipReachTheControl) {
