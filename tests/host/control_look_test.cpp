@@ -13,26 +13,13 @@
 #include "host/render/text_render.h"
 #include "platform/controls/trend.h"
 #include "platform/forms/user_control.h"
+#include "tests/testing/page_views.h"
 
 namespace dtm::render {
 namespace {
 
-ControlState Make(const char* kind, const char* name) {
-  ControlState state;
-  state.kind = kind;
-  state.name = name;
-  return state;
-}
-
-PageView PageWith(std::vector<ControlState> controls) {
-  PageView page;
-  page.function_id = 7;
-  page.class_name = "ctlOnlineParams";
-  page.prog_id = "VD4625FDT.ctlOnlineParams";
-  page.form = Make("UserControl", "ctlOnlineParams");
-  page.form.children = std::move(controls);
-  return page;
-}
+using testing::Make;
+using testing::PageWith;
 
 // The lines after the page line.
 std::string TextOf(const ControlState& control) {

@@ -20,8 +20,8 @@ import tempfile
 import traceback
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "live"))
-from frame_browser_check import (Failure, WebDriver, child_setup, free_port, http,  # noqa: E402
-                                 kill_group, on_signal, wait_for)
+from frame_browser_check import (Failure, kill_group, on_signal, start_driver,  # noqa: E402
+                                 wait_for)
 
 LIMIT = 500
 
@@ -47,18 +47,7 @@ class Check:
         return html
 
     def start_browser(self):
-        driver = shutil.which("chromedriver")
-        port = free_port()
-        self.driver_log = open(os.path.join(self.work, "chromedriver.log"), "wb")
-        self.driver_process = subprocess.Popen(
-            [driver, "--port=%d" % port], stdin=subprocess.DEVNULL, stdout=self.driver_log,
-            stderr=subprocess.STDOUT, start_new_session=True, preexec_fn=child_setup())
-
-        def ready():
-            status, body = http("GET", "http://127.0.0.1:%d/status" % port, timeout=2)
-            return status == 200 and '"ready":true' in body.replace(" ", "")
-        wait_for("chromedriver ready", ready, 30)
-        self.browser = WebDriver(port, os.path.join(self.work, "browser"))
+        self.driver_process, self.browser = start_driver(self.work)
 
     def show(self, html):
         self.browser.open("file://" + html)

@@ -12,27 +12,13 @@
 #include "platform/forms/controls.h"
 #include "platform/forms/state.h"
 #include "platform/forms/user_control.h"
+#include "tests/testing/page_views.h"
 
 namespace dtm::render {
 namespace {
 
-ControlState Make(const char* kind, const char* name) {
-  ControlState state;
-  state.kind = kind;
-  state.name = name;
-  return state;
-}
-
-PageView PageWith(std::vector<ControlState> controls) {
-  PageView page;
-  page.function_id = 7;
-  page.class_name = "ctlOnlineParams";
-  page.prog_id = "VD4625FDT.ctlOnlineParams";
-  page.invoke_id = "page-1";
-  page.form = Make("UserControl", "ctlOnlineParams");
-  page.form.children = std::move(controls);
-  return page;
-}
+using testing::Make;
+using testing::PageWith;
 
 constexpr const char* kHeader = "Page 7 ctlOnlineParams (VD4625FDT.ctlOnlineParams)\n";
 

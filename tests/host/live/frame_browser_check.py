@@ -234,6 +234,25 @@ if (!value) return null;
 return value.matches('input, select, textarea') ? value.value : value.textContent;
 """
 
+def start_driver(work):
+    """(chromedriver's process, a browser session on it); its log goes to
+    WORK/chromedriver.log, the browser's profile to WORK/browser."""
+    driver = shutil.which("chromedriver")
+    port = free_port()
+    log = open(os.path.join(work, "chromedriver.log"), "wb")
+    process = subprocess.Popen(
+        [driver, "--port=%d" % port], stdin=subprocess.DEVNULL,
+        stdout=log, stderr=subprocess.STDOUT, start_new_session=True,
+        preexec_fn=child_setup())
+    log.close()  # the driver has its own copy
+
+    def ready():
+        status, body = http("GET", "http://127.0.0.1:%d/status" % port, timeout=2)
+        return status == 200 and json.loads(body)["value"].get("ready")
+    wait_for("chromedriver ready", ready, 30)
+    return process, WebDriver(port, os.path.join(work, "browser"))
+
+
 class Check:
     def __init__(self, program, work):
         self.program = program
@@ -281,19 +300,7 @@ class Check:
 
     # ---- the browser ----
     def start_browser(self):
-        driver = shutil.which("chromedriver")
-        port = free_port()
-        self.driver_log = open(os.path.join(self.work, "chromedriver.log"), "wb")
-        self.driver_process = subprocess.Popen(
-            [driver, "--port=%d" % port], stdin=subprocess.DEVNULL,
-            stdout=self.driver_log, stderr=subprocess.STDOUT, start_new_session=True,
-            preexec_fn=child_setup())
-
-        def ready():
-            status, body = http("GET", "http://127.0.0.1:%d/status" % port, timeout=2)
-            return status == 200 and json.loads(body)["value"].get("ready")
-        wait_for("chromedriver ready", ready, 30)
-        self.browser = WebDriver(port, os.path.join(self.work, "browser"))
+        self.driver_process, self.browser = start_driver(self.work)
 
     def stop_browser(self):
         if self.browser:
