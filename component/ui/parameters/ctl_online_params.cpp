@@ -1,5 +1,6 @@
 #include "component/ui/parameters/ctl_online_params.h"
 
+#include "component/common/language_helpers.h"
 #include "component/datamodel/data_element.h"
 #include "platform/runtime/context.h"
 
@@ -64,6 +65,8 @@ constexpr WriteTest kWriteTests[] = {
     {"SC128Tr11/Par2", "SC128Tr11/Par2"}, {"SC128Tr11/Par1", "SC128Tr11/Par1"},
     {"SC130Tr1/Par3", "SC130Tr1/Par3"},
 };
+
+constexpr std::int32_t kStyleInformation = 64;
 
 // The changed flag alone: a value the user changed with nothing wrong with it.
 constexpr std::int32_t kChangedOnly = 4;
@@ -135,7 +138,15 @@ void ctlOnlineParams::cmdReadDynPars_Click() {
 void ctlOnlineParams::cmdWriteDynPars_Click() {
   runtime::ParamProcess* process = Process();
   if (!process || process->IsBusy() || !DTM()) return;
-  pending_writes_ = WriteSelection();
+  bool held_back = false;
+  pending_writes_ = WriteSelection(&held_back);
+  if (held_back) {
+    // A change whose command would send values nobody read stays as it is,
+    // and the user is told why it was not written.
+    if (runtime::DTMContext* context = GetDtmContext()) {
+      context->MessageBox(LanguageHelpers::GetLangText(*context, "write_needs_read"), kStyleInformation);
+    }
+  }
   if (pending_writes_.empty()) {
     // Nothing changed: the click starts nothing and shows nothing.
     std::int32_t error = 0;
@@ -146,14 +157,17 @@ void ctlOnlineParams::cmdWriteDynPars_Click() {
   StartTransfer(true);
 }
 
-std::vector<std::string> ctlOnlineParams::WriteSelection() const {
+std::vector<std::string> ctlOnlineParams::WriteSelection(bool* held_back) const {
   std::vector<std::string> selected;
   runtime::DTMContext* context = GetDtmContext();
   if (!context) return selected;
   for (const WriteTest& test : kWriteTests) {
     const DataElementPtr element = context->Parameters().Item(test.tested);
     if (!element || element->IPrivateDataElement_StatusFlags() != kChangedOnly) continue;
-    if (!HoldsWhatItSends(*context, test.sent)) continue;
+    if (!HoldsWhatItSends(*context, test.sent)) {
+      if (held_back) *held_back = true;
+      continue;
+    }
     selected.push_back(test.sent);
   }
   return selected;

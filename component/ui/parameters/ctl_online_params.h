@@ -37,8 +37,10 @@ class ctlOnlineParams : public PageBase {
   enum class Transfer { kRead, kWrite };
 
   // The changed elements a write sends: those whose flags are exactly the
-  // changed flag; a changed tag sends its whole transaction.
-  std::vector<std::string> WriteSelection() const;
+  // changed flag; a changed tag sends its whole transaction. `held_back` is
+  // set when a changed value was left out because its command would send
+  // values never read.
+  std::vector<std::string> WriteSelection(bool* held_back = nullptr) const;
 
   std::shared_ptr<forms::CommandButton> cmd_read_;
   std::shared_ptr<forms::CommandButton> cmd_write_;

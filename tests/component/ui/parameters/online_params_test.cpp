@@ -316,6 +316,12 @@ TEST_F(OnlineParams, ATagWhoseDescriptorWasNeverReadIsNotWritten) {
   loop_.RunUntilIdle();
   EXPECT_TRUE(CommandsSinceOpening().empty());
   EXPECT_EQ(device_.Memory().descriptor, "LINEAR VALVE");
+  // The user is told why the tag stayed unwritten.
+  ASSERT_FALSE(Boxes().empty());
+  EXPECT_EQ(Boxes().back(),
+            "Not every change was written: the other values of its command were not read from the device. "
+            "Read the page, then write again.");
+  EXPECT_EQ(messages_.entries.back().style, 64);
 }
 
 // ---- Each field shows the result of its own element ---------------------------------------------------
