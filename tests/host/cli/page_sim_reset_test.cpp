@@ -74,7 +74,7 @@ TEST_F(ActionPagesCli, AColdStartIsAskedWarnedAndItsValuesReadAgain) {
               (std::vector<std::string>{
                   "Page 9 ctlReset (VD4625FDT.ctlReset)",
                   "Headline: Cold start (*)",
-                  "Frame frmReset \"Rücksetzen\"",
+                  "Frame frmReset \"Reset\"",
                   "  Field ctlParameter(0) \"Operating state\": 0 (Normal operation) [Dynamic1] locked",
                   std::string("  Field ctlParameter(1) \"Abs. travel integral\": ") + c.travel +
                       " [Dynamic1] locked",
