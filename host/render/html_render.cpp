@@ -154,7 +154,14 @@ constexpr const char* kCurveColours[8] = {"#0000ff", "#008000", "#c000c0", "#ff0
 
 // The chart as SVG: a frame, the time axis with its window's ends and
 // title, each shown curve as polylines broken at its gaps, and the legend.
-std::string TrendSvg(const ControlState& s) {
+// A number as the page's language writes it: German takes the decimal comma.
+std::string SaidNumber(double value, bool german) {
+  std::string text = Number(value);
+  if (german) std::replace(text.begin(), text.end(), '.', ',');
+  return text;
+}
+
+std::string TrendSvg(const ControlState& s, bool german) {
   constexpr double kWidth = 640, kHeight = 320;
   constexpr double kLeft = 50, kTop = 10, kRight = 10, kBottom = 50;
   constexpr double kPlotWidth = kWidth - kLeft - kRight, kPlotHeight = kHeight - kTop - kBottom;
@@ -197,7 +204,7 @@ std::string TrendSvg(const ControlState& s) {
   for (int i = 0; i <= 2; ++i) {
     const double x = x_min + (x_max - x_min) * i / 2;
     out += "<text class=\"tick\" x=\"" + Number(sx(x)) + "\" y=\"" + Number(kTop + kPlotHeight + 14) +
-           "\" text-anchor=\"" + anchors[i] + "\">" + (timed ? TimeOfDay(x) : Number(x)) + "</text>";
+           "\" text-anchor=\"" + anchors[i] + "\">" + (timed ? TimeOfDay(x) : SaidNumber(x, german)) + "</text>";
   }
   out += "<text class=\"axis-title\" x=\"" + Number(kLeft + kPlotWidth / 2) + "\" y=\"" +
          Number(kTop + kPlotHeight + 32) + "\" text-anchor=\"middle\">" + EscapeHtml(s.Attribute("x_title")) +
@@ -223,7 +230,8 @@ std::string TrendSvg(const ControlState& s) {
     out += "<line x1=\"" + Number(kLeft) + "\" y1=\"" + Number(legend_y - 4) + "\" x2=\"" + Number(kLeft + 24) +
            "\" y2=\"" + Number(legend_y - 4) + "\" stroke=\"" + colour + "\" stroke-width=\"2\"/>";
     out += "<text class=\"legend\" x=\"" + Number(kLeft + 30) + "\" y=\"" + Number(legend_y) + "\">" +
-           EscapeHtml(curve.name + " (" + Number(curve.view_min) + " .. " + Number(curve.view_max) + ")") +
+           EscapeHtml(curve.name + " (" + SaidNumber(curve.view_min, german) + " .. " +
+                      SaidNumber(curve.view_max, german) + ")") +
            "</text>";
     legend_y += 20;
   }
@@ -403,7 +411,7 @@ void Control(const ControlState& s, const Way& way, std::string& out) {
     out += "</div>\n";
   } else if (s.kind == "Trend") {
     out += "<div class=\"trend\"" + name + Attr("style", "background:" + CssColour(s.back_color)) + Title(s) + ">" +
-           TrendSvg(s) + "</div>\n";
+           TrendSvg(s, way.german) + "</div>\n";
   } else if (s.kind == "PictureBox" || s.kind == "Image") {
     Picture(s, way, out);
   } else if (!caption.empty() || !s.text.empty()) {

@@ -245,6 +245,26 @@ TEST_F(ChartAxis, AFreshTimeChartReadsTimesOfDay) {
   EXPECT_TRUE(Has(html, ">10:02:00</text>"));
 }
 
+// A German page writes the numbers of its chart with the decimal comma.
+TEST_F(ChartAxis, AGermanChartWritesItsNumbersWithTheComma) {
+  trend_->SetXViewMin(0, 0);
+  trend_->SetXViewMax(0, 2.5);
+  trend_->SetCurveName(0, "Nullpunktfehler");
+  trend_->SetCurveViewMin(0, -1.5);
+  trend_->SetCurveViewMax(0, 7.5);
+  const std::vector<double> x = {0, 2.5};
+  const std::vector<double> y = {0, 1};
+  trend_->SetX(0, 0, x);
+  trend_->SetY(0, 0, y, {}, true);
+  PageView view = PageWith({});
+  view.form = forms::DescribeTree(*page_);
+  view.german = true;
+  const std::string german = RenderHtml(view);
+  EXPECT_TRUE(Has(german, ">Nullpunktfehler (-1,5 .. 7,5)</text>")) << german;
+  EXPECT_TRUE(Has(german, ">1,25</text>")) << german;
+  EXPECT_TRUE(Has(Html(), ">Nullpunktfehler (-1.5 .. 7.5)</text>"));
+}
+
 TEST_F(ChartAxis, ACharacteristicReadsItsPercent) {
   trend_->SetXViewMin(0, 0);
   trend_->SetXViewMax(0, 100);
