@@ -12,15 +12,11 @@ Only the standard library and the live frame check's WebDriver client.
 """
 import os
 import re
-import shutil
-import signal
 import subprocess
 import sys
-import tempfile
-import traceback
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "live"))
-from frame_browser_check import (Failure, kill_group, on_signal, start_driver,  # noqa: E402
+from frame_browser_check import (Failure, kill_group, run_check, start_driver,  # noqa: E402
                                  wait_for)
 
 LIMIT = 500
@@ -188,26 +184,8 @@ class Check:
 
 
 def main():
-    if len(sys.argv) != 2:
-        sys.exit("usage: page_browser_check.py VD4625_PROGRAM")
-    for number in (signal.SIGTERM, signal.SIGHUP, signal.SIGALRM):
-        signal.signal(number, on_signal)
-    signal.alarm(LIMIT)
-    work = tempfile.mkdtemp(prefix="page_check_")
-    check = Check(os.path.abspath(sys.argv[1]), work)
-    try:
-        check.run()
-    except Exception as error:
-        if isinstance(error, Failure):
-            print("FAIL: %s" % error)
-        else:
-            print("FAIL: %s: %s\n%s" % (type(error).__name__, error, traceback.format_exc(limit=4)))
-        return 1
-    finally:
-        check.cleanup()
-        shutil.rmtree(work, ignore_errors=True)
-    print("every page draws its controls in the browser")
-    return 0
+    return run_check(Check, "page_browser_check.py", "page_check_", LIMIT,
+                     "every page draws its controls in the browser")
 
 
 if __name__ == "__main__":

@@ -882,14 +882,17 @@ def same(before, after, what):
         raise Failure("%s changed the state:\n before %s\n after  %s" % (what, json.dumps(before), json.dumps(after)))
 
 
-def main():
+def run_check(make_check, name, prefix, limit, passed, on_failure=lambda check: None):
+    """Runs `make_check(program, work)` as the program NAME PROGRAM does:
+    within `limit` seconds, in a new work folder removed afterwards; prints
+    `passed` or the failure; the exit status."""
     if len(sys.argv) != 2:
-        sys.exit("usage: frame_browser_check.py VD4625_PROGRAM")
+        sys.exit("usage: %s VD4625_PROGRAM" % name)
     for number in (signal.SIGTERM, signal.SIGHUP, signal.SIGALRM):
         signal.signal(number, on_signal)
-    signal.alarm(LIMIT)
-    work = tempfile.mkdtemp(prefix="frame_check_")
-    check = Check(os.path.abspath(sys.argv[1]), work)
+    signal.alarm(limit)
+    work = tempfile.mkdtemp(prefix=prefix)
+    check = make_check(os.path.abspath(sys.argv[1]), work)
     try:
         check.run()
     except Exception as error:
@@ -897,15 +900,24 @@ def main():
             print("FAIL: %s" % error)
         else:
             print("FAIL: %s: %s\n%s" % (type(error).__name__, error, traceback.format_exc(limit=4)))
-        if os.path.exists(check.err_path):
-            with open(check.err_path, encoding="utf-8", errors="replace") as f:
-                print("--- the program's stderr so far ---\n" + f.read())
+        on_failure(check)
         return 1
     finally:
         check.cleanup()
         shutil.rmtree(work, ignore_errors=True)
-    print("the frame passes in the browser")
+    print(passed)
     return 0
+
+
+def print_program_err(check):
+    if os.path.exists(check.err_path):
+        with open(check.err_path, encoding="utf-8", errors="replace") as f:
+            print("--- the program's stderr so far ---\n" + f.read())
+
+
+def main():
+    return run_check(Check, "frame_browser_check.py", "frame_check_", LIMIT, "the frame passes in the browser",
+                     print_program_err)
 
 
 if __name__ == "__main__":
