@@ -57,6 +57,7 @@ constexpr std::int32_t kTextTooLong = 0x5000;
 constexpr std::int32_t kInvalidCharacter = 0x6000;
 constexpr std::int32_t kCommErrorMask = 0xF0000;
 constexpr std::int32_t kResponseClassMask = 0xF00000;
+constexpr std::int32_t kWriteProtectedClass = 0x300000;
 constexpr std::int32_t kValidity = 0x1000000;
 constexpr std::int32_t kPrivateMask = 0x0F000000;  // validity and three reserved bits
 // What the instance data set keeps of the word: the private bits and Needed
@@ -66,6 +67,12 @@ constexpr std::int32_t kPersistedMask = 0x0F000008;
 // Input error, communication error and response class: a loaded data set
 // starts without them, but for the input errors its values bring.
 constexpr std::int32_t kClearedOnLoad = 0x00FFF000;
+// The last transaction came back write-protected. The class bits alone
+// tell: a page's own marks (information, communication error) may stand
+// beside them.
+constexpr bool IsWriteProtected(std::int32_t word) {
+  return (word & kResponseClassMask) == kWriteProtectedClass;
+}
 }  // namespace flags
 
 // Element mode bits the component tests.

@@ -7,6 +7,7 @@
 #include <system_error>
 #include <vector>
 
+#include "component/datamodel/data_element.h"
 #include "component/dtm/function_man.h"
 #include "host/cli/listing.h"
 #include "host/cli/page_command.h"
@@ -34,9 +35,6 @@ constexpr std::chrono::milliseconds kLineTime{100};
 // The function document's states.
 constexpr std::int32_t kStateOn = 4;
 constexpr std::int32_t kStateHidden = 8;
-// The response class of an element the device refused for its write protection.
-constexpr std::int32_t kWriteProtectedClass = 0x300000;
-constexpr std::int32_t kResponseClassMask = 0xF00000;
 
 struct Function {
   std::int32_t id = 0;
@@ -224,7 +222,7 @@ struct FrameApp::Impl {
       for (const runtime::ProcessResult& result : results) {
         if (!it->download || !result.Element) continue;
         const std::int32_t flags = result.Element->IPrivateDataElement_StatusFlags();
-        if ((flags & kResponseClassMask) == kWriteProtectedClass) write_protected = true;
+        if (flags::IsWriteProtected(flags)) write_protected = true;
       }
       const host::Listing listing = host::ListResults(Context(), results, language, it->download);
       const Outcome outcome = TransferOutcome(listing, it->download, ended_well, write_protected, language);

@@ -13,8 +13,6 @@ namespace {
 constexpr std::int32_t kCommError = 0xF0000;        // the whole communication-error field
 constexpr std::int32_t kNotAnswered = 0x10000;      // a plain communication error
 constexpr std::int32_t kResultClass = 0xFF0000;     // any result class of the last transaction
-constexpr std::int32_t kClassBits = 0xF00000;       // the response class alone
-constexpr std::int32_t kWriteProtected = 0x300000;  // the write-protection response class
 constexpr std::int32_t kChangedOnly = 4;            // edited, and nothing else
 
 constexpr std::int32_t kStyleOkOnly = 0;
@@ -451,7 +449,7 @@ bool ctlCalib::Check(const std::string& path, bool initialisation) {
   const std::int32_t flags = Element(path)->StatusFlags();
   if ((flags & kResultClass) == 0) return true;
   // The page's own marks add bits to the flags: only the class tells.
-  if ((flags & kClassBits) == kWriteProtected) {
+  if (flags::IsWriteProtected(flags)) {
     if (initialisation) {
       EndInitAction();
     } else {

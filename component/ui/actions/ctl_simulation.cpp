@@ -10,13 +10,6 @@ namespace {
 
 constexpr std::int32_t kCommError = 0xF0000;
 constexpr std::int32_t kErrorField = 0xFF0000;       // communication error and response class
-constexpr std::int32_t kWriteProtected = 0x300000;
-constexpr std::int32_t kResultClass = 0xF00000;  // the response class of the last transaction
-
-// The element came back write-protected. Its flags also carry the page's
-// own marks (the information bit, the communication error), so only the
-// class bits tell.
-bool IsWriteProtected(std::int32_t flags) { return (flags & kResultClass) == kWriteProtected; }
 constexpr std::int32_t kStyleOkOnly = 0;
 constexpr std::int32_t kStyleInformation = 64;
 constexpr std::int32_t kStyleOkCancelQuestion = 289;
@@ -297,7 +290,7 @@ void ctlSimulation::TakeResults() {
 void ctlSimulation::PositionTransmitterStep() {
   const std::int32_t flags = FlagsOf(TestOf(2).command);
   if ((flags & kErrorField) != 0) {
-    if (IsWriteProtected(flags)) {
+    if (flags::IsWriteProtected(flags)) {
       Finish();
       return;
     }
@@ -311,7 +304,7 @@ void ctlSimulation::PositionTransmitterStep() {
 void ctlSimulation::OutputTestStep() {
   const std::int32_t command_flags = FlagsOf(TestOf(m_Action).command);
   if ((command_flags & kErrorField) != 0) {
-    if (IsWriteProtected(command_flags)) {
+    if (flags::IsWriteProtected(command_flags)) {
       Finish();
       return;
     }
@@ -329,7 +322,7 @@ void ctlSimulation::OutputTestStep() {
     case 2: {
       const std::int32_t output_flags = FlagsOf(m_DisplayPath);
       if ((output_flags & kErrorField) != 0) {
-        if (!IsWriteProtected(output_flags)) ShowConnectionLost();
+        if (!flags::IsWriteProtected(output_flags)) ShowConnectionLost();
         m_Cancel = true;
         StopAnimation();
       }

@@ -8,8 +8,6 @@
 namespace dtm {
 namespace {
 
-constexpr std::int32_t kWriteProtected = 0x300000;
-constexpr std::int32_t kResultClass = 0xF00000;
 constexpr std::int32_t kCommunicationFailure = -5;
 
 }  // namespace
@@ -27,18 +25,18 @@ void WalkResults(runtime::DTMContext& context, const std::vector<runtime::Proces
     if (!answered) {
       const std::int32_t flags = element->IPrivateDataElement_StatusFlags();
       if (write_protected_seen) {
-        element->IPrivateDataElement_StatusFlags(flags | kWriteProtected);
+        element->IPrivateDataElement_StatusFlags(flags | flags::kWriteProtectedClass);
         if (data_element) data_element->CmdErr = saved_error;
       } else {
         // No answer came, so no class: what the class bits held was the
         // answer to an earlier transaction.
-        const std::int32_t kept = result.Status == kCommunicationFailure ? flags & ~kResultClass : flags;
+        const std::int32_t kept = result.Status == kCommunicationFailure ? flags & ~flags::kResponseClassMask : flags;
         element->IPrivateDataElement_StatusFlags(kept | unanswered_flags);
       }
       context.Parameters().NotifyChanged(element, "");
     }
     const std::int32_t flags = element->IPrivateDataElement_StatusFlags();
-    if ((flags & kWriteProtected) == kWriteProtected) {
+    if ((flags & flags::kWriteProtectedClass) == flags::kWriteProtectedClass) {
       saved_error = data_element ? data_element->CmdErr : std::string();
       write_protected_seen = true;
     }
